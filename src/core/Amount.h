@@ -1,0 +1,60 @@
+#pragma once
+// Signed fixed-point amounts: a 64-bit count of ten-thousandths.
+#include <QString>
+#include <compare>
+#include <cstdint>
+
+namespace fyn {
+
+class Amount {
+public:
+    static constexpr std::int64_t kScale = 10000;
+    // Every amount and balance stays below this in absolute value.
+    static constexpr std::int64_t kLimit = 100000000LL * kScale;
+
+    constexpr Amount() = default;
+    static constexpr Amount fromRaw(std::int64_t tenThousandths) { return Amount(tenThousandths); }
+    static constexpr Amount whole(std::int64_t units) { return Amount(units * kScale); }
+
+    // A decimal number with the decimal comma and an optional leading sign,
+    // blanks around it allowed; more than four decimals are rounded half to even.
+    // Not a number: "Type mismatch"; too large: "Overflow".
+    static Amount parse(const QString& text);
+    // As parse, but nothing is thrown: false when the text is not an amount.
+    static bool tryParse(const QString& text, Amount& out);
+
+    constexpr std::int64_t raw() const { return v_; }
+    constexpr bool isNegative() const { return v_ < 0; }
+    constexpr Amount abs() const { return Amount(v_ < 0 ? -v_ : v_); }
+    bool overLimit() const { return v_ >= kLimit || v_ <= -kLimit; }
+
+    // The shortest storage form: "-1234,5", "0".
+    QString storage() const;
+    // The absolute value in "### ### ##0.#0": digits grouped by literal blanks,
+    // two decimals, leading blanks kept ("  1 234,50").
+    QString pattern() const;
+    // What the user sees: "-" for a negative value, then the pattern left-trimmed.
+    QString display() const;
+
+    friend constexpr Amount operator+(Amount a, Amount b) { return Amount(a.v_ + b.v_); }
+    friend constexpr Amount operator-(Amount a, Amount b) { return Amount(a.v_ - b.v_); }
+    constexpr Amount operator-() const { return Amount(-v_); }
+    Amount& operator+=(Amount o) {
+        v_ += o.v_;
+        return *this;
+    }
+    Amount& operator-=(Amount o) {
+        v_ -= o.v_;
+        return *this;
+    }
+    friend constexpr auto operator<=>(Amount, Amount) = default;
+
+private:
+    constexpr explicit Amount(std::int64_t v) : v_(v) {}
+    std::int64_t v_ = 0;
+};
+
+// Shows the shared limit message "Överskriden max-nivå".
+void MaxLevel_Msg();
+
+} // namespace fyn

@@ -1,0 +1,49 @@
+#include "core/Errors.h"
+
+#include "core/ErrorRoutine.h"
+#include "core/State.h"
+#include "platform/SysError.h"
+
+#include <new>
+
+namespace fyn {
+
+RuntimeError::RuntimeError(const QString& text)
+    : std::runtime_error(text.toStdString()), text_(text) {}
+
+void raise(const QString& sysText) { throw RuntimeError(sysText); }
+
+void raiseErrno(int errnoValue) { throw RuntimeError(platform::sysErrorText(errnoValue)); }
+
+QString currentErrorText() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e.text();
+    } catch (const std::bad_alloc&) {
+        return platform::kOutOfMemory;
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+}
+
+void fillErrorTexts(const QString& sysText, const ErrorContext& c) {
+    Module1.SysFel = sysText;
+    QString text = QStringLiteral("Ett fel har uppstått i subrutinen ") + c.routine + c.messageSuffix;
+    for (const QString& line : c.messageLines)
+        text += QLatin1Char('\n') + line;
+    text += QString(c.trailingLineFeeds, QLatin1Char('\n'));
+    Module1.FelText = text;
+
+    QString dump = QStringLiteral("Fel i rutinen ") + c.routine;
+    if (c.region > 0)
+        dump += QStringLiteral(" (%1)").arg(c.region);
+    for (const QString& line : c.dumpLines)
+        dump += c.separator + line;
+    Module1.FelDump = dump;
+    Module1.FelSep = c.separator;
+}
+
+void reportError() { GeneralError(); }
+
+} // namespace fyn

@@ -1,0 +1,103 @@
+#include "core/InsetBox.h"
+
+#include "core/State.h"
+#include "platform/Platform.h"
+#include "platform/Ui.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace fyn {
+
+using platform::twips;
+constexpr int px(int t) { return twips(t); }
+
+InsetBox::InsetBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("InsetBox"));
+    setModal(true);
+    setFixedWidth(px(4680));
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setToolTip(QStringLiteral("Tryck Enter efter textinmatning !"));
+    Label1->setBuddy(Text1);
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("Avbryt"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    // Enter belongs to the text box, never to a default button.
+    Command1->setAutoDefault(false);
+    Command2->setAutoDefault(false);
+
+    connect(Text1, &QLineEdit::returnPressed, this, &InsetBox::Text1_Enter);
+    connect(Command1, &QPushButton::clicked, this, &InsetBox::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &InsetBox::Command2_Click);
+    resetLayout();
+}
+
+void InsetBox::resetLayout() {
+    Label1->setGeometry(px(360), px(120), px(3975), Label1->height());
+    Text1->setGeometry(px(360), px(720), px(3975), px(405));
+    Command1->setGeometry(px(3000), px(1320), px(1335), px(375));
+    Command2->setGeometry(px(360), px(1320), px(1215), px(375));
+    Command1->setEnabled(false);
+    setFixedHeight(px(2010));
+}
+
+void InsetBox::prepare(const QString& prompt, const QString& title, const QString& defaultText) {
+    Label1->setText(prompt);
+    setWindowTitle(title);
+    Text1->setText(defaultText);
+    // The prompt takes the height its wrapped text needs; the rest moves down.
+    const int labelHeight = Label1->heightForWidth(px(3975));
+    Label1->setGeometry(px(360), px(120), px(3975), labelHeight);
+    setFixedHeight(labelHeight + px(2500));
+    Text1->move(px(360), Label1->y() + labelHeight + px(500));
+    Command1->move(Command1->x(), Text1->y() + px(600));
+    Command2->move(Command2->x(), Text1->y() + px(600));
+    Text1->setFocus();
+}
+
+void InsetBox::Text1_Enter() {
+    Module1.InsetText = Text1->text();
+    Command1->setEnabled(true);
+    Command1->setFocus();
+}
+
+void InsetBox::Command1_Click() {
+    Label1->clear();
+    Text1->clear();
+    resetLayout();
+    done(QDialog::Accepted);
+}
+
+void InsetBox::Command2_Click() {
+    Module1.InsetText.clear();
+    Command1->setEnabled(true);
+    Command1_Click();
+}
+
+void InsetBox::reject() { Command2_Click(); }
+
+InsetBox& insetBox() {
+    static InsetBox* box = new InsetBox; // lives as long as the program
+    return *box;
+}
+
+QString InsetInput(const QString& prompt, const QString& title, const QString& defaultText) {
+    InsetBox& box = insetBox();
+    // An answer is only what Enter took; a box closed before Enter answers "".
+    Module1.InsetText.clear();
+    box.prepare(prompt, title, defaultText);
+    platform::modalHost().runModal(box);
+    return Module1.InsetText;
+}
+
+} // namespace fyn

@@ -1,0 +1,92 @@
+#include "core/RecordFile.h"
+
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "platform/SysError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fyn {
+
+RecordFile::RecordFile(const QString& path, int recordLength) : path_(path), length_(recordLength) {
+    ensureFileExists(path);
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        raiseErrno(errno);
+}
+
+RecordFile::RecordFile(RecordFile&& o) noexcept : path_(o.path_), length_(o.length_), fd_(o.fd_) {
+    o.fd_ = -1;
+}
+
+RecordFile& RecordFile::operator=(RecordFile&& o) noexcept {
+    if (this != &o) {
+        close();
+        path_ = o.path_;
+        length_ = o.length_;
+        fd_ = o.fd_;
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+qint64 RecordFile::sizeInBytes() const {
+    if (fd_ < 0)
+        raise(platform::kBadFileName);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        raiseErrno(errno);
+    return st.st_size;
+}
+
+long RecordFile::count() const { return long(divRoundHalfEven(sizeInBytes(), length_)); }
+
+QByteArray RecordFile::readRange(long first, long last) const {
+    if (fd_ < 0)
+        raise(platform::kBadFileName);
+    if (first < 1)
+        raise(platform::kBadRecordNumber);
+    const qint64 size = qint64(last - first + 1) * length_;
+    QByteArray out(qMax<qint64>(size, 0), ' ');
+    qint64 got = 0;
+    const qint64 offset = qint64(first - 1) * length_;
+    while (got < size) {
+        const ssize_t n = ::pread(fd_, out.data() + got, size_t(size - got), offset + got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseErrno(errno);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got < size) // past the end reads as blanks
+        std::fill(out.begin() + got, out.end(), ' ');
+    return out;
+}
+
+QByteArray RecordFile::readRaw(long n) const { return readRange(n, n); }
+
+void RecordFile::put(WriteBatch& batch, long n, const QByteArray& record) const {
+    if (n < 1)
+        raise(platform::kBadRecordNumber);
+    QByteArray r = record.left(length_);
+    if (r.size() < length_)
+        r.append(QByteArray(length_ - r.size(), ' '));
+    batch.write(path_, qint64(n - 1) * length_, r);
+}
+
+} // namespace fyn

@@ -1,0 +1,59 @@
+#pragma once
+// A file of fixed-length records, read and written by record number from 1.
+#include "core/Records.h"
+#include "core/SafeWrite.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace fyn {
+
+class RecordFile {
+public:
+    RecordFile() = default;
+    // Opens the file, creating it empty when it is missing.
+    RecordFile(const QString& path, int recordLength);
+    RecordFile(RecordFile&& other) noexcept;
+    RecordFile& operator=(RecordFile&& other) noexcept;
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+    ~RecordFile();
+
+    bool isOpen() const { return fd_ >= 0; }
+    const QString& path() const { return path_; }
+    int recordLength() const { return length_; }
+    void close();
+
+    qint64 sizeInBytes() const;
+    // Length / record length, rounded half to even.
+    long count() const;
+
+    // Record n; bytes past the end read as blanks. n below 1: "Bad record number".
+    QByteArray readRaw(long n) const;
+    // Records first..last (inclusive) in one read, blanks past the end.
+    QByteArray readRange(long first, long last) const;
+    template <class R> R get(long n) const { return decodeRecord<R>(readRaw(n)); }
+
+    // Adds record n to the batch (a put past the end extends the file).
+    void put(WriteBatch& batch, long n, const QByteArray& record) const;
+    template <class R> void put(WriteBatch& batch, long n, const R& r) const {
+        put(batch, n, encodeRecord(r));
+    }
+    // One record as its own commit.
+    template <class R> void put(long n, const R& r) const {
+        WriteBatch batch;
+        put(batch, n, r);
+        batch.commit();
+    }
+
+private:
+    QString path_;
+    int length_ = 0;
+    int fd_ = -1;
+};
+
+template <class R> RecordFile openRecordFile(const QString& path) {
+    return RecordFile(path, R::Length);
+}
+
+} // namespace fyn

@@ -1,0 +1,49 @@
+#pragma once
+// Writes to the data folder, committed as one unit: after a crash at any moment
+// the files hold what they held before the commit or what it wrote, never a mix.
+//
+// A commit first saves the bytes it will overwrite (and each file's old length)
+// in a journal beside the data, synced, then writes and syncs the files, then
+// removes the journal. recoverJournal() puts back an interrupted commit.
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <vector>
+
+namespace fyn {
+
+// The journal file; start-up sets it inside the data folder.
+void setJournalPath(const QString& path);
+QString journalPath();
+
+class WriteBatch {
+public:
+    // Bytes at offset; a write past the end extends the file, and a gap is
+    // filled with blanks. Later writes over the same bytes win.
+    void write(const QString& path, qint64 offset, const QByteArray& bytes);
+    // The whole file becomes bytes (created when missing).
+    void replaceFile(const QString& path, const QByteArray& bytes);
+    bool empty() const { return files_.empty(); }
+    // Writes everything, synced, as one unit. A failure (a RuntimeError with the
+    // system's text) leaves every file as it was. The batch is empty afterwards.
+    void commit();
+
+private:
+    struct FilePlan {
+        QString path;
+        std::map<qint64, QByteArray> regions; // disjoint, not touching
+        qint64 replaceSize = -1;              // >= 0: the file's new length
+    };
+    FilePlan& plan(const QString& path);
+    std::vector<FilePlan> files_;
+};
+
+// Puts back the files of a commit that was interrupted, and removes the journal.
+// Does nothing when there is no journal.
+void recoverJournal();
+
+// Creates the file empty when it is missing (a harmless single step). Throws a
+// RuntimeError ("Path not found", ...) when it cannot.
+void ensureFileExists(const QString& path);
+
+} // namespace fyn

@@ -1,0 +1,7 @@
+#include "core/State.h"
+
+namespace fyn {
+
+SharedState Module1;
+
+} // namespace fyn

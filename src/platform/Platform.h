@@ -1,0 +1,115 @@
+#pragma once
+// The services the program needs from the desktop. Each is a small interface with
+// a real implementation (installed by main) and a test double (platform/testing).
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <memory>
+
+class QDialog;
+
+namespace platform {
+
+// ---- Message boxes -------------------------------------------------------
+enum class Buttons { Ok, YesNo };
+enum class Icon { None, Information, Warning };
+enum class Answer { Ok, Yes, No };
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
+};
+
+// ---- Modal dialogs (the input box, the error report) ---------------------
+// Shows a dialog modally and returns when it has hidden itself.
+class ModalHost {
+public:
+    virtual ~ModalHost() = default;
+    virtual void runModal(QDialog& dialog) = 0;
+};
+
+// ---- Clock -----------------------------------------------------------------
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDate today() = 0;
+    virtual QTime timeOfDay() = 0;
+    // Seconds since midnight, with fractions (wraps to 0 at midnight).
+    virtual double secondsSinceMidnight() = 0;
+    // Seconds on a clock that never goes back.
+    virtual double monotonicSeconds() = 0;
+    // Lets pending window events run once (used while waiting).
+    virtual void processEvents() = 0;
+};
+
+// ---- Drives ----------------------------------------------------------------
+class Drives {
+public:
+    virtual ~Drives() = default;
+    // The drive root (with a trailing "/") for a program started in startFolder.
+    virtual QString driveRoot(const QString& startFolder) = 0;
+};
+
+// ---- FTP -------------------------------------------------------------------
+struct FtpTarget {
+    QString host;
+    int port = 21;
+    QString user;
+    QString password;
+    int connectTimeoutSeconds = 20;
+    int responseTimeoutSeconds = 30;
+};
+
+struct FtpResult {
+    bool ok = false;
+    QString error; // empty when ok
+};
+
+class Ftp {
+public:
+    virtual ~Ftp() = default;
+    // Passive, binary upload of localPath as remoteName in the login folder.
+    virtual FtpResult putFile(const FtpTarget& target, const QString& localPath,
+                              const QString& remoteName) = 0;
+};
+
+// ---- Ending the program at once ---------------------------------------------
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    [[noreturn]] virtual void endNow() = 0;
+};
+
+// The author's servers; one place, overridable by tests so they never reach them.
+struct AuthorServer {
+    QString ftpHost = QStringLiteral("ftp.fynlar.se");
+    int ftpPort = 21;
+    QString webBase = QStringLiteral("http://www.fynlar.se/");
+};
+AuthorServer& authorServer();
+
+// ---- Access ------------------------------------------------------------------
+MessageBoxes& messages();
+ModalHost& modalHost();
+Clock& clock();
+Drives& drives();
+Ftp& ftp();
+ProgramEnd& programEnd();
+
+void setMessages(std::unique_ptr<MessageBoxes> s);
+void setModalHost(std::unique_ptr<ModalHost> s);
+void setClock(std::unique_ptr<Clock> s);
+void setDrives(std::unique_ptr<Drives> s);
+void setFtp(std::unique_ptr<Ftp> s);
+void setProgramEnd(std::unique_ptr<ProgramEnd> s);
+
+// Installs the real implementations of every service.
+void installReal();
+
+// The real implementations, for tests that use one of them on its own.
+std::unique_ptr<Ftp> makeCurlFtp();
+std::unique_ptr<Drives> makeSystemDrives();
+
+} // namespace platform

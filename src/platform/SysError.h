@@ -1,0 +1,22 @@
+#pragma once
+// The runtime's English error texts, which the program compares and reports.
+#include <QString>
+
+namespace platform {
+
+inline const QString kPermissionDenied = QStringLiteral("Permission denied");
+inline const QString kFileNotFound = QStringLiteral("File not found");
+inline const QString kPathNotFound = QStringLiteral("Path not found");
+inline const QString kTypeMismatch = QStringLiteral("Type mismatch");
+inline const QString kOverflow = QStringLiteral("Overflow");
+inline const QString kDiskFull = QStringLiteral("Disk full");
+inline const QString kPathFileAccess = QStringLiteral("Path/File access error");
+inline const QString kBadRecordNumber = QStringLiteral("Bad record number");
+inline const QString kBadFileName = QStringLiteral("Bad file name or number");
+inline const QString kDeviceIo = QStringLiteral("Device I/O error");
+inline const QString kOutOfMemory = QStringLiteral("Out of memory");
+
+// The text for an errno value.
+QString sysErrorText(int errnoValue);
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+// Small helpers for laying out windows in twips with the stand-in fonts.
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+namespace platform {
+
+constexpr int twips(int t) { return t / 15; }
+
+// Metric-compatible stand-ins for Arial and Arial Narrow.
+inline const QString kArial = QStringLiteral("Liberation Sans");
+inline const QString kArialNarrow = QStringLiteral("Liberation Sans Narrow");
+
+inline QFont uiFont(const QString& family, double points, bool bold = false) {
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+// Places a control at left, top, width, height in twips.
+inline void placeTwips(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+// Creates a child control with its objectName set.
+template <class W, class... Args> W* makeControl(QWidget* parent, const char* name, Args&&... args) {
+    auto* w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+} // namespace platform

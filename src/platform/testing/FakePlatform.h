@@ -1,0 +1,106 @@
+#pragma once
+// Test doubles of the platform services: they answer from a script and record
+// what the program asked. Missing answers throw UnscriptedCall, which no
+// routine's error handler catches, so the test fails where it happened.
+
+#include "platform/Platform.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace platform::testing {
+
+struct UnscriptedCall {
+    QString what;
+};
+
+// Thrown where the program ends itself at once.
+struct ProgramEnded {};
+
+struct MessageCall {
+    QString text;
+    Buttons buttons;
+    Icon icon;
+    QString title;
+};
+
+class FakeMessages final : public MessageBoxes {
+public:
+    // Answers for Yes/No boxes, in order. OK boxes answer themselves.
+    std::deque<Answer> answers;
+    std::vector<MessageCall> calls;
+    Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+};
+
+class FakeModalHost final : public ModalHost {
+public:
+    using Action = std::function<void(QDialog&)>;
+    // One action a dialog: it is shown (offscreen), the action runs, and the dialog
+    // must then have hidden itself.
+    std::deque<Action> actions;
+    QStringList shown; // objectNames of the dialogs, in order
+    void runModal(QDialog& dialog) override;
+};
+
+class FakeClock final : public Clock {
+public:
+    QDate date{2026, 12, 9};
+    double seconds = 12 * 3600; // since midnight
+    double monotonic = 1000;
+    double advancePerRead = 0; // each monotonic read moves both clocks on
+    int eventRounds = 0;
+    QDate today() override { return date; }
+    QTime timeOfDay() override;
+    double secondsSinceMidnight() override { return seconds; }
+    double monotonicSeconds() override;
+    void processEvents() override { ++eventRounds; }
+    void setTime(int h, int m, double s) { seconds = h * 3600 + m * 60 + s; }
+};
+
+class FakeDrives final : public Drives {
+public:
+    QString root;
+    QString driveRoot(const QString&) override { return root; }
+};
+
+struct FtpCall {
+    FtpTarget target;
+    QString localPath;
+    QString remoteName;
+    QByteArray bytes; // the file as it was at upload time
+};
+
+class FakeFtp final : public Ftp {
+public:
+    FtpResult result{true, {}};
+    std::vector<FtpCall> calls;
+    FtpResult putFile(const FtpTarget& target, const QString& localPath,
+                      const QString& remoteName) override;
+};
+
+class FakeProgramEnd final : public ProgramEnd {
+public:
+    int ends = 0;
+    [[noreturn]] void endNow() override {
+        ++ends;
+        throw ProgramEnded{};
+    }
+};
+
+// Installs a fresh double of every service for the life of the object.
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+    FakeMessages* messages;
+    FakeModalHost* modal;
+    FakeClock* clock;
+    FakeDrives* drives;
+    FakeFtp* ftp;
+    FakeProgramEnd* end;
+};
+
+} // namespace platform::testing
