@@ -233,21 +233,33 @@ bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files) {
     return at == body.size();
 }
 
-// Puts the saved bytes back; a file the commit created is removed.
-void rollBack(const std::vector<SavedFile>& files) {
+// Puts the saved bytes back; a file the commit created is removed. Goes on past
+// a file it cannot restore and returns false then, so the journal is kept for
+// the next recovery.
+bool rollBack(const std::vector<SavedFile>& files) {
+    bool all = true;
     for (const SavedFile& f : files) {
-        if (!f.existed) {
-            ::unlink(nativePath(f.path).constData());
-            continue;
+        try {
+            if (!f.existed) {
+                if (::unlink(nativePath(f.path).constData()) != 0 && errno != ENOENT)
+                    fail(errno);
+                continue;
+            }
+            Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
+            for (const auto& [off, bytes] : f.oldRegions)
+                writeAll(fd.get(), bytes.constData(), bytes.size(), off);
+            struct stat st {};
+            if (::fstat(fd.get(), &st) != 0)
+                fail(errno);
+            if (st.st_size != f.oldSize && ::ftruncate(fd.get(), f.oldSize) != 0)
+                fail(errno);
+            if (::fsync(fd.get()) != 0 && errno != EINVAL)
+                fail(errno);
+        } catch (const RuntimeError&) {
+            all = false;
         }
-        Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
-        for (const auto& [off, bytes] : f.oldRegions)
-            writeAll(fd.get(), bytes.constData(), bytes.size(), off);
-        if (::ftruncate(fd.get(), f.oldSize) != 0)
-            fail(errno);
-        if (::fsync(fd.get()) != 0)
-            fail(errno);
     }
+    return all;
 }
 
 void removeJournal() {
@@ -396,8 +408,8 @@ void WriteBatch::commit() {
                 syncDir(QFileInfo(p.path).absolutePath());
         }
     } catch (const RuntimeError&) {
-        rollBack(saved);
-        ::unlink(nativePath(g_journalPath).constData());
+        if (rollBack(saved))
+            ::unlink(nativePath(g_journalPath).constData());
         throw;
     }
 
@@ -416,8 +428,8 @@ void recoverJournal() {
     const QByteArray bytes = f.readAll();
     f.close();
     std::vector<SavedFile> files;
-    if (decodeJournal(bytes, files))
-        rollBack(files);
+    if (decodeJournal(bytes, files) && !rollBack(files))
+        raise(platform::kPathFileAccess); // the journal stays for the next try
     if (::unlink(nativePath(g_journalPath).constData()) != 0 && errno != ENOENT)
         fail(errno);
     syncDir(journalDir());

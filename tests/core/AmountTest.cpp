@@ -1,0 +1,126 @@
+#include "core/Amount.h"
+#include "core/DateText.h"
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "support/TestSupport.h"
+
+using namespace fyn;
+
+TEST(Amount, ParsesAndStoresInTheShortestForm) {
+    const struct {
+        const char* in;
+        const char* stored;
+    } cases[] = {
+        {"0", "0"},           {"1500", "1500"},          {"-1500", "-1500"},
+        {"1234,50", "1234,5"}, {" 12,0300 ", "12,03"},    {",5", "0,5"},
+        {"-0,0001", "-0,0001"}, {"+7", "7"},              {"00012", "12"},
+        {"99999999,99", "99999999,99"},
+        {"1,23456", "1,2346"}, // rounded half to even beyond four decimals
+        {"1,23445", "1,2344"}, {"1,234451", "1,2345"},  {"-0,00005", "0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Amount::parse(c.in).storage(), c.stored) << c.in;
+}
+
+TEST(Amount, RefusesWhatIsNotANumber) {
+    for (const char* bad : {"", "   ", "abc", "12a", "1,2,3", "--5", "5-", "1 000", "1.5", "-",
+                            ",", "12,", "1e3"}) {
+        // "12," is a number to the runtime; the rest are not.
+        Amount a;
+        if (QByteArray(bad) == "12,") {
+            EXPECT_TRUE(Amount::tryParse(bad, a));
+            continue;
+        }
+        EXPECT_FALSE(Amount::tryParse(bad, a)) << bad;
+        try {
+            Amount::parse(bad);
+            ADD_FAILURE() << bad;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), "Type mismatch") << bad;
+        }
+    }
+    try {
+        Amount::parse("99999999999999999999");
+        ADD_FAILURE();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.text(), "Overflow");
+    }
+}
+
+TEST(Amount, DisplayPatternGroupsWithLiteralBlanks) {
+    const struct {
+        const char* in;
+        const char* pattern;
+        const char* display;
+    } cases[] = {
+        {"0", "  0,00", "0,00"},
+        {"5", "  5,00", "5,00"},
+        {"45", "  45,00", "45,00"},
+        {"1234,5", " 1 234,50", "1 234,50"},
+        {"-1234,5", " 1 234,50", "-1 234,50"},
+        {"999999", " 999 999,00", "999 999,00"},
+        {"1234567,891", "1 234 567,89", "1 234 567,89"},
+        {"99999999,995", "100 000 000,00", "100 000 000,00"},
+        {"0,005", "  0,01", "0,01"}, // half away from zero
+        {"-0,0049", "  0,00", "-0,00"},
+        {"1234567890", "1234 567 890,00", "1234 567 890,00"},
+    };
+    for (const auto& c : cases) {
+        const Amount a = Amount::parse(c.in);
+        EXPECT_EQ(a.pattern(), c.pattern) << c.in;
+        EXPECT_EQ(a.display(), c.display) << c.in;
+    }
+}
+
+TEST(Amount, LimitIsOneHundredMillion) {
+    EXPECT_FALSE(Amount::parse("99999999,9999").overLimit());
+    EXPECT_FALSE(Amount::parse("-99999999,9999").overLimit());
+    EXPECT_TRUE(Amount::parse("100000000").overLimit());
+    EXPECT_TRUE(Amount::parse("-100000000").overLimit());
+    EXPECT_EQ((Amount::parse("60000000") + Amount::parse("40000000")).storage(), "100000000");
+    EXPECT_TRUE((Amount::parse("60000000") + Amount::parse("40000000")).overLimit());
+}
+
+class LimitMessage : public fyn::test::Sandbox {};
+
+TEST_F(LimitMessage, IsOneInformationBox) {
+    MaxLevel_Msg();
+    ASSERT_EQ(fakes.messages->calls.size(), 1u);
+    const auto& c = fakes.messages->calls[0];
+    EXPECT_EQ(c.title, QStringLiteral("Överskriden max-nivå"));
+    EXPECT_EQ(c.icon, platform::Icon::Information);
+    EXPECT_EQ(c.buttons, platform::Buttons::Ok);
+    EXPECT_EQ(c.text, QStringLiteral("Detta program har tyvärr en begränsning\ntill belopp < 100 000 "
+                                     "000.00 kronor !\nDärför måste inmatning av högre\nbelopp "
+                                     "spärras, likaledes inmatning\nsom ger upphov till ett plus- "
+                                     "eller\nminussaldo över denna nivå !"));
+}
+
+TEST(Numbers, WholeNumbersAsTheRuntimeReadsThem) {
+    EXPECT_EQ(toLong(" 12 "), 12);
+    EXPECT_EQ(toLong("-1500"), -1500);
+    EXPECT_EQ(toLong("2,5"), 2); // half to even
+    EXPECT_EQ(toLong("3,5"), 4);
+    EXPECT_EQ(toInt("32767"), 32767);
+    for (const char* bad : {"", "x", "1 2", "12abc", "\t1"})
+        EXPECT_THROW(toLong(bad), RuntimeError) << bad;
+    try {
+        toInt("32768");
+        ADD_FAILURE();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.text(), "Overflow");
+    }
+    EXPECT_EQ(trimBlanks(" \ta b\t "), "\ta b\t"); // blanks only, not tabs
+}
+
+TEST(DateText, IsValidOnlyForRealDates) {
+    EXPECT_TRUE(isDateText("2024-02-29"));
+    EXPECT_FALSE(isDateText("2023-02-29"));
+    EXPECT_FALSE(isDateText("1900-02-29")); // Gregorian: not a leap year
+    EXPECT_TRUE(isDateText("2000-02-29"));
+    EXPECT_FALSE(isDateText("2026-13-01"));
+    EXPECT_FALSE(isDateText("2026-1-01 "));
+    EXPECT_FALSE(isDateText("          "));
+    EXPECT_EQ(dateText(QDate(2026, 3, 4)), "2026-03-04");
+    EXPECT_EQ(timeText(QTime(9, 5, 7)), "09:05:07");
+}
