@@ -24,6 +24,10 @@ inline const QChar kFelSep = QChar(0xA6); // Chr(166)
 
 // What a routine's handler reports: see fillErrorTexts.
 struct ErrorContext {
+    ErrorContext() = default;
+    ErrorContext(QString routineName, QStringList message = {}, QStringList dump = {})
+        : routine(std::move(routineName)), messageLines(std::move(message)),
+          dumpLines(std::move(dump)) {}
     QString routine;           // "Form_Load"
     QStringList messageLines;  // context lines of FelText
     QStringList dumpLines;     // context lines and labelled values of FelDump
