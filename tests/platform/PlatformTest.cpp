@@ -1,0 +1,56 @@
+#include "platform/Platform.h"
+#include "platform/SysError.h"
+#include "platform/testing/FakePlatform.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(SysError, TextsAreTheRuntimesOwn) {
+    const struct {
+        int e;
+        const char* text;
+    } cases[] = {{EACCES, "Permission denied"}, {EPERM, "Permission denied"},
+                 {EROFS, "Permission denied"},  {ENOENT, "File not found"},
+                 {ENOTDIR, "Path not found"},   {ENOSPC, "Disk full"},
+                 {EEXIST, "Path/File access error"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(sysErrorText(c.e), c.text) << c.e;
+}
+
+TEST(DriveRoot, HomeMountOrHomeAgain) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    QDir(home.path()).mkpath("prog/bin");
+    const auto drives = makeSystemDrives();
+    const QString h = QDir(home.path()).canonicalPath() + "/";
+    EXPECT_EQ(drives->driveRoot(home.path() + "/prog/bin"), h);
+    EXPECT_EQ(drives->driveRoot(home.path()), h);
+    // A folder on the root file system: the home folder again.
+    EXPECT_EQ(drives->driveRoot("/usr/share"), h);
+    // A folder on another mounted file system: that mount's root.
+    if (QFileInfo("/dev/shm").isDir()) {
+        EXPECT_EQ(drives->driveRoot("/dev/shm"), "/dev/shm/");
+    }
+    qputenv("HOME", oldHome);
+}
+
+TEST(FakeModalHost, RunsTheScriptAndInsistsTheDialogCloses) {
+    platform::testing::FakeModalHost host;
+    QDialog dialog;
+    dialog.setObjectName("Dlg");
+    host.actions.push_back([](QDialog& d) { d.accept(); });
+    host.runModal(dialog);
+    EXPECT_EQ(host.shown, QStringList{"Dlg"});
+    host.actions.push_back([](QDialog&) {});
+    EXPECT_THROW(host.runModal(dialog), platform::testing::UnscriptedCall); // stayed open
+    dialog.hide();
+    EXPECT_THROW(host.runModal(dialog), platform::testing::UnscriptedCall); // no script left
+}
