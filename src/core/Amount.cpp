@@ -98,8 +98,8 @@ QString Amount::pattern() const {
     // first the rest; the blanks between them are always written.
     const qsizetype n = digits.size();
     const QString g0 = digits.right(3);
-    const QString g1 = n > 3 ? digits.mid(qMax<qsizetype>(0, n - 6), qMin<qsizetype>(3, n - 3))
-                             : QString();
+    const QString g1 =
+        n > 3 ? digits.mid(qMax<qsizetype>(0, n - 6), qMin<qsizetype>(3, n - 3)) : QString();
     const QString g2 = n > 6 ? digits.left(n - 6) : QString();
     return g2 + QLatin1Char(' ') + g1 + QLatin1Char(' ') + g0 + QLatin1Char(',') +
            QString::number(cents % 100).rightJustified(2, QLatin1Char('0'));

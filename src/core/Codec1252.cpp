@@ -33,7 +33,9 @@ QString fromCp1252(const char* data, qsizetype size) {
     return out;
 }
 
-QString fromCp1252(const QByteArray& bytes) { return fromCp1252(bytes.constData(), bytes.size()); }
+QString fromCp1252(const QByteArray& bytes) {
+    return fromCp1252(bytes.constData(), bytes.size());
+}
 
 QByteArray toCp1252(const QString& text) {
     QByteArray out;

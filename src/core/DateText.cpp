@@ -2,7 +2,9 @@
 
 namespace fyn {
 
-QString dateText(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+QString dateText(const QDate& d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
 
 QDate parseDateText(const QString& text) {
     if (text.size() != 10 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
@@ -13,8 +15,12 @@ QDate parseDateText(const QString& text) {
     return QDate(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
 }
 
-bool isDateText(const QString& text) { return parseDateText(text).isValid(); }
+bool isDateText(const QString& text) {
+    return parseDateText(text).isValid();
+}
 
-QString timeText(const QTime& t) { return t.toString(QStringLiteral("hh:mm:ss")); }
+QString timeText(const QTime& t) {
+    return t.toString(QStringLiteral("hh:mm:ss"));
+}
 
 } // namespace fyn

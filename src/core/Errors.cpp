@@ -11,9 +11,13 @@ namespace fyn {
 RuntimeError::RuntimeError(const QString& text)
     : std::runtime_error(text.toStdString()), text_(text) {}
 
-void raise(const QString& sysText) { throw RuntimeError(sysText); }
+void raise(const QString& sysText) {
+    throw RuntimeError(sysText);
+}
 
-void raiseErrno(int errnoValue) { throw RuntimeError(platform::sysErrorText(errnoValue)); }
+void raiseErrno(int errnoValue) {
+    throw RuntimeError(platform::sysErrorText(errnoValue));
+}
 
 QString currentErrorText() {
     try {
@@ -29,7 +33,8 @@ QString currentErrorText() {
 
 void fillErrorTexts(const QString& sysText, const ErrorContext& c) {
     Module1.SysFel = sysText;
-    QString text = QStringLiteral("Ett fel har uppstått i subrutinen ") + c.routine + c.messageSuffix;
+    QString text =
+        QStringLiteral("Ett fel har uppstått i subrutinen ") + c.routine + c.messageSuffix;
     for (const QString& line : c.messageLines)
         text += QLatin1Char('\n') + line;
     text += QString(c.trailingLineFeeds, QLatin1Char('\n'));
@@ -44,6 +49,8 @@ void fillErrorTexts(const QString& sysText, const ErrorContext& c) {
     Module1.FelSep = c.separator;
 }
 
-void reportError() { GeneralError(); }
+void reportError() {
+    GeneralError();
+}
 
 } // namespace fyn

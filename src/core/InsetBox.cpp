@@ -11,7 +11,9 @@
 namespace fyn {
 
 using platform::twips;
-constexpr int px(int t) { return twips(t); }
+constexpr int px(int t) {
+    return twips(t);
+}
 
 InsetBox::InsetBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InsetBox"));
@@ -84,7 +86,9 @@ void InsetBox::Command2_Click() {
     Command1_Click();
 }
 
-void InsetBox::reject() { Command2_Click(); }
+void InsetBox::reject() {
+    Command2_Click();
+}
 
 InsetBox& insetBox() {
     static InsetBox* box = new InsetBox; // lives as long as the program

@@ -21,7 +21,9 @@ QString rtrimBlanks(const QString& s) {
     return s.left(n);
 }
 
-QString trimBlanks(const QString& s) { return ltrimBlanks(rtrimBlanks(s)); }
+QString trimBlanks(const QString& s) {
+    return ltrimBlanks(rtrimBlanks(s));
+}
 
 std::int64_t divRoundHalfEven(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;

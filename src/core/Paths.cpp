@@ -13,16 +13,30 @@ QString joined(const QString& folder, const QString& name) {
 }
 } // namespace
 
-QString dataFolder() { return joined(Module1.BaseFolder, QStringLiteral("FynData")); }
-QString kontoFilPath() { return dataFolder() + QStringLiteral("/KontoFil"); }
-QString kontoIniPath() { return dataFolder() + QStringLiteral("/KontoIni"); }
-QString posFilPath() { return dataFolder() + QStringLiteral("/PosFil"); }
-QString redDayFilPath() { return dataFolder() + QStringLiteral("/RedDayFil"); }
-QString accountFolder(const QString& kontoNamn) { return dataFolder() + QLatin1Char('/') + kontoNamn; }
+QString dataFolder() {
+    return joined(Module1.BaseFolder, QStringLiteral("FynData"));
+}
+QString kontoFilPath() {
+    return dataFolder() + QStringLiteral("/KontoFil");
+}
+QString kontoIniPath() {
+    return dataFolder() + QStringLiteral("/KontoIni");
+}
+QString posFilPath() {
+    return dataFolder() + QStringLiteral("/PosFil");
+}
+QString redDayFilPath() {
+    return dataFolder() + QStringLiteral("/RedDayFil");
+}
+QString accountFolder(const QString& kontoNamn) {
+    return dataFolder() + QLatin1Char('/') + kontoNamn;
+}
 QString accountFile(const QString& kontoNamn, const QString& file) {
     return accountFolder(kontoNamn) + QLatin1Char('/') + file;
 }
-QString errLogPath() { return joined(Module1.StartFolder, QStringLiteral("ErrLog")); }
+QString errLogPath() {
+    return joined(Module1.StartFolder, QStringLiteral("ErrLog"));
+}
 
 QString sokvagPath(const QString& sokvag) {
     QString s = trimBlanks(sokvag);

@@ -79,6 +79,8 @@ void restoreWindowPosition(QWidget& w, WindowPos window) {
     w.move(p);
 }
 
-void storeWindowPosition(QWidget& w, WindowPos window) { saveWindowPos(window, w.pos()); }
+void storeWindowPosition(QWidget& w, WindowPos window) {
+    saveWindowPos(window, w.pos());
+}
 
 } // namespace fyn

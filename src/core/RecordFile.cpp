@@ -34,7 +34,9 @@ RecordFile& RecordFile::operator=(RecordFile&& o) noexcept {
     return *this;
 }
 
-RecordFile::~RecordFile() { close(); }
+RecordFile::~RecordFile() {
+    close();
+}
 
 void RecordFile::close() {
     if (fd_ >= 0)
@@ -51,7 +53,9 @@ qint64 RecordFile::sizeInBytes() const {
     return st.st_size;
 }
 
-long RecordFile::count() const { return long(divRoundHalfEven(sizeInBytes(), length_)); }
+long RecordFile::count() const {
+    return long(divRoundHalfEven(sizeInBytes(), length_));
+}
 
 QByteArray RecordFile::readRange(long first, long last) const {
     if (fd_ < 0)
@@ -78,7 +82,9 @@ QByteArray RecordFile::readRange(long first, long last) const {
     return out;
 }
 
-QByteArray RecordFile::readRaw(long n) const { return readRange(n, n); }
+QByteArray RecordFile::readRaw(long n) const {
+    return readRange(n, n);
+}
 
 void RecordFile::put(WriteBatch& batch, long n, const QByteArray& record) const {
     if (n < 1)

@@ -26,7 +26,9 @@ void armCrash(int n, bool torn) {
     g_torn = torn;
     g_passed = 0;
 }
-int pointsPassed() { return g_passed; }
+int pointsPassed() {
+    return g_passed;
+}
 } // namespace safewrite_testing
 
 namespace {
@@ -44,12 +46,16 @@ bool crashHere() {
     return crash;
 }
 
-QByteArray nativePath(const QString& p) { return QFile::encodeName(p); }
+QByteArray nativePath(const QString& p) {
+    return QFile::encodeName(p);
+}
 
-[[noreturn]] void fail(int e) { raiseErrno(e); }
+[[noreturn]] void fail(int e) {
+    raiseErrno(e);
+}
 
 class Fd {
-public:
+  public:
     Fd() = default;
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
@@ -60,7 +66,7 @@ public:
     }
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -169,7 +175,9 @@ template <class T> bool take(const QByteArray& in, qsizetype& at, T& v) {
     return true;
 }
 
-QString journalDir() { return QFileInfo(g_journalPath).absolutePath(); }
+QString journalDir() {
+    return QFileInfo(g_journalPath).absolutePath();
+}
 
 QByteArray encodeJournal(const std::vector<SavedFile>& files) {
     const QDir base(journalDir());
@@ -270,8 +278,12 @@ void removeJournal() {
 
 } // namespace
 
-void setJournalPath(const QString& path) { g_journalPath = path; }
-QString journalPath() { return g_journalPath; }
+void setJournalPath(const QString& path) {
+    g_journalPath = path;
+}
+QString journalPath() {
+    return g_journalPath;
+}
 
 WriteBatch::FilePlan& WriteBatch::plan(const QString& path) {
     const QString abs = QFileInfo(path).absoluteFilePath();

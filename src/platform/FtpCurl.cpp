@@ -2,19 +2,25 @@
 
 #include <QFile>
 #include <QUrl>
-#include <curl/curl.h>
 #include <cstdio>
+#include <curl/curl.h>
 
 namespace platform {
 
 namespace {
 
 size_t readFromFile(char* buffer, size_t size, size_t count, void* userdata) {
-    return std::fread(buffer, size, count, static_cast<std::FILE*>(userdata));
+    auto* in = static_cast<std::FILE*>(userdata);
+    const size_t got = std::fread(buffer, size, count, in);
+    // A read error must not pass for the end of the file: that would send a
+    // cut report and call it sent.
+    if (got == 0 && std::ferror(in))
+        return CURL_READFUNC_ABORT;
+    return got;
 }
 
 class CurlFtp final : public Ftp {
-public:
+  public:
     CurlFtp() { curl_global_init(CURL_GLOBAL_DEFAULT); }
     ~CurlFtp() override { curl_global_cleanup(); }
 
@@ -64,6 +70,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<Ftp> makeCurlFtp() { return std::make_unique<CurlFtp>(); }
+std::unique_ptr<Ftp> makeCurlFtp() {
+    return std::make_unique<CurlFtp>();
+}
 
 } // namespace platform

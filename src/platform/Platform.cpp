@@ -15,7 +15,7 @@ namespace platform {
 namespace {
 
 class QtMessageBoxes final : public MessageBoxes {
-public:
+  public:
     Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) override {
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title);
@@ -47,12 +47,12 @@ public:
 };
 
 class QtModalHost final : public ModalHost {
-public:
+  public:
     void runModal(QDialog& dialog) override { dialog.exec(); }
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     SystemClock() { timer_.start(); }
     QDate today() override { return QDate::currentDate(); }
     QTime timeOfDay() override { return QTime::currentTime(); }
@@ -65,12 +65,12 @@ public:
         QThread::msleep(5); // a wait, not a busy loop
     }
 
-private:
+  private:
     QElapsedTimer timer_;
 };
 
 class SystemDrives final : public Drives {
-public:
+  public:
     QString driveRoot(const QString& startFolder) override {
         const QString home = QDir::cleanPath(QDir::homePath());
         const QString start = QDir::cleanPath(QDir(startFolder).absolutePath());
@@ -82,7 +82,7 @@ public:
         return withSlash(mount);
     }
 
-private:
+  private:
     static QString withSlash(const QString& p) {
         return p.endsWith(QLatin1Char('/')) ? p : p + QLatin1Char('/');
     }
@@ -101,8 +101,8 @@ private:
                              .replace(QLatin1String("\\040"), QLatin1String(" "))
                              .replace(QLatin1String("\\011"), QLatin1String("\t"))
                              .replace(QLatin1String("\\134"), QLatin1String("\\"));
-            const bool holds = mp == QLatin1String("/") || path == mp ||
-                               path.startsWith(mp + QLatin1Char('/'));
+            const bool holds =
+                mp == QLatin1String("/") || path == mp || path.startsWith(mp + QLatin1Char('/'));
             if (holds && mp.size() > best.size())
                 best = mp;
         }
@@ -111,7 +111,7 @@ private:
 };
 
 class ExitProgram final : public ProgramEnd {
-public:
+  public:
     [[noreturn]] void endNow() override { std::exit(0); }
 };
 
@@ -144,21 +144,47 @@ AuthorServer& authorServer() {
     return s;
 }
 
-MessageBoxes& messages() { return need(registry().messages); }
-ModalHost& modalHost() { return need(registry().modal); }
-Clock& clock() { return need(registry().clock); }
-Drives& drives() { return need(registry().drives); }
-Ftp& ftp() { return need(registry().ftp); }
-ProgramEnd& programEnd() { return need(registry().end); }
+MessageBoxes& messages() {
+    return need(registry().messages);
+}
+ModalHost& modalHost() {
+    return need(registry().modal);
+}
+Clock& clock() {
+    return need(registry().clock);
+}
+Drives& drives() {
+    return need(registry().drives);
+}
+Ftp& ftp() {
+    return need(registry().ftp);
+}
+ProgramEnd& programEnd() {
+    return need(registry().end);
+}
 
-void setMessages(std::unique_ptr<MessageBoxes> s) { registry().messages = std::move(s); }
-void setModalHost(std::unique_ptr<ModalHost> s) { registry().modal = std::move(s); }
-void setClock(std::unique_ptr<Clock> s) { registry().clock = std::move(s); }
-void setDrives(std::unique_ptr<Drives> s) { registry().drives = std::move(s); }
-void setFtp(std::unique_ptr<Ftp> s) { registry().ftp = std::move(s); }
-void setProgramEnd(std::unique_ptr<ProgramEnd> s) { registry().end = std::move(s); }
+void setMessages(std::unique_ptr<MessageBoxes> s) {
+    registry().messages = std::move(s);
+}
+void setModalHost(std::unique_ptr<ModalHost> s) {
+    registry().modal = std::move(s);
+}
+void setClock(std::unique_ptr<Clock> s) {
+    registry().clock = std::move(s);
+}
+void setDrives(std::unique_ptr<Drives> s) {
+    registry().drives = std::move(s);
+}
+void setFtp(std::unique_ptr<Ftp> s) {
+    registry().ftp = std::move(s);
+}
+void setProgramEnd(std::unique_ptr<ProgramEnd> s) {
+    registry().end = std::move(s);
+}
 
-std::unique_ptr<Drives> makeSystemDrives() { return std::make_unique<SystemDrives>(); }
+std::unique_ptr<Drives> makeSystemDrives() {
+    return std::make_unique<SystemDrives>();
+}
 
 void installReal() {
     setMessages(std::make_unique<QtMessageBoxes>());

@@ -6,7 +6,9 @@
 
 namespace platform {
 
-constexpr int twips(int t) { return t / 15; }
+constexpr int twips(int t) {
+    return t / 15;
+}
 
 // Metric-compatible stand-ins for Arial and Arial Narrow.
 inline const QString kArial = QStringLiteral("Liberation Sans");
@@ -25,7 +27,8 @@ inline void placeTwips(QWidget* w, int left, int top, int width, int height) {
 }
 
 // Creates a child control with its objectName set.
-template <class W, class... Args> W* makeControl(QWidget* parent, const char* name, Args&&... args) {
+template <class W, class... Args>
+W* makeControl(QWidget* parent, const char* name, Args&&... args) {
     auto* w = new W(std::forward<Args>(args)..., parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;

@@ -36,11 +36,11 @@ RappForm::RappForm(QWidget* parent) : QDialog(parent) {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setTextFormat(Qt::PlainText);
-    Label1->setText(
-        QStringLiteral("Beskriv kort nedan hur felet yttrar sig och i vilket sammanhang ! Lägg gärna "
-                       "till din mailadress om du vill ha ett svar !\n\n"
-                       "Ditt meddelande, samt uppsamlade data om felet, sammanställs och sänds när "
-                       "du klickar på 'Skicka' i formuläret !"));
+    Label1->setText(QStringLiteral(
+        "Beskriv kort nedan hur felet yttrar sig och i vilket sammanhang ! Lägg gärna "
+        "till din mailadress om du vill ha ett svar !\n\n"
+        "Ditt meddelande, samt uppsamlade data om felet, sammanställs och sänds när "
+        "du klickar på 'Skicka' i formuläret !"));
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -72,8 +72,8 @@ QString reportFileName(const QString& dagensDatum, const QString& time) {
 }
 
 QStringList reportLines(const QString& sysFel, const QString& dagensDatum, const QString& time,
-                        const QString& anvNamn, const QString& installDatum,
-                        const QString& message, const QString& felDump) {
+                        const QString& anvNamn, const QString& installDatum, const QString& message,
+                        const QString& felDump) {
     QStringList lines;
     lines << QStringLiteral("Systemrapporterat fel = ") + sysFel
           << QStringLiteral("Datum = ") + dagensDatum + QStringLiteral(", Tidpunkt = ") + time
@@ -82,7 +82,8 @@ QStringList reportLines(const QString& sysFel, const QString& dagensDatum, const
     if (!trimBlanks(message).isEmpty()) {
         // Written as typed; the text box's line breaks become CR LF in the file.
         lines << QStringLiteral("Meddelande från användaren:") << QString()
-              << QString(message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+              << QString(message)
+                     .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                      .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     } else {
         lines << QStringLiteral("Inget meddelande från användaren !");
@@ -111,9 +112,9 @@ void RappForm::Command1_Click() {
     const QString fullPath = QDir::current().absoluteFilePath(Module1.FelRapportPath);
 
     QByteArray bytes;
-    for (const QString& line : reportLines(Module1.SysFel, Module1.DagensDatum, time,
-                                           Module1.AnvNamn, Module1.InstallDatum,
-                                           Text1->toPlainText(), Module1.FelDump))
+    for (const QString& line :
+         reportLines(Module1.SysFel, Module1.DagensDatum, time, Module1.AnvNamn,
+                     Module1.InstallDatum, Text1->toPlainText(), Module1.FelDump))
         bytes += toCp1252(line) + "\r\n";
     QFile file(fullPath);
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -155,13 +156,17 @@ void RappForm::Command1_Click() {
     Command2_Click();
 }
 
-void RappForm::Command2_Click() { done(QDialog::Rejected); }
+void RappForm::Command2_Click() {
+    done(QDialog::Rejected);
+}
 
 void showRappForm() {
     RappForm form;
     platform::modalHost().runModal(form);
 }
 
-void installReportForm() { setReportFormOpener(showRappForm); }
+void installReportForm() {
+    setReportFormOpener(showRappForm);
+}
 
 } // namespace fyn

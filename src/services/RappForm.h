@@ -14,16 +14,16 @@ namespace fyn {
 
 class RappForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit RappForm(QWidget* parent = nullptr);
 
     void Command1_Click(); // "Skicka"
     void Command2_Click(); // "Avbryt"
 
-protected:
+  protected:
     void reject() override { Command2_Click(); }
 
-private:
+  private:
     QLabel* Label1;
     QPlainTextEdit* Text1;
     QPushButton* Command1;
@@ -34,8 +34,8 @@ private:
 QString reportFileName(const QString& dagensDatum, const QString& time);
 // The lines of the report (each is written with CR LF after it).
 QStringList reportLines(const QString& sysFel, const QString& dagensDatum, const QString& time,
-                        const QString& anvNamn, const QString& installDatum,
-                        const QString& message, const QString& felDump);
+                        const QString& anvNamn, const QString& installDatum, const QString& message,
+                        const QString& felDump);
 
 // The login of the report upload.
 platform::FtpTarget FtpLogin();

@@ -11,20 +11,28 @@ TEST(Amount, ParsesAndStoresInTheShortestForm) {
         const char* in;
         const char* stored;
     } cases[] = {
-        {"0", "0"},           {"1500", "1500"},          {"-1500", "-1500"},
-        {"1234,50", "1234,5"}, {" 12,0300 ", "12,03"},    {",5", "0,5"},
-        {"-0,0001", "-0,0001"}, {"+7", "7"},              {"00012", "12"},
+        {"0", "0"},
+        {"1500", "1500"},
+        {"-1500", "-1500"},
+        {"1234,50", "1234,5"},
+        {" 12,0300 ", "12,03"},
+        {",5", "0,5"},
+        {"-0,0001", "-0,0001"},
+        {"+7", "7"},
+        {"00012", "12"},
         {"99999999,99", "99999999,99"},
         {"1,23456", "1,2346"}, // rounded half to even beyond four decimals
-        {"1,23445", "1,2344"}, {"1,234451", "1,2345"},  {"-0,00005", "0"},
+        {"1,23445", "1,2344"},
+        {"1,234451", "1,2345"},
+        {"-0,00005", "0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Amount::parse(c.in).storage(), c.stored) << c.in;
 }
 
 TEST(Amount, RefusesWhatIsNotANumber) {
-    for (const char* bad : {"", "   ", "abc", "12a", "1,2,3", "--5", "5-", "1 000", "1.5", "-",
-                            ",", "12,", "1e3"}) {
+    for (const char* bad :
+         {"", "   ", "abc", "12a", "1,2,3", "--5", "5-", "1 000", "1.5", "-", ",", "12,", "1e3"}) {
         // "12," is a number to the runtime; the rest are not.
         Amount a;
         if (QByteArray(bad) == "12,") {
@@ -90,10 +98,11 @@ TEST_F(LimitMessage, IsOneInformationBox) {
     EXPECT_EQ(c.title, QStringLiteral("Överskriden max-nivå"));
     EXPECT_EQ(c.icon, platform::Icon::Information);
     EXPECT_EQ(c.buttons, platform::Buttons::Ok);
-    EXPECT_EQ(c.text, QStringLiteral("Detta program har tyvärr en begränsning\ntill belopp < 100 000 "
-                                     "000.00 kronor !\nDärför måste inmatning av högre\nbelopp "
-                                     "spärras, likaledes inmatning\nsom ger upphov till ett plus- "
-                                     "eller\nminussaldo över denna nivå !"));
+    EXPECT_EQ(c.text,
+              QStringLiteral("Detta program har tyvärr en begränsning\ntill belopp < 100 000 "
+                             "000.00 kronor !\nDärför måste inmatning av högre\nbelopp "
+                             "spärras, likaledes inmatning\nsom ger upphov till ett plus- "
+                             "eller\nminussaldo över denna nivå !"));
 }
 
 TEST(Numbers, WholeNumbersAsTheRuntimeReadsThem) {

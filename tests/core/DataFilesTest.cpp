@@ -27,14 +27,16 @@ TEST(KontoIniFields, DelimitedFieldIsReadAsTheRuntimeReadsIt) {
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(readDelimitedField(QString::fromUtf8(c.line)), QString::fromUtf8(c.field)) << c.line;
+        EXPECT_EQ(readDelimitedField(QString::fromUtf8(c.line)), QString::fromUtf8(c.field))
+            << c.line;
 }
 
 TEST_F(DataFilesTest, KontoIniIsWrittenWholeAndReadBack) {
     WriteBatch batch;
     writeKontoIni(batch, kontoIniPath(), 2, QStringLiteral("Åsa Öberg, Malmö"));
     batch.commit();
-    EXPECT_EQ(readFile(kontoIniPath()), QByteArray("2\r\n\xC5sa \xD6" "berg, Malm\xF6\r\n"));
+    EXPECT_EQ(readFile(kontoIniPath()), QByteArray("2\r\n\xC5sa \xD6"
+                                                   "berg, Malm\xF6\r\n"));
     const KontoIniText ini = readKontoIni(kontoIniPath());
     EXPECT_TRUE(ini.complete);
     EXPECT_EQ(toInt(ini.kontoNum), 2);
@@ -54,8 +56,11 @@ TEST_F(DataFilesTest, KontoIniWithoutBothLinesIsIncomplete) {
 TEST_F(DataFilesTest, KontoIniWithGarbageEndsInTheHandlerNotACrash) {
     writeFile(kontoIniPath(), "\x01\xFFgarbage\r\nAnna\r\n");
     fakes.messages->answers = {platform::Answer::No};
-    const bool ok = trap([&] { toInt(readKontoIni(kontoIniPath()).kontoNum); },
-                         [] { return ErrorContext{"Inläs_Kontofil", {"vid läsning av KontoIni."}, {}}; });
+    const bool ok =
+        trap([&] { toInt(readKontoIni(kontoIniPath()).kontoNum); },
+             [] {
+                 return ErrorContext{"Inläs_Kontofil", {"vid läsning av KontoIni."}, {}};
+             });
     EXPECT_FALSE(ok);
     EXPECT_EQ(Module1.SysFel, "Type mismatch");
     ASSERT_EQ(fakes.messages->calls.size(), 1u);
@@ -77,12 +82,9 @@ TEST_F(DataFilesTest, SokvagBecomesAPathOnThisSystem) {
         const char* sokvag;
         const char* path;
     } cases[] = {
-        {"\\FynData\\     ", "/media/stick/FynData/"},
-        {"\\FynData", "/media/stick/FynData"},
-        {"D:\\FynData\\", "/media/stick/FynData/"},
-        {"/srv/konton", "/srv/konton"},
-        {"Konton\\\\Gamla", "/home/anna/prog/Konton/Gamla"},
-        {"  C:Gamla", "/home/anna/prog/Gamla"},
+        {"\\FynData\\     ", "/media/stick/FynData/"},       {"\\FynData", "/media/stick/FynData"},
+        {"D:\\FynData\\", "/media/stick/FynData/"},          {"/srv/konton", "/srv/konton"},
+        {"Konton\\\\Gamla", "/home/anna/prog/Konton/Gamla"}, {"  C:Gamla", "/home/anna/prog/Gamla"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(sokvagPath(c.sokvag), c.path) << c.sokvag;
@@ -136,7 +138,9 @@ TEST_F(DataFilesTest, PosFilPairThatIsNotANumberEndsInTheHandler) {
     const QByteArray stored = readFile(posFilPath());
     fakes.messages->answers = {platform::Answer::No};
     EXPECT_FALSE(trap([] { loadWindowPos(WindowPos::HeadForm, QPoint()); },
-                      [] { return ErrorContext{"Form_Load", {}, {}}; }));
+                      [] {
+                          return ErrorContext{"Form_Load", {}, {}};
+                      }));
     EXPECT_EQ(Module1.SysFel, "Type mismatch");
     EXPECT_EQ(readFile(posFilPath()), stored);
 }

@@ -14,9 +14,11 @@ using namespace fyn;
 using platform::Answer;
 
 class ErrorRoutineTest : public fyn::test::Sandbox {
-protected:
+  protected:
     int reportsOpened = 0;
-    void SetUp() override { setReportFormOpener([this] { ++reportsOpened; }); }
+    void SetUp() override {
+        setReportFormOpener([this] { ++reportsOpened; });
+    }
     void TearDown() override { setReportFormOpener(nullptr); }
 };
 
@@ -31,19 +33,20 @@ TEST_F(ErrorRoutineTest, HandlerFillsTheThreeTextsByTheConvention) {
             ++reached;
         },
         [] {
-            return ErrorContext{"Exit_Konto",
-                                {"vid avslutning av programmet."},
-                                {"vid avslutning av programmet..",
-                                 "Kontonummer att skriva till fil " +
-                                     QString::number(Module1.KontoNum)}};
+            return ErrorContext{
+                "Exit_Konto",
+                {"vid avslutning av programmet."},
+                {"vid avslutning av programmet..",
+                 "Kontonummer att skriva till fil " + QString::number(Module1.KontoNum)}};
         });
     EXPECT_FALSE(ok);
     EXPECT_EQ(reached, 1);
     EXPECT_EQ(Module1.SysFel, "Path not found");
     EXPECT_EQ(Module1.FelText, QStringLiteral("Ett fel har uppstått i subrutinen Exit_Konto\n"
                                               "vid avslutning av programmet.\n"));
-    EXPECT_EQ(Module1.FelDump, QStringLiteral("Fel i rutinen Exit_Konto\u00A6vid avslutning av "
-                                              "programmet..\u00A6Kontonummer att skriva till fil 3"));
+    EXPECT_EQ(Module1.FelDump,
+              QStringLiteral("Fel i rutinen Exit_Konto\u00A6vid avslutning av "
+                             "programmet..\u00A6Kontonummer att skriva till fil 3"));
 
     // A region number, a suffix and two closing line feeds.
     ErrorContext c{"Form_Load", {"vid laddning av programformuläret."}, {"a", "b"}};
@@ -51,8 +54,9 @@ TEST_F(ErrorRoutineTest, HandlerFillsTheThreeTextsByTheConvention) {
     c.region = 2;
     c.trailingLineFeeds = 2;
     fillErrorTexts("Overflow", c);
-    EXPECT_EQ(Module1.FelText, QStringLiteral("Ett fel har uppstått i subrutinen Form_Load, Nivå = 2\n"
-                                              "vid laddning av programformuläret.\n\n"));
+    EXPECT_EQ(Module1.FelText,
+              QStringLiteral("Ett fel har uppstått i subrutinen Form_Load, Nivå = 2\n"
+                             "vid laddning av programformuläret.\n\n"));
     EXPECT_EQ(Module1.FelDump, QStringLiteral("Fel i rutinen Form_Load (2)\u00A6a\u00A6b"));
 }
 
@@ -76,8 +80,8 @@ TEST_F(ErrorRoutineTest, GeneralErrorOffersAReportAndOpensItOnYes) {
     EXPECT_EQ(call.icon, platform::Icon::None);
     EXPECT_TRUE(call.text.startsWith(
         QStringLiteral("Ett fel har uppstått i subrutinen X\n\nOfta beror fel på någon störning")));
-    EXPECT_TRUE(call.text.contains(
-        QStringLiteral("minimera förlust av data. (Se vidare Backup under Info/Hjälp !)\n\nFel kan")));
+    EXPECT_TRUE(call.text.contains(QStringLiteral(
+        "minimera förlust av data. (Se vidare Backup under Info/Hjälp !)\n\nFel kan")));
     EXPECT_TRUE(call.text.endsWith(
         QStringLiteral("hur felet uppstår ! ?\n\nVill du skapa en felrapport ?")));
     EXPECT_EQ(reportsOpened, 1); // only after Yes
@@ -119,8 +123,12 @@ TEST_F(ErrorRoutineTest, PauseEndsOnTheRoundedSecond) {
 // ---- The input box --------------------------------------------------------------
 
 namespace {
-QLineEdit* text1(QDialog& d) { return d.findChild<QLineEdit*>("Text1"); }
-QPushButton* button(QDialog& d, const char* name) { return d.findChild<QPushButton*>(name); }
+QLineEdit* text1(QDialog& d) {
+    return d.findChild<QLineEdit*>("Text1");
+}
+QPushButton* button(QDialog& d, const char* name) {
+    return d.findChild<QPushButton*>(name);
+}
 } // namespace
 
 TEST_F(ErrorRoutineTest, InsetInputAnswersWhatEnterTook) {
@@ -167,6 +175,7 @@ TEST_F(ErrorRoutineTest, InsetBoxGrowsWithItsPrompt) {
     fakes.modal->actions.push_back(measure(shortHeight));
     fakes.modal->actions.push_back(measure(longHeight));
     InsetInput("Kort", "T", "");
-    InsetInput(QString("Mycket lång fråga som måste brytas över flera rader ").repeated(4), "T", "");
+    InsetInput(QString("Mycket lång fråga som måste brytas över flera rader ").repeated(4), "T",
+               "");
     EXPECT_GT(longHeight, shortHeight);
 }

@@ -1,6 +1,6 @@
+#include "core/Records.h"
 #include "core/Errors.h"
 #include "core/RecordFile.h"
-#include "core/Records.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -30,10 +30,15 @@ QByteArray fields(std::initializer_list<std::pair<QByteArray, int>> list) {
 
 TEST(Records, EveryTypeRoundTripsByteExactly) {
     expectRoundTrip<KontoFilPost>(QByteArray("Hush\xE5ll\x06") + QByteArray(27, ' ') +
-                                  QByteArray("12-34") + QByteArray(25, ' ') + "Bg" +
-                                  "\\FynData\\" + QByteArray(6, ' '));
-    expectRoundTrip<EnkelKontoPost>(fields(
-        {{"2026-12-09", 10}, {"3", 4}, {"-1234,5", 11}, {"9876543,21", 11}, {"x", 1}, {"7", 4}, {"", 2}}));
+                                  QByteArray("12-34") + QByteArray(25, ' ') + "Bg" + "\\FynData\\" +
+                                  QByteArray(6, ' '));
+    expectRoundTrip<EnkelKontoPost>(fields({{"2026-12-09", 10},
+                                            {"3", 4},
+                                            {"-1234,5", 11},
+                                            {"9876543,21", 11},
+                                            {"x", 1},
+                                            {"7", 4},
+                                            {"", 2}}));
     expectRoundTrip<BudgetKontoPost>(fields({{"2026-12-09", 10},
                                              {"12", 4},
                                              {"1500", 11},
@@ -76,7 +81,8 @@ TEST(Records, FieldsArePaddedAndCutAtTheirWidth) {
     t.TransNamn = QStringLiteral("Räntor ☺"); // "☺" has no byte: written as "?"
     t.Tecken = "-";
     EXPECT_EQ(encodeRecord(t), fields({{"R\xE4ntor ?", 35}, {"-", 1}}));
-    EXPECT_EQ(decodeRecord<TransPost>(encodeRecord(t)).TransNamn.trimmed(), QStringLiteral("Räntor ?"));
+    EXPECT_EQ(decodeRecord<TransPost>(encodeRecord(t)).TransNamn.trimmed(),
+              QStringLiteral("Räntor ?"));
 }
 
 TEST(Records, ShortRecordReadsAsPaddedWithBlanks) {
@@ -127,8 +133,8 @@ TEST_F(RecordFileTest, PutsByNumberAndExtendsWithBlankRecords) {
     t.TransNamn = QStringLiteral("Mat");
     t.Tecken = "-";
     f.put(3, t); // past the end: record 2 becomes blank
-    const QByteArray expected = QByteArray("Kontostart") + QByteArray(26, ' ') + QByteArray(36, ' ') +
-                                QByteArray("Mat") + QByteArray(32, ' ') + "-";
+    const QByteArray expected = QByteArray("Kontostart") + QByteArray(26, ' ') +
+                                QByteArray(36, ' ') + QByteArray("Mat") + QByteArray(32, ' ') + "-";
     EXPECT_EQ(readFile(file), expected);
     EXPECT_EQ(f.count(), 3);
     EXPECT_EQ(f.get<TransPost>(3).TransNamn.trimmed(), "Mat");

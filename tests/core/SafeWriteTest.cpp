@@ -1,6 +1,6 @@
+#include "core/SafeWrite.h"
 #include "core/Errors.h"
 #include "core/RecordFile.h"
-#include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
 #include "support/TestSupport.h"
 
@@ -19,7 +19,7 @@ namespace {
 using Snapshot = std::map<QString, std::optional<QByteArray>>;
 
 class SafeWriteTest : public fyn::test::Sandbox {
-protected:
+  protected:
     QString a = path("FynData/Konto/KontoData");
     QString b = path("FynData/KontoFil");
     QString c = path("FynData/Konto/Transakt"); // made by the commit

@@ -16,9 +16,9 @@ TEST(SysError, TextsAreTheRuntimesOwn) {
     const struct {
         int e;
         const char* text;
-    } cases[] = {{EACCES, "Permission denied"}, {EPERM, "Permission denied"},
-                 {EROFS, "Permission denied"},  {ENOENT, "File not found"},
-                 {ENOTDIR, "Path not found"},   {ENOSPC, "Disk full"},
+    } cases[] = {{EACCES, "Permission denied"},     {EPERM, "Permission denied"},
+                 {EROFS, "Permission denied"},      {ENOENT, "File not found"},
+                 {ENOTDIR, "Path not found"},       {ENOSPC, "Disk full"},
                  {EEXIST, "Path/File access error"}};
     for (const auto& c : cases)
         EXPECT_EQ(sysErrorText(c.e), c.text) << c.e;

@@ -29,6 +29,10 @@ struct ReportCase {
     QByteArray expected;
 };
 
+void PrintTo(const ReportCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ReportBytes : public ReportFixture, public ::testing::WithParamInterface<ReportCase> {};
 
 TEST_P(ReportBytes, WrittenAndSentUnderTheTimeStampedName) {
@@ -50,30 +54,30 @@ const QString kSep = QString(QChar(0xA6));
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReportBytes,
-    ::testing::Values(
-        ReportCase{"NothingTypedEmptyDump", QString(), QString(),
-                   kHead + kNoMessage + kDataHead + "\r\n"},
-        // Blanks alone are no message; a dump without separators is one line.
-        ReportCase{"BlanksOnly", QStringLiteral("   "), QStringLiteral("Form_Load"),
-                   kHead + kNoMessage + kDataHead + "Form_Load\r\n"},
-        // The message keeps its blanks, empty lines and breaks (as CR LF); each
-        // dump piece gets a line and a trailing separator an empty last line.
-        // "€" tells Windows-1252 from Latin-1.
-        ReportCase{"MessageOnSeveralLines",
-                   QStringLiteral("  Sparade en post\n\nsedan hände det  "),
-                   QStringLiteral("Form_Load") + kSep + QStringLiteral("Belopp = 12 €") + kSep +
-                       QStringLiteral("Konto = Mat & hushåll") + kSep,
-                   kHead +
-                       "Meddelande fr\xe5n anv\xe4ndaren:\r\n"
-                       "\r\n"
-                       "  Sparade en post\r\n"
-                       "\r\n"
-                       "sedan h\xe4nde det  \r\n" +
-                       kDataHead +
-                       "Form_Load\r\n"
-                       "Belopp = 12 \x80\r\n"
-                       "Konto = Mat & hush\xe5ll\r\n"
-                       "\r\n"}),
+    ::testing::Values(ReportCase{"NothingTypedEmptyDump", QString(), QString(),
+                                 kHead + kNoMessage + kDataHead + "\r\n"},
+                      // Blanks alone are no message; a dump without separators is one line.
+                      ReportCase{"BlanksOnly", QStringLiteral("   "), QStringLiteral("Form_Load"),
+                                 kHead + kNoMessage + kDataHead + "Form_Load\r\n"},
+                      // The message keeps its blanks, empty lines and breaks (as CR LF); each
+                      // dump piece gets a line and a trailing separator an empty last line.
+                      // "€" tells Windows-1252 from Latin-1.
+                      ReportCase{"MessageOnSeveralLines",
+                                 QStringLiteral("  Sparade en post\n\nsedan hände det  "),
+                                 QStringLiteral("Form_Load") + kSep +
+                                     QStringLiteral("Belopp = 12 €") + kSep +
+                                     QStringLiteral("Konto = Mat & hushåll") + kSep,
+                                 kHead +
+                                     "Meddelande fr\xe5n anv\xe4ndaren:\r\n"
+                                     "\r\n"
+                                     "  Sparade en post\r\n"
+                                     "\r\n"
+                                     "sedan h\xe4nde det  \r\n" +
+                                     kDataHead +
+                                     "Form_Load\r\n"
+                                     "Belopp = 12 \x80\r\n"
+                                     "Konto = Mat & hush\xe5ll\r\n"
+                                     "\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using RappFormTest = ReportFixture;
@@ -121,6 +125,10 @@ struct CancelCase {
     void (*close)(QDialog& form);
 };
 
+void PrintTo(const CancelCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Cancel : public ReportFixture, public ::testing::WithParamInterface<CancelCase> {};
 
 TEST_P(Cancel, WritesNothingAndKeepsTheLastReportPath) {
@@ -140,13 +148,14 @@ TEST_P(Cancel, WritesNothingAndKeepsTheLastReportPath) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, Cancel,
-    ::testing::Values(
-        CancelCase{"Avbryt", [](QDialog& f) { child<QPushButton>(f, "Command2").click(); }},
-        CancelCase{"CloseBox", [](QDialog& f) { f.close(); }},
-        CancelCase{"Escape",
-                   [](QDialog& f) {
-                       QTest::keyClick(&child<QPlainTextEdit>(f, "Text1"), Qt::Key_Escape);
-                   }}),
+    ::testing::Values(CancelCase{"Avbryt",
+                                 [](QDialog& f) { child<QPushButton>(f, "Command2").click(); }},
+                      CancelCase{"CloseBox", [](QDialog& f) { f.close(); }},
+                      CancelCase{"Escape",
+                                 [](QDialog& f) {
+                                     QTest::keyClick(&child<QPlainTextEdit>(f, "Text1"),
+                                                     Qt::Key_Escape);
+                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <stdexcept>
+#include <string>
 
 namespace fyn::test {
 
@@ -23,18 +24,20 @@ template <class T> T& child(QDialog& dialog, const char* name) {
 
 // Types text key by key; a line break is the Return key, as the user gives it.
 inline void type(QPlainTextEdit& box, const QString& text) {
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n'))
             QTest::keyClick(&box, Qt::Key_Return);
-        QTest::keyClicks(&box, lines[i]);
+        else if (c.unicode() < 128)
+            QTest::keyClick(&box, char(c.unicode()));
+        else // a key of its own on a Swedish keyboard ("å", "ä", "ö")
+            QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
 
 // The report goes to the current folder, so the scratch folder is made current;
 // the author's server is pointed away so nothing can reach it.
 class ReportFixture : public Sandbox {
-protected:
+  protected:
     ReportFixture() : savedServer_(platform::authorServer()), savedFolder_(QDir::currentPath()) {
         QDir::setCurrent(dir.path());
         platform::authorServer().ftpHost = QStringLiteral("ftp.example.invalid");
@@ -76,7 +79,7 @@ protected:
     // The name for 2026-12-09 at 07:05:09.6 (seconds are cut, not rounded).
     const QString reportName = QStringLiteral("FelRapport_Fynlar20261209070509");
 
-private:
+  private:
     platform::AuthorServer savedServer_;
     QString savedFolder_;
 };

@@ -22,7 +22,9 @@ Sandbox::~Sandbox() {
     Module1 = SharedState{};
 }
 
-QString Sandbox::path(const QString& relative) const { return dir.filePath(relative); }
+QString Sandbox::path(const QString& relative) const {
+    return dir.filePath(relative);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
