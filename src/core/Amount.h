@@ -7,7 +7,7 @@
 namespace fyn {
 
 class Amount {
-  public:
+public:
     static constexpr std::int64_t kScale = 10000;
     // Every amount and balance stays below this in absolute value.
     static constexpr std::int64_t kLimit = 100000000LL * kScale;
@@ -49,7 +49,7 @@ class Amount {
     }
     friend constexpr auto operator<=>(Amount, Amount) = default;
 
-  private:
+private:
     constexpr explicit Amount(std::int64_t v) : v_(v) {}
     std::int64_t v_ = 0;
 };

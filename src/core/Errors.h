@@ -9,11 +9,11 @@ namespace fyn {
 
 // An error of the runtime, carrying its text ("Permission denied", "Type mismatch", ...).
 class RuntimeError : public std::runtime_error {
-  public:
+public:
     explicit RuntimeError(const QString& text);
     const QString& text() const { return text_; }
 
-  private:
+private:
     QString text_;
 };
 

@@ -10,7 +10,7 @@ namespace fyn {
 
 class InsetBox : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit InsetBox(QWidget* parent = nullptr);
 
     // Lays the box out for a prompt, a title and a default answer.
@@ -20,10 +20,10 @@ class InsetBox : public QDialog {
     void Command1_Click(); // "OK"
     void Command2_Click(); // "Avbryt"
 
-  protected:
+protected:
     void reject() override; // Escape or the close box: as "Avbryt"
 
-  private:
+private:
     void resetLayout();
     QLabel* Label1;
     QLineEdit* Text1;

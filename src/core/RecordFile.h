@@ -9,7 +9,7 @@
 namespace fyn {
 
 class RecordFile {
-  public:
+public:
     RecordFile() = default;
     // Opens the file, creating it empty when it is missing.
     RecordFile(const QString& path, int recordLength);
@@ -46,7 +46,7 @@ class RecordFile {
         batch.commit();
     }
 
-  private:
+private:
     QString path_;
     int length_ = 0;
     int fd_ = -1;

@@ -55,7 +55,7 @@ QByteArray nativePath(const QString& p) {
 }
 
 class Fd {
-  public:
+public:
     Fd() = default;
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
@@ -66,7 +66,7 @@ class Fd {
     }
     int get() const { return fd_; }
 
-  private:
+private:
     int fd_ = -1;
 };
 

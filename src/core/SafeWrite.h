@@ -17,7 +17,7 @@ void setJournalPath(const QString& path);
 QString journalPath();
 
 class WriteBatch {
-  public:
+public:
     // Bytes at offset; a write past the end extends the file, and a gap is
     // filled with blanks. Later writes over the same bytes win.
     void write(const QString& path, qint64 offset, const QByteArray& bytes);
@@ -28,7 +28,7 @@ class WriteBatch {
     // system's text) leaves every file as it was. The batch is empty afterwards.
     void commit();
 
-  private:
+private:
     struct FilePlan {
         QString path;
         std::map<qint64, QByteArray> regions; // disjoint, not touching

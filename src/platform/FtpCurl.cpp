@@ -20,7 +20,7 @@ size_t readFromFile(char* buffer, size_t size, size_t count, void* userdata) {
 }
 
 class CurlFtp final : public Ftp {
-  public:
+public:
     CurlFtp() { curl_global_init(CURL_GLOBAL_DEFAULT); }
     ~CurlFtp() override { curl_global_cleanup(); }
 

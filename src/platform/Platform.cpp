@@ -15,7 +15,7 @@ namespace platform {
 namespace {
 
 class QtMessageBoxes final : public MessageBoxes {
-  public:
+public:
     Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) override {
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title);
@@ -47,12 +47,12 @@ class QtMessageBoxes final : public MessageBoxes {
 };
 
 class QtModalHost final : public ModalHost {
-  public:
+public:
     void runModal(QDialog& dialog) override { dialog.exec(); }
 };
 
 class SystemClock final : public Clock {
-  public:
+public:
     SystemClock() { timer_.start(); }
     QDate today() override { return QDate::currentDate(); }
     QTime timeOfDay() override { return QTime::currentTime(); }
@@ -65,12 +65,12 @@ class SystemClock final : public Clock {
         QThread::msleep(5); // a wait, not a busy loop
     }
 
-  private:
+private:
     QElapsedTimer timer_;
 };
 
 class SystemDrives final : public Drives {
-  public:
+public:
     QString driveRoot(const QString& startFolder) override {
         const QString home = QDir::cleanPath(QDir::homePath());
         const QString start = QDir::cleanPath(QDir(startFolder).absolutePath());
@@ -82,7 +82,7 @@ class SystemDrives final : public Drives {
         return withSlash(mount);
     }
 
-  private:
+private:
     static QString withSlash(const QString& p) {
         return p.endsWith(QLatin1Char('/')) ? p : p + QLatin1Char('/');
     }
@@ -111,7 +111,7 @@ class SystemDrives final : public Drives {
 };
 
 class ExitProgram final : public ProgramEnd {
-  public:
+public:
     [[noreturn]] void endNow() override { std::exit(0); }
 };
 

@@ -17,7 +17,7 @@ enum class Icon { None, Information, Warning };
 enum class Answer { Ok, Yes, No };
 
 class MessageBoxes {
-  public:
+public:
     virtual ~MessageBoxes() = default;
     virtual Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
 };
@@ -25,14 +25,14 @@ class MessageBoxes {
 // ---- Modal dialogs (the input box, the error report) ---------------------
 // Shows a dialog modally and returns when it has hidden itself.
 class ModalHost {
-  public:
+public:
     virtual ~ModalHost() = default;
     virtual void runModal(QDialog& dialog) = 0;
 };
 
 // ---- Clock -----------------------------------------------------------------
 class Clock {
-  public:
+public:
     virtual ~Clock() = default;
     virtual QDate today() = 0;
     virtual QTime timeOfDay() = 0;
@@ -46,7 +46,7 @@ class Clock {
 
 // ---- Drives ----------------------------------------------------------------
 class Drives {
-  public:
+public:
     virtual ~Drives() = default;
     // The drive root (with a trailing "/") for a program started in startFolder.
     virtual QString driveRoot(const QString& startFolder) = 0;
@@ -68,7 +68,7 @@ struct FtpResult {
 };
 
 class Ftp {
-  public:
+public:
     virtual ~Ftp() = default;
     // Passive, binary upload of localPath as remoteName in the login folder.
     virtual FtpResult putFile(const FtpTarget& target, const QString& localPath,
@@ -77,7 +77,7 @@ class Ftp {
 
 // ---- Ending the program at once ---------------------------------------------
 class ProgramEnd {
-  public:
+public:
     virtual ~ProgramEnd() = default;
     [[noreturn]] virtual void endNow() = 0;
 };

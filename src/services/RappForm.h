@@ -14,16 +14,16 @@ namespace fyn {
 
 class RappForm : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit RappForm(QWidget* parent = nullptr);
 
     void Command1_Click(); // "Skicka"
     void Command2_Click(); // "Avbryt"
 
-  protected:
+protected:
     void reject() override { Command2_Click(); }
 
-  private:
+private:
     QLabel* Label1;
     QPlainTextEdit* Text1;
     QPushButton* Command1;

@@ -14,7 +14,7 @@ using namespace fyn;
 using platform::Answer;
 
 class ErrorRoutineTest : public fyn::test::Sandbox {
-  protected:
+protected:
     int reportsOpened = 0;
     void SetUp() override {
         setReportFormOpener([this] { ++reportsOpened; });

@@ -19,7 +19,7 @@ namespace {
 using Snapshot = std::map<QString, std::optional<QByteArray>>;
 
 class SafeWriteTest : public fyn::test::Sandbox {
-  protected:
+protected:
     QString a = path("FynData/Konto/KontoData");
     QString b = path("FynData/KontoFil");
     QString c = path("FynData/Konto/Transakt"); // made by the commit

@@ -32,7 +32,7 @@ const QString kPassword = QStringLiteral("Vb4nHs8Mk3");
 constexpr int kWaitMs = 10000;
 
 class FtpUpload : public ReportFixture {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(serverRoot.isValid());
         server.setProgram(QStringLiteral(FYN_PYTHON3));

@@ -37,7 +37,7 @@ inline void type(QPlainTextEdit& box, const QString& text) {
 // The report goes to the current folder, so the scratch folder is made current;
 // the author's server is pointed away so nothing can reach it.
 class ReportFixture : public Sandbox {
-  protected:
+protected:
     ReportFixture() : savedServer_(platform::authorServer()), savedFolder_(QDir::currentPath()) {
         QDir::setCurrent(dir.path());
         platform::authorServer().ftpHost = QStringLiteral("ftp.example.invalid");
@@ -79,7 +79,7 @@ class ReportFixture : public Sandbox {
     // The name for 2026-12-09 at 07:05:09.6 (seconds are cut, not rounded).
     const QString reportName = QStringLiteral("FelRapport_Fynlar20261209070509");
 
-  private:
+private:
     platform::AuthorServer savedServer_;
     QString savedFolder_;
 };

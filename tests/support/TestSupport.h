@@ -12,7 +12,7 @@ namespace fyn::test {
 
 // A scratch drive root with the platform doubles and a fresh shared state.
 class Sandbox : public ::testing::Test {
-  protected:
+protected:
     Sandbox();
     ~Sandbox() override;
     QString path(const QString& relative) const;

@@ -28,7 +28,7 @@ struct MessageCall {
 };
 
 class FakeMessages final : public MessageBoxes {
-  public:
+public:
     // Answers for Yes/No boxes, in order. OK boxes answer themselves.
     std::deque<Answer> answers;
     std::vector<MessageCall> calls;
@@ -36,7 +36,7 @@ class FakeMessages final : public MessageBoxes {
 };
 
 class FakeModalHost final : public ModalHost {
-  public:
+public:
     using Action = std::function<void(QDialog&)>;
     // One action a dialog: it is shown (offscreen), the action runs, and the dialog
     // must then have hidden itself.
@@ -46,7 +46,7 @@ class FakeModalHost final : public ModalHost {
 };
 
 class FakeClock final : public Clock {
-  public:
+public:
     QDate date{2026, 12, 9};
     double seconds = 12 * 3600; // since midnight
     double monotonic = 1000;
@@ -61,7 +61,7 @@ class FakeClock final : public Clock {
 };
 
 class FakeDrives final : public Drives {
-  public:
+public:
     QString root;
     QString driveRoot(const QString&) override { return root; }
 };
@@ -74,7 +74,7 @@ struct FtpCall {
 };
 
 class FakeFtp final : public Ftp {
-  public:
+public:
     FtpResult result{true, {}};
     std::vector<FtpCall> calls;
     FtpResult putFile(const FtpTarget& target, const QString& localPath,
@@ -82,7 +82,7 @@ class FakeFtp final : public Ftp {
 };
 
 class FakeProgramEnd final : public ProgramEnd {
-  public:
+public:
     int ends = 0;
     [[noreturn]] void endNow() override {
         ++ends;
@@ -92,7 +92,7 @@ class FakeProgramEnd final : public ProgramEnd {
 
 // Installs a fresh double of every service for the life of the object.
 class FakePlatform {
-  public:
+public:
     FakePlatform();
     ~FakePlatform();
     FakeMessages* messages;
