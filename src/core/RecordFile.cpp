@@ -12,8 +12,10 @@
 
 namespace fyn {
 
-RecordFile::RecordFile(const QString& path, int recordLength) : path_(path), length_(recordLength) {
-    ensureFileExists(path);
+RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
+    : path_(path), length_(recordLength) {
+    if (missing == Missing::Create)
+        ensureFileExists(path);
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         raiseErrno(errno);
@@ -84,6 +86,11 @@ QByteArray RecordFile::readRange(long first, long last) const {
 
 QByteArray RecordFile::readRaw(long n) const {
     return readRange(n, n);
+}
+
+QByteArray readWholeFile(const QString& path) {
+    RecordFile f(path, 1, RecordFile::Missing::Fail);
+    return f.readRange(1, long(f.sizeInBytes()));
 }
 
 void RecordFile::put(WriteBatch& batch, long n, const QByteArray& record) const {

@@ -11,8 +11,10 @@ namespace fyn {
 class RecordFile {
 public:
     RecordFile() = default;
-    // Opens the file, creating it empty when it is missing.
-    RecordFile(const QString& path, int recordLength);
+    enum class Missing { Create, Fail };
+    // Opens the file, creating it empty when it is missing (or failing with
+    // "File not found" when told so).
+    RecordFile(const QString& path, int recordLength, Missing missing = Missing::Create);
     RecordFile(RecordFile&& other) noexcept;
     RecordFile& operator=(RecordFile&& other) noexcept;
     RecordFile(const RecordFile&) = delete;
@@ -55,5 +57,13 @@ private:
 template <class R> RecordFile openRecordFile(const QString& path) {
     return RecordFile(path, R::Length);
 }
+
+// Opens a file that must be there already; nothing is created.
+template <class R> RecordFile openExistingRecordFile(const QString& path) {
+    return RecordFile(path, R::Length, RecordFile::Missing::Fail);
+}
+
+// The whole of a file, for copying it.
+QByteArray readWholeFile(const QString& path);
 
 } // namespace fyn

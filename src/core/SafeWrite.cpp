@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -179,9 +180,15 @@ QString journalDir() {
     return QFileInfo(g_journalPath).absolutePath();
 }
 
-QByteArray encodeJournal(const std::vector<SavedFile>& files) {
+QByteArray encodeJournal(const std::vector<SavedFile>& files, const std::vector<QString>& folders) {
     const QDir base(journalDir());
     QByteArray body(kMagic, 4);
+    put<quint32>(body, quint32(folders.size()));
+    for (const QString& f : folders) {
+        const QByteArray p = base.relativeFilePath(f).toUtf8();
+        put<quint32>(body, quint32(p.size()));
+        body += p;
+    }
     put<quint32>(body, quint32(files.size()));
     for (const SavedFile& f : files) {
         const QByteArray p = base.relativeFilePath(f.path).toUtf8();
@@ -202,7 +209,8 @@ QByteArray encodeJournal(const std::vector<SavedFile>& files) {
 }
 
 // False for a journal that was not written to the end (its commit never began).
-bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files) {
+bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files,
+                   std::vector<QString>& folders) {
     if (in.size() < 16 || std::memcmp(in.constData(), kMagic, 4) != 0 ||
         std::memcmp(in.constData() + in.size() - 4, kEnd, 4) != 0)
         return false;
@@ -213,6 +221,16 @@ bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files) {
         return false;
     const QDir base(journalDir());
     qsizetype at = 4;
+    quint32 nfolders = 0;
+    if (!take(body, at, nfolders))
+        return false;
+    for (quint32 i = 0; i < nfolders; ++i) {
+        quint32 plen = 0;
+        if (!take(body, at, plen) || at + plen > body.size())
+            return false;
+        folders.push_back(base.absoluteFilePath(QString::fromUtf8(body.mid(at, plen))));
+        at += plen;
+    }
     quint32 count = 0;
     if (!take(body, at, count))
         return false;
@@ -244,7 +262,7 @@ bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files) {
 // Puts the saved bytes back; a file the commit created is removed. Goes on past
 // a file it cannot restore and returns false then, so the journal is kept for
 // the next recovery.
-bool rollBack(const std::vector<SavedFile>& files) {
+bool rollBack(const std::vector<SavedFile>& files, const std::vector<QString>& folders) {
     bool all = true;
     for (const SavedFile& f : files) {
         try {
@@ -267,6 +285,11 @@ bool rollBack(const std::vector<SavedFile>& files) {
             all = false;
         }
     }
+    // Made folders go last, newest first; one that holds anything else stays.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        if (::rmdir(nativePath(*it).constData()) != 0 && errno != ENOENT && errno != ENOTEMPTY &&
+            errno != EEXIST)
+            all = false;
     return all;
 }
 
@@ -323,6 +346,12 @@ void WriteBatch::write(const QString& path, qint64 offset, const QByteArray& byt
     f.regions.emplace(mergedStart, std::move(merged));
 }
 
+void WriteBatch::createFolder(const QString& path) {
+    const QString abs = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (std::find(folders_.begin(), folders_.end(), abs) == folders_.end())
+        folders_.push_back(abs);
+}
+
 void WriteBatch::replaceFile(const QString& path, const QByteArray& bytes) {
     FilePlan& f = plan(path);
     f.regions.clear();
@@ -332,12 +361,32 @@ void WriteBatch::replaceFile(const QString& path, const QByteArray& bytes) {
 }
 
 void WriteBatch::commit() {
-    if (files_.empty())
+    if (empty())
         return;
     std::vector<FilePlan> plans = std::move(files_);
     files_.clear();
+    std::vector<QString> wanted = std::move(folders_);
+    folders_.clear();
     if (g_journalPath.isEmpty())
         raise(platform::kPathNotFound);
+
+    // Folders to make: those that are not there yet, each under one that is or will be.
+    std::vector<QString> folders;
+    for (const QString& f : wanted) {
+        const QFileInfo info(f);
+        if (info.isDir())
+            continue;
+        if (info.exists())
+            raise(platform::kPathFileAccess);
+        const QString parent = info.absolutePath();
+        if (!QFileInfo(parent).isDir() &&
+            std::find(folders.begin(), folders.end(), parent) == folders.end())
+            raise(platform::kPathNotFound);
+        folders.push_back(f);
+    }
+    auto folderComing = [&](const QString& dir) {
+        return std::find(folders.begin(), folders.end(), QDir::cleanPath(dir)) != folders.end();
+    };
 
     // 1. Read what will be overwritten. Nothing is written yet.
     std::vector<SavedFile> saved;
@@ -353,7 +402,8 @@ void WriteBatch::commit() {
             s.oldSize = st.st_size;
         } else if (errno != ENOENT) {
             fail(errno);
-        } else if (!QFileInfo(QFileInfo(p.path).absolutePath()).isDir()) {
+        } else if (!QFileInfo(QFileInfo(p.path).absolutePath()).isDir() &&
+                   !folderComing(QFileInfo(p.path).absolutePath())) {
             raise(platform::kPathNotFound);
         }
         qint64 newSize = p.replaceSize;
@@ -391,7 +441,7 @@ void WriteBatch::commit() {
 
     // 2. The journal, synced: from here on a crash is put back at recovery.
     {
-        const QByteArray journal = encodeJournal(saved);
+        const QByteArray journal = encodeJournal(saved, folders);
         try {
             Fd fd(openOrFail(g_journalPath, O_WRONLY | O_CREAT | O_TRUNC));
             pointWrite(fd.get(), journal, 0);
@@ -403,8 +453,14 @@ void WriteBatch::commit() {
         syncDir(journalDir());
     }
 
-    // 3. The files themselves.
+    // 3. The folders, then the files themselves.
     try {
+        for (const QString& f : folders) {
+            pointStep();
+            if (::mkdir(nativePath(f).constData(), 0755) != 0)
+                fail(errno);
+            syncDir(QFileInfo(f).absolutePath());
+        }
         for (size_t i = 0; i < plans.size(); ++i) {
             const FilePlan& p = plans[i];
             Fd fd(openOrFail(p.path, O_WRONLY | O_CREAT));
@@ -420,7 +476,7 @@ void WriteBatch::commit() {
                 syncDir(QFileInfo(p.path).absolutePath());
         }
     } catch (const RuntimeError&) {
-        if (rollBack(saved))
+        if (rollBack(saved, folders))
             ::unlink(nativePath(g_journalPath).constData());
         throw;
     }
@@ -440,7 +496,8 @@ void recoverJournal() {
     const QByteArray bytes = f.readAll();
     f.close();
     std::vector<SavedFile> files;
-    if (decodeJournal(bytes, files) && !rollBack(files))
+    std::vector<QString> folders;
+    if (decodeJournal(bytes, files, folders) && !rollBack(files, folders))
         raise(platform::kPathFileAccess); // the journal stays for the next try
     if (::unlink(nativePath(g_journalPath).constData()) != 0 && errno != ENOENT)
         fail(errno);

@@ -23,7 +23,9 @@ public:
     void write(const QString& path, qint64 offset, const QByteArray& bytes);
     // The whole file becomes bytes (created when missing).
     void replaceFile(const QString& path, const QByteArray& bytes);
-    bool empty() const { return files_.empty(); }
+    // A folder made by the commit (before its files); a rollback removes it.
+    void createFolder(const QString& path);
+    bool empty() const { return files_.empty() && folders_.empty(); }
     // Writes everything, synced, as one unit. A failure (a RuntimeError with the
     // system's text) leaves every file as it was. The batch is empty afterwards.
     void commit();
@@ -36,6 +38,7 @@ private:
     };
     FilePlan& plan(const QString& path);
     std::vector<FilePlan> files_;
+    std::vector<QString> folders_;
 };
 
 // Puts back the files of a commit that was interrupted, and removes the journal.

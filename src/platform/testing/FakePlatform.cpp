@@ -69,6 +69,11 @@ FakePlatform::FakePlatform() {
     setDrives(std::move(d));
     setFtp(std::move(f));
     setProgramEnd(std::move(e));
+    setWebPaneFactory([this](QWidget* parent) {
+        auto* pane = new FakeWebPane(parent);
+        webPanes.push_back(pane);
+        return pane;
+    });
 }
 
 FakePlatform::~FakePlatform() {
@@ -78,6 +83,7 @@ FakePlatform::~FakePlatform() {
     setDrives(nullptr);
     setFtp(nullptr);
     setProgramEnd(nullptr);
+    setWebPaneFactory(nullptr);
 }
 
 } // namespace platform::testing

@@ -4,6 +4,7 @@
 // routine's error handler catches, so the test fails where it happened.
 
 #include "platform/Platform.h"
+#include "platform/WebPane.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -90,6 +91,21 @@ public:
     }
 };
 
+// A browser pane that only records where it was sent.
+class FakeWebPane final : public WebPane {
+public:
+    using WebPane::WebPane;
+    QStringList visited;
+    void navigate(const QString& url) override {
+        visited << url;
+        if (url == QLatin1String("about:blank"))
+            emit documentComplete(url);
+    }
+    QString currentUrl() const override { return visited.isEmpty() ? QString() : visited.last(); }
+    // The page that was asked for has come.
+    void finishLoading() { emit documentComplete(currentUrl()); }
+};
+
 // Installs a fresh double of every service for the life of the object.
 class FakePlatform {
 public:
@@ -101,6 +117,7 @@ public:
     FakeDrives* drives;
     FakeFtp* ftp;
     FakeProgramEnd* end;
+    std::vector<FakeWebPane*> webPanes; // made since, newest last
 };
 
 } // namespace platform::testing

@@ -1,0 +1,80 @@
+#include "ledger/PostingFile.h"
+
+#include "core/Codec1252.h"
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "platform/SysError.h"
+
+namespace fyn::ledger {
+
+void PostingFile::open(const QString& path, Kind kind) {
+    close();
+    RecordFile f(path, recordLength(kind));
+    const qint64 size = f.sizeInBytes();
+    QByteArray data = size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) /
+                                                     recordLength(kind)))
+                               : QByteArray();
+    data.truncate(size);
+    file_ = std::move(f);
+    kind_ = kind;
+    data_ = std::move(data);
+    count_ = long(divRoundHalfEven(data_.size(), recordLength(kind)));
+}
+
+void PostingFile::close() {
+    file_.close();
+    data_.clear();
+    count_ = 0;
+}
+
+QByteArray PostingFile::raw(long n) const {
+    if (n < 1)
+        raise(platform::kBadRecordNumber);
+    const int len = recordLength(kind_);
+    const qint64 at = qint64(n - 1) * len;
+    QByteArray r = at < data_.size() ? data_.mid(at, len) : QByteArray();
+    if (r.size() < len)
+        r.append(QByteArray(len - r.size(), ' '));
+    return r;
+}
+
+QString PostingFile::datum(long n) const {
+    const qint64 at = qint64(n - 1) * recordLength(kind_);
+    if (n < 1 || at >= data_.size())
+        return QString(10, QLatin1Char(' '));
+    return fromCp1252(raw(n).left(10));
+}
+
+long PostingFile::lastDated() const {
+    for (long n = count_; n >= 1; --n)
+        if (datum(n) != QLatin1String("          "))
+            return n;
+    return 0;
+}
+
+long PostingFile::lastOnOrBefore(const QString& date, long from) const {
+    for (long n = from; n >= 1; --n)
+        if (datum(n) <= date)
+            return n;
+    return 0;
+}
+
+void PostingFile::Edit::put(long n, const QByteArray& record) {
+    file_.file_.put(batch_, n, record);
+    records_.emplace_back(n, record.leftJustified(recordLength(file_.kind_), ' ', true));
+}
+
+void PostingFile::Edit::commit() {
+    batch_.commit();
+    const int len = recordLength(file_.kind_);
+    for (const auto& [n, rec] : records_) {
+        const qint64 at = qint64(n - 1) * len;
+        if (file_.data_.size() < at + len)
+            file_.data_.append(QByteArray(at + len - file_.data_.size(), ' '));
+        file_.data_.replace(at, len, rec);
+    }
+    records_.clear();
+    file_.count_ = long(divRoundHalfEven(file_.data_.size(), len));
+}
+
+} // namespace fyn::ledger

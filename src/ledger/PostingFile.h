@@ -1,0 +1,63 @@
+#pragma once
+// An account's posting file (KontoData), read once when the account opens and
+// kept in memory; writes go to the file as one commit and then to memory.
+#include "core/RecordFile.h"
+#include "core/Records.h"
+#include "core/SafeWrite.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace fyn::ledger {
+
+enum class Kind { Enkel, Budget };
+
+constexpr int recordLength(Kind k) {
+    return k == Kind::Budget ? BudgetKontoPost::Length : EnkelKontoPost::Length;
+}
+
+class PostingFile {
+public:
+    // Opens (creating it empty when missing) and reads the whole file.
+    void open(const QString& path, Kind kind);
+    void close();
+    bool isOpen() const { return file_.isOpen(); }
+    Kind kind() const { return kind_; }
+    const QString& path() const { return file_.path(); }
+
+    // Length / record length rounded half to even, as the file counts.
+    long recordCount() const { return count_; }
+    // The number of the last record whose date is not blank (0 when none).
+    long lastDated() const;
+
+    // Record n (1-based) as stored; blanks past the end.
+    QByteArray raw(long n) const;
+    QString datum(long n) const;
+    EnkelKontoPost enkel(long n) const { return decodeRecord<EnkelKontoPost>(raw(n)); }
+    BudgetKontoPost budget(long n) const { return decodeRecord<BudgetKontoPost>(raw(n)); }
+
+    // The last record from `from` down to 1 dated on or before date; 0 when none.
+    long lastOnOrBefore(const QString& date, long from) const;
+
+    // Writes records as one commit; memory follows only when it succeeded.
+    class Edit {
+    public:
+        explicit Edit(PostingFile& file) : file_(file) {}
+        void put(long n, const QByteArray& record);
+        template <class R> void put(long n, const R& r) { put(n, encodeRecord(r)); }
+        void commit();
+
+    private:
+        PostingFile& file_;
+        WriteBatch batch_;
+        std::vector<std::pair<long, QByteArray>> records_;
+    };
+
+private:
+    RecordFile file_;
+    Kind kind_ = Kind::Enkel;
+    QByteArray data_;
+    long count_ = 0;
+};
+
+} // namespace fyn::ledger
