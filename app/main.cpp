@@ -1,15 +1,8 @@
-#include "core/DateText.h"
-#include "core/ErrorRoutine.h"
-#include "core/Paths.h"
-#include "core/SafeWrite.h"
-#include "core/State.h"
+#include "mainwindow/HeadForm.h"
 #include "platform/Platform.h"
 #include "services/RappForm.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLabel>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,18 +10,7 @@ int main(int argc, char** argv) {
     platform::installReal();
     fyn::installReportForm();
 
-    fyn::Module1.StartFolder = QDir::currentPath();
-    fyn::Module1.BaseFolder = platform::drives().driveRoot(fyn::Module1.StartFolder);
-    fyn::Module1.DagensDatum = fyn::dateText(platform::clock().today());
-    fyn::setJournalPath(fyn::dataFolder() + QStringLiteral("/.journal"));
-
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("HeadForm"));
-    window.setWindowTitle(QStringLiteral("Fynlar"));
-    auto* label = new QLabel(QStringLiteral("Data: %1").arg(fyn::dataFolder()), &window);
-    label->setMargin(20);
-    window.setCentralWidget(label);
-    window.resize(600, 300);
-    window.show();
+    fyn::HeadForm window;
+    window.Form_Load();
     return app.exec();
 }

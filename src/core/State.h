@@ -45,6 +45,12 @@ struct SharedState {
 
     int RedDayNum = 0; // used records of RedDayFil, counted by the holiday register
 
+    // What the transaction lists of the main window show: "1" or "0".
+    QString HOptEnk, SOptEnk, HOptBudg, SOptBudg;
+    int BelEditFlag = 0;  // 1 while an amount box is being edited
+    int ScrollBusy = 0;   // 1 while the grid window is being placed in code
+    QString FondInfoFlag; // "0": do not offer the fund-account information
+
     // The last failure.
     QString FelText;
     QString FelDump;

@@ -1,0 +1,401 @@
+#include "mainwindow/HeadForm.h"
+
+#include "core/State.h"
+#include "mainwindow/NyKontoForm.h"
+#include "platform/ClickLabel.h"
+#include "platform/Ui.h"
+#include "platform/WebPane.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace fyn {
+
+using platform::ClickLabel;
+using platform::kArial;
+using platform::makeControl;
+using platform::placeTwips;
+using platform::twips;
+using platform::uiFont;
+
+namespace {
+
+const std::vector<int> kG1Widths = {1427, 4811, 1529, 1529, 461};
+const std::vector<int> kG2Widths = {1428, 4811, 1585, 1585, 1585, 1585, 1585, 461};
+
+constexpr int kClientHeight = 8500;
+constexpr int kFrameTop = 1400;
+constexpr int kFrameHeight = 4800;
+constexpr int kGridTop = 900;
+constexpr int kEntryTop = 3780;
+
+int sum(const std::vector<int>& v) {
+    int s = 0;
+    for (int x : v)
+        s += x;
+    return s;
+}
+
+// A heading label above a grid column.
+QLabel* heading(QWidget* parent, const char* name, const QString& text, int left, int width) {
+    auto* l = makeControl<QLabel>(parent, name, text);
+    placeTwips(l, left, 600, width, 285);
+    l->setFont(uiFont(kArial, 9, true));
+    return l;
+}
+
+} // namespace
+
+HeadForm::HeadForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("HeadForm"));
+    setWindowTitle(QStringLiteral("Moxels Fynlar 5"));
+    buildMenus();
+    buildControls();
+    placeForKind(false);
+}
+
+HeadForm::~HeadForm() = default;
+
+void HeadForm::buildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& text, bool pending) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        if (pending) {
+            pending_.insert(a);
+            a->setEnabled(false);
+        }
+        return a;
+    };
+    Ark_mn = menuBar()->addMenu(QStringLiteral("Arkiv"));
+    Ark_mn->setObjectName(QStringLiteral("Ark_mn"));
+    Nykonto_mn = action(Ark_mn, "Nykonto_mn", QStringLiteral("Nytt konto"), false);
+    Radko_mn = action(Ark_mn, "Radko_mn", QStringLiteral("Radera inloggat Konto"), true);
+    Ex_mn = action(Ark_mn, "Ex_mn", QStringLiteral("Avsluta"), false);
+    bupl_mn = action(Ark_mn, "bupl_mn", QStringLiteral("Budgetplanering"), true);
+    utskrstat_mn = action(Ark_mn, "utskrstat_mn", QStringLiteral("Utskrift o Statistik"), true);
+    Bu_mn = action(Ark_mn, "Bu_mn", QStringLiteral("Back-up"), true);
+
+    KB_InfAnv_mn = menuBar()->addMenu(QStringLiteral("Info/Hjälp (F1)"));
+    KB_InfAnv_mn->setObjectName(QStringLiteral("KB_InfAnv_mn"));
+    over_mn = action(KB_InfAnv_mn, "over_mn", QStringLiteral("Översikt"), true);
+    trans_mn = action(KB_InfAnv_mn, "trans_mn", QStringLiteral("Transaktioner"), true);
+    acc_mn = action(KB_InfAnv_mn, "acc_mn", QStringLiteral("Konton"), true);
+    butts_mn = action(KB_InfAnv_mn, "butts_mn", QStringLiteral("Kommandoknappar"), true);
+    bdg_mn = action(KB_InfAnv_mn, "bdg_mn", QStringLiteral("Budgetering"), true);
+    utstat_mn = action(KB_InfAnv_mn, "utstat_mn", QStringLiteral("Statistik & Utskrift"), true);
+    Update_mn = action(KB_InfAnv_mn, "Update_mn", QStringLiteral("Uppdaterat"), true);
+    kritisk_mn = action(KB_InfAnv_mn, "kritisk_mn", QStringLiteral("Har du kritik ?"), true);
+    Donera_mn = action(KB_InfAnv_mn, "Donera_mn", QStringLiteral("Donera"), true);
+
+    connect(Nykonto_mn, &QAction::triggered, this, &HeadForm::Nykonto_mn_Click);
+    connect(Ex_mn, &QAction::triggered, this, &HeadForm::Ex_mn_Click);
+}
+
+void HeadForm::buildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("HeadFormClient"));
+    central->setMouseTracking(true);
+    central->installEventFilter(this);
+    setCentralWidget(central);
+
+    Picture1 = makeControl<ClickLabel>(central, "Picture1", QStringLiteral("Fynlar"));
+    Picture1->setAlignment(Qt::AlignCenter);
+    Picture1->setFont(uiFont(kArial, 16, true));
+    Picture1->setStyleSheet(QStringLiteral("QLabel { color: #1a5e20; background: #e8f5e9; "
+                                           "border: 1px solid #1a5e20; }"));
+    Picture1->setAccessibleName(QStringLiteral("Logo"));
+
+    WebBrowser1 = platform::makeWebPane(central);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    connect(WebBrowser1, &platform::WebPane::documentComplete, this, [this](const QString& url) {
+        // The start page is fetched and then blanked; blanking completes too.
+        if (url != QLatin1String("about:blank"))
+            WebBrowser1->navigate(QStringLiteral("about:blank"));
+    });
+
+    Frame4 = makeControl<QGroupBox>(central, "Frame4", QStringLiteral("Konto"));
+    Label22 = makeControl<QLabel>(Frame4, "Label22", QStringLiteral("Välj konto:"));
+    placeTwips(Label22, 120, 300, 880, 285);
+    Combo3 = makeControl<QComboBox>(Frame4, "Combo3");
+    placeTwips(Combo3, 1000, 260, 3380, 330);
+    Combo3->setAccessibleName(QStringLiteral("Kontolista"));
+    Label22->setBuddy(Combo3);
+    Text10 = makeControl<QLineEdit>(Frame4, "Text10");
+    placeTwips(Text10, 1000, 720, 3380, 330);
+    Text10->setReadOnly(true);
+    Text10->setAccessibleName(QStringLiteral("Konto"));
+    Text10->setMouseTracking(true);
+    Text10->installEventFilter(this);
+    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+
+    Label28 = makeControl<QLabel>(central, "Label28");
+    Label28->setWordWrap(true);
+
+    // Simple account: "Kassabokföring".
+    Frame1 = makeControl<QGroupBox>(central, "Frame1", QStringLiteral("Kassabokföring"));
+    Frame1->setMouseTracking(true);
+    Frame1->installEventFilter(this);
+    Label16 = makeControl<QLabel>(Frame1, "Label16");
+    placeTwips(Label16, 120, 240, 4400, 300);
+    Label16->setFont(uiFont(kArial, 10, true));
+    Label17 = makeControl<QLabel>(Frame1, "Label17");
+    placeTwips(Label17, 4600, 240, 3600, 300);
+    Label1 = heading(Frame1, "Label1", QStringLiteral(" Datum"), 120, kG1Widths[0]);
+    Label10 = heading(Frame1, "Label10", QStringLiteral("transaktion"), 120 + kG1Widths[0],
+                      kG1Widths[1]);
+    Label11 = heading(Frame1, "Label11", QStringLiteral("Belopp"), 120 + 6238, kG1Widths[2]);
+    Label11->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    Label12 = makeControl<ClickLabel>(Frame1, "Label12", QStringLiteral("Saldo"));
+    placeTwips(Label12, 120 + 7767, 600, kG1Widths[3], 285);
+    Label12->setFont(uiFont(kArial, 9, true));
+    Label12->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    Label12->setAutoFillBackground(true);
+    heading(Frame1, "HeadOk_Enkel", QStringLiteral("OK"), 120 + 9296, kG1Widths[4]);
+    G1 = makeControl<PostingGrid>(Frame1, "G1", kG1Widths);
+    G1->setGeometry(twips(120), twips(kGridTop), twips(sum(kG1Widths)) + 2 * G1->frameWidth(),
+                    G1->rowsHeight());
+    VScroll1 = makeControl<QScrollBar>(Frame1, "VScroll1", Qt::Vertical);
+    connect(G1, &QTableWidget::cellClicked, this, &HeadForm::G1_Click);
+    connect(G1, &PostingGrid::hovered, this, &HeadForm::G1_MouseMove);
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
+
+    H_TransOptionEnk = makeControl<QRadioButton>(Frame1, "H_TransOptionEnk", QStringLiteral("Huvudtrans."));
+    placeTwips(H_TransOptionEnk, 120, kEntryTop, 1400, 285);
+    S_TransOptionEnk = makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
+    placeTwips(S_TransOptionEnk, 120, kEntryTop + 330, 1400, 285);
+    TransCombo_Enkel = makeControl<QComboBox>(Frame1, "TransCombo_Enkel");
+    placeTwips(TransCombo_Enkel, 1547, kEntryTop, kG1Widths[1], 330);
+    TransCombo_Enkel->setAccessibleName(QStringLiteral("Transaktionslista"));
+    TransLabel_Enkel = makeControl<QLabel>(Frame1, "TransLabel_Enkel", QStringLiteral("Vald:"));
+    placeTwips(TransLabel_Enkel, 1547, kEntryTop + 420, 700, 300);
+    TransText_Enkel = makeControl<QLineEdit>(Frame1, "TransText_Enkel");
+    placeTwips(TransText_Enkel, 2247, kEntryTop + 400, kG1Widths[1] - 700, 330);
+    TransText_Enkel->setReadOnly(true);
+    TransText_Enkel->setAccessibleName(QStringLiteral("Vald transaktion"));
+    Bel_Enkel = makeControl<QLineEdit>(Frame1, "Bel_Enkel");
+    placeTwips(Bel_Enkel, 120 + 6238, kEntryTop, kG1Widths[2], 330);
+    Bel_Enkel->setAlignment(Qt::AlignRight);
+    Bel_Enkel->setReadOnly(true);
+    Bel_Enkel->setAccessibleName(QStringLiteral("Belopp"));
+
+    // Budget account: "Budgetbokföring".
+    Frame2 = makeControl<QGroupBox>(central, "Frame2", QStringLiteral("Budgetbokföring"));
+    Frame2->setMouseTracking(true);
+    Frame2->installEventFilter(this);
+    Label20 = makeControl<QLabel>(Frame2, "Label20");
+    placeTwips(Label20, 120, 240, 4400, 300);
+    Label20->setFont(uiFont(kArial, 10, true));
+    Label21 = makeControl<QLabel>(Frame2, "Label21");
+    placeTwips(Label21, 4600, 240, 3600, 300);
+    {
+        int x = 120;
+        const char* names[] = {"HeadDatum_Budget", "Label2",           "Label3",
+                               "Label4",           "HeadBudgSaldo",    "HeadVerklSaldo",
+                               "HeadSaldoDiff",    "HeadOk_Budget"};
+        const QString texts[] = {QStringLiteral(" Datum"),      QStringLiteral(" transaktion"),
+                                 QStringLiteral("Budg.belopp"), QStringLiteral("Verkl.belopp"),
+                                 QStringLiteral("Budg.saldo"),  QStringLiteral("Verkl.saldo"),
+                                 QStringLiteral("Saldodiff"),   QStringLiteral("OK")};
+        for (int c = 0; c < 8; ++c) {
+            QLabel* l = heading(Frame2, names[c], texts[c], x, kG2Widths[c]);
+            if (c >= 2 && c <= 6)
+                l->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+            if (c == 1)
+                Label2 = l;
+            else if (c == 2)
+                Label3 = l;
+            else if (c == 3)
+                Label4 = l;
+            x += kG2Widths[c];
+        }
+    }
+    G2 = makeControl<PostingGrid>(Frame2, "G2", kG2Widths);
+    G2->setGeometry(twips(120), twips(kGridTop), twips(sum(kG2Widths)) + 2 * G2->frameWidth(),
+                    G2->rowsHeight());
+    VScroll2 = makeControl<QScrollBar>(Frame2, "VScroll2", Qt::Vertical);
+    connect(G2, &QTableWidget::cellClicked, this, &HeadForm::G2_Click);
+    connect(G2, &PostingGrid::hovered, this, &HeadForm::G2_MouseMove);
+    connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
+
+    H_TransOptionBudg = makeControl<QRadioButton>(Frame2, "H_TransOptionBudg", QStringLiteral("Huvudtrans."));
+    placeTwips(H_TransOptionBudg, 120, kEntryTop, 1400, 285);
+    S_TransOptionBudg = makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
+    placeTwips(S_TransOptionBudg, 120, kEntryTop + 330, 1400, 285);
+    TransCombo_Budget = makeControl<QComboBox>(Frame2, "TransCombo_Budget");
+    placeTwips(TransCombo_Budget, 1548, kEntryTop, kG2Widths[1], 330);
+    TransCombo_Budget->setAccessibleName(QStringLiteral("Transaktionslista"));
+    TransLabel_Budg = makeControl<QLabel>(Frame2, "TransLabel_Budg", QStringLiteral("Vald:"));
+    placeTwips(TransLabel_Budg, 1548, kEntryTop + 420, 700, 300);
+    TransText_Budget = makeControl<QLineEdit>(Frame2, "TransText_Budget");
+    placeTwips(TransText_Budget, 2248, kEntryTop + 400, kG2Widths[1] - 700, 330);
+    TransText_Budget->setReadOnly(true);
+    TransText_Budget->setAccessibleName(QStringLiteral("Vald transaktion"));
+    BudgBel_Budget = makeControl<QLineEdit>(Frame2, "BudgBel_Budget");
+    placeTwips(BudgBel_Budget, 120 + 6239, kEntryTop, kG2Widths[2], 330);
+    BudgBel_Budget->setAccessibleName(QStringLiteral("Budgetbelopp"));
+    VerklBel_Budget = makeControl<QLineEdit>(Frame2, "VerklBel_Budget");
+    placeTwips(VerklBel_Budget, 120 + 7824, kEntryTop, kG2Widths[3], 330);
+    VerklBel_Budget->setAccessibleName(QStringLiteral("Verkligt belopp"));
+    for (QLineEdit* e : {BudgBel_Budget, VerklBel_Budget}) {
+        e->setAlignment(Qt::AlignRight);
+        e->setReadOnly(true);
+    }
+
+    // The working date: a column each for year, month and day, "+" above, "-" below.
+    Frame3 = makeControl<QGroupBox>(central, "Frame3", QStringLiteral("Datum"));
+    auto stepper = [this](const char* name, const QString& text, const QString& tip) {
+        auto* l = makeControl<ClickLabel>(Frame3, name, text);
+        l->setAlignment(Qt::AlignCenter);
+        l->setFont(uiFont(kArial, 11, true));
+        l->setToolTip(tip);
+        l->setCursor(Qt::PointingHandCursor);
+        l->setAccessibleName(tip);
+        return l;
+    };
+    YearPlus = stepper("YearPlus", QStringLiteral("+"), QStringLiteral("Öka datum med ett år"));
+    YearMinus = stepper("YearMinus", QStringLiteral("-"), QStringLiteral("Minska datum med ett år"));
+    MonthPlus = stepper("MonthPlus", QStringLiteral("+"), QStringLiteral("Öka datum med en månad"));
+    MonthMinus = stepper("MonthMinus", QStringLiteral("-"), QStringLiteral("Minska datum med en månad"));
+    DayPlus = stepper("DayPlus", QStringLiteral("+"), QStringLiteral("Öka datum med en dag"));
+    DayMinus = stepper("DayMinus", QStringLiteral("-"), QStringLiteral("Minska datum med en dag"));
+    const QString searchTip = QStringLiteral("Klicka för sökning på inställt datum !");
+    YearShow = stepper("YearShow", QString(), searchTip);
+    MonthShow = stepper("MonthShow", QString(), searchTip);
+    DayShow = stepper("DayShow", QString(), searchTip);
+    connect(YearMinus, &ClickLabel::pressed, this, &HeadForm::YearMinus_MouseDown);
+    connect(YearPlus, &ClickLabel::pressed, this, &HeadForm::YearPlus_MouseDown);
+    connect(MonthMinus, &ClickLabel::pressed, this, &HeadForm::MonthMinus_MouseDown);
+    connect(MonthPlus, &ClickLabel::pressed, this, &HeadForm::MonthPlus_MouseDown);
+    connect(DayMinus, &ClickLabel::pressed, this, &HeadForm::DayMinus_MouseDown);
+    connect(DayPlus, &ClickLabel::pressed, this, &HeadForm::DayPlus_MouseDown);
+    for (ClickLabel* l : {YearShow, MonthShow, DayShow}) {
+        connect(l, &ClickLabel::pressed, this, &HeadForm::Finder);
+        connect(l, &ClickLabel::hovered, this, &HeadForm::dateLabel_MouseMove);
+    }
+
+    Label29 = makeControl<QLabel>(central, "Label29");
+    Label29->setFont(uiFont(kArial, 10, true));
+    Label30 = makeControl<QLabel>(central, "Label30");
+    Label30->setWordWrap(true);
+    Label30->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label30->setTextFormat(Qt::PlainText);
+    Label29->setTextFormat(Qt::PlainText);
+
+    Command3 = makeControl<QPushButton>(central, "Command3", QStringLiteral("Avbryt"));
+    Command1 = makeControl<QPushButton>(central, "Command1", QStringLiteral("Bekräfta"));
+    Command2 = makeControl<QPushButton>(central, "Command2", QStringLiteral("Flytta"));
+    Command14 = makeControl<QPushButton>(central, "Command14", QStringLiteral("Donera"));
+    Command4 = makeControl<QPushButton>(central, "Command4", QStringLiteral("Avsluta"));
+    for (QPushButton* b : {Command1, Command2, Command3, Command14, Command4}) {
+        b->setFont(uiFont(kArial, 10, true));
+        b->setAutoDefault(false);
+    }
+    Command3->setShortcut(Qt::Key_Escape);
+    Command3->installEventFilter(this);
+    Command14->setEnabled(false); // the donation window comes later
+    connect(Command2, &QPushButton::clicked, this, &HeadForm::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &HeadForm::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &HeadForm::Command4_Click);
+}
+
+// Sizes and left edges by the account's kind; tops are common.
+void HeadForm::placeForKind(bool budget) {
+    const int width = budget ? 16320 : 12480;
+    const int frame4Left = budget ? 6360 : 4000;
+    placeTwips(Picture1, 356, 120, 1200, 1100);
+    placeTwips(WebBrowser1, 1700, 120, frame4Left - 1900, 1100);
+    placeTwips(Frame4, frame4Left, 60, 4500, 1200);
+    placeTwips(Label28, frame4Left + 4700, 160, width - frame4Left - 5056, 1000);
+
+    QGroupBox* frame = budget ? Frame2 : Frame1;
+    placeTwips(frame, 356, kFrameTop, width - 712, kFrameHeight);
+    PostingGrid* g = budget ? G2 : G1;
+    QScrollBar* sb = budget ? VScroll2 : VScroll1;
+    sb->setGeometry(g->x() + g->width(), g->y(), twips(255), g->height());
+    Frame1->setVisible(!budget);
+    Frame2->setVisible(budget);
+
+    // The date frame: three columns of "+", the value and "-".
+    const int frame3Left = budget ? 600 : 1140;
+    const int frame3Width = budget ? 2700 : 1800;
+    placeTwips(Frame3, frame3Left, 6350, frame3Width, 1300);
+    const int col = (frame3Width - 120) / 3;
+    const int colWidths[] = {col, col, col};
+    platform::ClickLabel* plus[] = {YearPlus, MonthPlus, DayPlus};
+    platform::ClickLabel* show[] = {YearShow, MonthShow, DayShow};
+    platform::ClickLabel* minus[] = {YearMinus, MonthMinus, DayMinus};
+    for (int i = 0; i < 3; ++i) {
+        const int left = 60 + i * col;
+        placeTwips(plus[i], left, 240, colWidths[i], 300);
+        placeTwips(show[i], left, 560, colWidths[i], 330);
+        placeTwips(minus[i], left, 910, colWidths[i], 300);
+    }
+
+    placeTwips(Label29, budget ? 3500 : 3000, 6450, 2000, 330);
+    const int label30Left = budget ? 6250 : 5080;
+    placeTwips(Label30, label30Left, 6450, width - label30Left - 356, 1100);
+
+    const int buttonTop = 7800;
+    placeTwips(Command3, 360, buttonTop, 2600, 500);
+    placeTwips(Command1, 3686, buttonTop, 2600, 500);
+    placeTwips(Command2, budget ? 7012 : 3517, buttonTop, 2600, 500);
+    placeTwips(Command14, budget ? 10338 : 6674, buttonTop, 2600, 500);
+    placeTwips(Command4, budget ? 13680 : 9831, buttonTop, 2600, 500);
+
+    centralWidget()->setFixedSize(twips(width), twips(kClientHeight));
+    setFixedSize(twips(width), twips(kClientHeight) + menuBar()->sizeHint().height());
+}
+
+void HeadForm::setAvailable(QAction* a, bool on) { a->setEnabled(on && !pending_.count(a)); }
+
+void HeadForm::setHelp(const QString& heading, const QString& text) {
+    Label29->setText(heading);
+    Label30->setText(text);
+}
+
+bool HeadForm::isBudget() const { return Module1.KontoSlag == QLatin1String("Bg"); }
+PostingGrid* HeadForm::grid() const { return isBudget() ? G2 : G1; }
+QScrollBar* HeadForm::scrollBar() const { return isBudget() ? VScroll2 : VScroll1; }
+
+NyKontoForm& HeadForm::nyKontoForm() {
+    if (!nyKontoForm_)
+        nyKontoForm_ = new NyKontoForm(*this);
+    return *nyKontoForm_;
+}
+
+bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == Text10) {
+        if (e->type() == QEvent::MouseButtonPress) {
+            Text10_Click();
+            return true;
+        }
+        if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter)
+            Text10_MouseMove();
+    } else if (watched == Command3 && e->type() == QEvent::MouseButtonPress) {
+        if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && Command3->isEnabled())
+            Command3_MouseDown();
+    } else if ((watched == centralWidget() || watched == Frame1 || watched == Frame2) &&
+               e->type() == QEvent::MouseMove) {
+        // Over the bare window or an account frame the help panel empties.
+        if (HelpHold < 1)
+            setHelp(QString(), QString());
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void HeadForm::closeEvent(QCloseEvent* e) {
+    // The close box ends the program only through the exit routine; when that
+    // fails, the window stays.
+    if (!exiting_)
+        Exit_Konto();
+    e->ignore();
+}
+
+} // namespace fyn

@@ -1,0 +1,213 @@
+#pragma once
+// The main window: the account list, the posting grid of the open account's
+// kind with its entry row, the working date, the command buttons, the menus and
+// the help panel. Its load step runs the whole start-up.
+#include "mainwindow/PostingGrid.h"
+#include "mainwindow/ScrollRules.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <set>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace platform {
+class ClickLabel;
+class WebPane;
+} // namespace platform
+
+namespace fyn {
+
+class NyKontoForm;
+
+class HeadForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit HeadForm(QWidget* parent = nullptr);
+    ~HeadForm() override;
+
+    // ---- Start-up, first run and exit -------------------------------------
+    void Form_Load();
+    void Inläs_Kontofil();
+    void NamnReg();
+    void First_account();
+    void NoAccount();
+    void InstallDag();
+    void Exit_Konto();
+    void Command4_Click(); // "Avsluta"
+    void Ex_mn_Click();
+
+    // ---- Account choice and layout ------------------------------------------
+    void Combo3_Click();
+    void Konto_Konfig();
+    void Inläs();
+    void Arr_Kontroller();
+    void Lock_Kontroller();
+    void Lock_menues();
+    void Unlock_menues();
+    void Lock_trans();
+    void Unlock_trans();
+    void Lock_Konto();
+    void Unlock_Konto();
+
+    // ---- Account creation -----------------------------------------------------
+    void Nykonto_mn_Click();
+    void Text10_Click();
+    void Text10_MouseMove();
+    NyKontoForm& nyKontoForm();
+
+    // ---- Posting grids and scrolling ------------------------------------------
+    void GridSetting();
+    void ScrollSet_Enkel();
+    void ScrollSet_Budget();
+    void VSC1_MaxMin();
+    void VSC2_MaxMin();
+    void Inläs_G1();
+    void Inläs_G2();
+    void OmLista_Enkel();
+    void OmLista_Budget();
+    void Rensa_Mark_G1();
+    void Rensa_Mark_G2();
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void G1_Click(int row, int col);
+    void G2_Click(int row, int col);
+    void G1_MouseMove();
+    void G2_MouseMove();
+    // The refresh chain without the balance check, for the open account's kind.
+    void refreshWithoutCheck();
+
+    // ---- Working date -------------------------------------------------------
+    void datumset();
+    void DatChg();
+    void Finder();
+    void YearMinus_MouseDown();
+    void YearPlus_MouseDown();
+    void MonthMinus_MouseDown();
+    void MonthPlus_MouseDown();
+    void DayMinus_MouseDown();
+    void DayPlus_MouseDown();
+    void dateLabel_MouseMove();
+
+    // ---- Command buttons and work modes ---------------------------------------
+    void Command2_Click();
+    void Command3_Click();
+    void Command3_MouseDown();
+    void Com3_Routines();
+    void AllReset();
+
+    // ---- Transaction lists ----------------------------------------------------
+    void Ladda_H_Trans_Budg();
+    void Ladda_H_Trans_Enkel();
+
+    // The window's own state, read by the dialogs and the tests.
+    QString FormDate;
+    int WorkYear = 0;
+    int WorkMonth = 0;
+    int WorkDay = 0;
+    int PrevKontoNum = 0;
+    int PostLength = 0;
+    int HelpHold = 0;
+    QString SaldoInFlag = QStringLiteral("0");
+    QString NyttSaldoText;
+    QString MoveState;
+    long MoveFirstRec = 0, MoveLastRec = 0;
+    int MoveFirstRow = 0, MoveLastRow = 0;
+    int ClickedRow = -1;
+
+    // Grid window state.
+    std::array<std::array<QString, 12>, 10> GridRows;
+    long WindowEnd = 0;
+    int MarkRow = -1;
+    long MarkRecord = 0;
+    long MarkTransNr = 0;
+    QString MarkSign;
+    QString BudgBelText, BudgBelOld, VerklBelText, VerklBelOld;
+    QString OldTransName;
+
+    // Controls, named as the program names them.
+    QMenu* Ark_mn;
+    QMenu* KB_InfAnv_mn;
+    QAction *Nykonto_mn, *Radko_mn, *Ex_mn, *bupl_mn, *utskrstat_mn, *Bu_mn;
+    QAction *over_mn, *trans_mn, *acc_mn, *butts_mn, *bdg_mn, *utstat_mn, *Update_mn, *kritisk_mn,
+        *Donera_mn;
+
+    platform::ClickLabel* Picture1;
+    platform::WebPane* WebBrowser1;
+    QGroupBox* Frame4;
+    QLabel* Label22;
+    QComboBox* Combo3;
+    QLineEdit* Text10;
+
+    QGroupBox* Frame1; // simple account
+    QLabel *Label16, *Label17;
+    QLabel *Label1, *Label10, *Label11;
+    platform::ClickLabel* Label12;
+    PostingGrid* G1;
+    QScrollBar* VScroll1;
+    QRadioButton *H_TransOptionEnk, *S_TransOptionEnk;
+    QComboBox* TransCombo_Enkel;
+    QLabel* TransLabel_Enkel;
+    QLineEdit* TransText_Enkel;
+    QLineEdit* Bel_Enkel;
+
+    QGroupBox* Frame2; // budget account
+    QLabel *Label20, *Label21;
+    QLabel *Label2, *Label3, *Label4;
+    PostingGrid* G2;
+    QScrollBar* VScroll2;
+    QRadioButton *H_TransOptionBudg, *S_TransOptionBudg;
+    QComboBox* TransCombo_Budget;
+    QLabel* TransLabel_Budg;
+    QLineEdit* TransText_Budget;
+    QLineEdit *BudgBel_Budget, *VerklBel_Budget;
+
+    QGroupBox* Frame3; // the working date
+    platform::ClickLabel *YearShow, *MonthShow, *DayShow;
+    platform::ClickLabel *YearMinus, *YearPlus, *MonthMinus, *MonthPlus, *DayMinus, *DayPlus;
+
+    QLabel *Label28, *Label29, *Label30;
+    QPushButton *Command1, *Command2, *Command3, *Command14, *Command4;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void placeForKind(bool budget);
+    // An action whose dialog is not built yet stays unavailable.
+    void setAvailable(QAction* a, bool on);
+    void setHelp(const QString& heading, const QString& text);
+    bool isBudget() const;
+    PostingGrid* grid() const;
+    QScrollBar* scrollBar() const;
+    void loadGrid(bool budget);
+    void writeGrid(bool budget);
+    void clearMark(bool budget);
+    void scrollChanged(bool budget);
+    void gridClick(bool budget, int row, int col);
+    void placeWindow(bool budget);
+    void fillMainList(QComboBox* combo, const QString& prompt);
+    void stepDate(int years, int months, int days);
+    void listAccounts();
+    QString accountTextFor(int number) const;
+
+    GridWindow gridWindow_;
+    std::set<QAction*> pending_;
+    QChar FelSepMember = QChar(0xA6);
+    NyKontoForm* nyKontoForm_ = nullptr;
+    bool exiting_ = false;
+};
+
+} // namespace fyn

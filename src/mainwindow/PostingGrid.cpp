@@ -1,0 +1,77 @@
+#include "mainwindow/PostingGrid.h"
+
+#include "platform/Ui.h"
+
+#include <QEvent>
+#include <QHeaderView>
+
+namespace fyn {
+
+PostingGrid::PostingGrid(const std::vector<int>& widths, QWidget* parent)
+    : QTableWidget(10, int(widths.size()), parent) {
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(platform::twips(270));
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    for (int c = 0; c < int(widths.size()); ++c)
+        setColumnWidth(c, platform::twips(widths[c]));
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setFont(platform::uiFont(platform::kArial, 9));
+    for (int r = 0; r < rowCount(); ++r)
+        for (int c = 0; c < columnCount(); ++c) {
+            auto* item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setBackground(kPaleYellow);
+            item->setForeground(kBlack);
+            setItem(r, c, item);
+        }
+}
+
+void PostingGrid::setCell(int row, int col, const QString& text, CellAlign align) {
+    QTableWidgetItem* it = item(row, col);
+    it->setText(text);
+    switch (align) {
+    case CellAlign::LeftBottom:
+        it->setTextAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        break;
+    case CellAlign::RightBottom:
+        it->setTextAlignment(Qt::AlignRight | Qt::AlignBottom);
+        break;
+    case CellAlign::CentreCentre:
+        it->setTextAlignment(Qt::AlignCenter);
+        break;
+    }
+}
+
+QString PostingGrid::cellText(int row, int col) const { return item(row, col)->text(); }
+void PostingGrid::setFore(int row, int col, const QColor& c) { item(row, col)->setForeground(c); }
+void PostingGrid::setBack(int row, int col, const QColor& c) { item(row, col)->setBackground(c); }
+QColor PostingGrid::fore(int row, int col) const { return item(row, col)->foreground().color(); }
+QColor PostingGrid::back(int row, int col) const { return item(row, col)->background().color(); }
+
+void PostingGrid::setRowBack(int row, const QColor& c) {
+    for (int col = 0; col < columnCount(); ++col)
+        setBack(row, col, c);
+}
+
+void PostingGrid::clearTexts() {
+    for (int r = 0; r < rowCount(); ++r)
+        for (int c = 0; c < columnCount(); ++c)
+            item(r, c)->setText(QString());
+}
+
+int PostingGrid::rowsHeight() const { return 10 * rowHeight(0) + 2 * frameWidth(); }
+
+bool PostingGrid::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::MouseMove || e->type() == QEvent::HoverMove)
+        emit hovered();
+    return QTableWidget::viewportEvent(e);
+}
+
+} // namespace fyn
