@@ -61,9 +61,9 @@ Amount Amount::parse(const QString& text) {
     std::int64_t v = 0;
     bool overflow = false;
     if (!parseAmount(text, v, overflow))
-        raise(platform::kTypeMismatch);
+        raiseError(platform::kTypeMismatch);
     if (overflow)
-        raise(platform::kOverflow);
+        raiseError(platform::kOverflow);
     return Amount(v);
 }
 

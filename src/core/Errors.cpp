@@ -11,7 +11,7 @@ namespace fyn {
 RuntimeError::RuntimeError(const QString& text)
     : std::runtime_error(text.toStdString()), text_(text) {}
 
-void raise(const QString& sysText) {
+void raiseError(const QString& sysText) {
     throw RuntimeError(sysText);
 }
 

@@ -17,7 +17,7 @@ private:
     QString text_;
 };
 
-[[noreturn]] void raise(const QString& sysText);
+[[noreturn]] void raiseError(const QString& sysText);
 [[noreturn]] void raiseErrno(int errnoValue);
 
 inline const QChar kFelSep = QChar(0xA6); // Chr(166)

@@ -63,13 +63,13 @@ std::int64_t toWhole(const QString& text, std::int64_t lo, std::int64_t hi) {
         }
     }
     if (i != t.size() || digits + fracDigits == 0)
-        raise(platform::kTypeMismatch);
+        raiseError(platform::kTypeMismatch);
     if (firstFrac > 5 || (firstFrac == 5 && (restNonZero || (value & 1))))
         ++value;
     if (neg)
         value = -value;
     if (big || value < lo || value > hi)
-        raise(platform::kOverflow);
+        raiseError(platform::kOverflow);
     return value;
 }
 

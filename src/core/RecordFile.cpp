@@ -48,7 +48,7 @@ void RecordFile::close() {
 
 qint64 RecordFile::sizeInBytes() const {
     if (fd_ < 0)
-        raise(platform::kBadFileName);
+        raiseError(platform::kBadFileName);
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         raiseErrno(errno);
@@ -61,9 +61,9 @@ long RecordFile::count() const {
 
 QByteArray RecordFile::readRange(long first, long last) const {
     if (fd_ < 0)
-        raise(platform::kBadFileName);
+        raiseError(platform::kBadFileName);
     if (first < 1)
-        raise(platform::kBadRecordNumber);
+        raiseError(platform::kBadRecordNumber);
     const qint64 size = qint64(last - first + 1) * length_;
     QByteArray out(qMax<qint64>(size, 0), ' ');
     qint64 got = 0;
@@ -95,7 +95,7 @@ QByteArray readWholeFile(const QString& path) {
 
 void RecordFile::put(WriteBatch& batch, long n, const QByteArray& record) const {
     if (n < 1)
-        raise(platform::kBadRecordNumber);
+        raiseError(platform::kBadRecordNumber);
     QByteArray r = record.left(length_);
     if (r.size() < length_)
         r.append(QByteArray(length_ - r.size(), ' '));

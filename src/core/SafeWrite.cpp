@@ -76,7 +76,7 @@ int openOrFail(const QString& path, int flags) {
     if (fd < 0) {
         // A missing folder on the way is "Path not found", as the runtime said.
         if (errno == ENOENT && (flags & O_CREAT))
-            raise(platform::kPathNotFound);
+            raiseError(platform::kPathNotFound);
         fail(errno);
     }
     return fd;
@@ -368,7 +368,7 @@ void WriteBatch::commit() {
     std::vector<QString> wanted = std::move(folders_);
     folders_.clear();
     if (g_journalPath.isEmpty())
-        raise(platform::kPathNotFound);
+        raiseError(platform::kPathNotFound);
 
     // Folders to make: those that are not there yet, each under one that is or will be.
     std::vector<QString> folders;
@@ -377,11 +377,11 @@ void WriteBatch::commit() {
         if (info.isDir())
             continue;
         if (info.exists())
-            raise(platform::kPathFileAccess);
+            raiseError(platform::kPathFileAccess);
         const QString parent = info.absolutePath();
         if (!QFileInfo(parent).isDir() &&
             std::find(folders.begin(), folders.end(), parent) == folders.end())
-            raise(platform::kPathNotFound);
+            raiseError(platform::kPathNotFound);
         folders.push_back(f);
     }
     auto folderComing = [&](const QString& dir) {
@@ -397,14 +397,14 @@ void WriteBatch::commit() {
         struct stat st {};
         if (::stat(nativePath(p.path).constData(), &st) == 0) {
             if (S_ISDIR(st.st_mode))
-                raise(platform::kPathFileAccess);
+                raiseError(platform::kPathFileAccess);
             s.existed = true;
             s.oldSize = st.st_size;
         } else if (errno != ENOENT) {
             fail(errno);
         } else if (!QFileInfo(QFileInfo(p.path).absolutePath()).isDir() &&
                    !folderComing(QFileInfo(p.path).absolutePath())) {
-            raise(platform::kPathNotFound);
+            raiseError(platform::kPathNotFound);
         }
         qint64 newSize = p.replaceSize;
         if (newSize < 0) {
@@ -492,13 +492,13 @@ void recoverJournal() {
     if (!f.exists())
         return;
     if (!f.open(QIODevice::ReadOnly))
-        raise(platform::kPermissionDenied);
+        raiseError(platform::kPermissionDenied);
     const QByteArray bytes = f.readAll();
     f.close();
     std::vector<SavedFile> files;
     std::vector<QString> folders;
     if (decodeJournal(bytes, files, folders) && !rollBack(files, folders))
-        raise(platform::kPathFileAccess); // the journal stays for the next try
+        raiseError(platform::kPathFileAccess); // the journal stays for the next try
     if (::unlink(nativePath(g_journalPath).constData()) != 0 && errno != ENOENT)
         fail(errno);
     syncDir(journalDir());
@@ -508,7 +508,7 @@ void ensureFileExists(const QString& path) {
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno == ENOENT)
-            raise(platform::kPathNotFound);
+            raiseError(platform::kPathNotFound);
         fail(errno);
     }
     ::close(fd);

@@ -25,8 +25,8 @@ KontoIniText readKontoIni(const QString& path) {
     if (!f.exists())
         return {};
     if (!f.open(QIODevice::ReadOnly))
-        raise(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
-                                                         : platform::kFileNotFound);
+        raiseError(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
+                                                              : platform::kFileNotFound);
     const QString text = fromCp1252(f.readAll());
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& l : lines)
@@ -52,13 +52,13 @@ void writeKontoIni(WriteBatch& batch, const QString& path, int kontoNum, const Q
 void appendErrLog(const QStringList& lines) {
     QFile f(errLogPath());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        raise(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
-                                                         : platform::kPathNotFound);
+        raiseError(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
+                                                              : platform::kPathNotFound);
     QByteArray out;
     for (const QString& line : lines)
         out += toCp1252(line) + "\r\n";
     if (f.write(out) != out.size())
-        raise(platform::kDiskFull);
+        raiseError(platform::kDiskFull);
     f.flush();
 }
 

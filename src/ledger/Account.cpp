@@ -66,7 +66,8 @@ int createAccount(const NewAccount& a) {
     QDir().mkpath(dataFolder());
     WriteBatch batch;
     batch.createFolder(accountFolder(a.name));
-    batch.replaceFile(accountFile(a.name, QStringLiteral("KontoData")), firstPosting(kind, a.workDate));
+    batch.replaceFile(accountFile(a.name, QStringLiteral("KontoData")),
+                      firstPosting(kind, a.workDate));
     batch.replaceFile(accountFile(a.name, QStringLiteral("Transakt")),
                       transPost("Kontostart", " ") + transPost("Insättning", "+") +
                           transPost("Uttag", "-"));
@@ -93,8 +94,8 @@ void migrateOldLayout(const QString& oldKontoFil) {
         if (!name.isEmpty() && oldFolder != QDir::cleanPath(dataFolder())) {
             batch.createFolder(accountFolder(name));
             for (const char* file : {"B-mall", "Kategori", "KontoData", "Transakt"}) {
-                const QString src = oldFolder + QLatin1Char('/') + name + QLatin1Char('/') +
-                                    QLatin1String(file);
+                const QString src =
+                    oldFolder + QLatin1Char('/') + name + QLatin1Char('/') + QLatin1String(file);
                 if (QFileInfo(src).isFile())
                     batch.replaceFile(accountFile(name, QLatin1String(file)), readWholeFile(src));
             }

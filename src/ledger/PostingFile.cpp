@@ -11,9 +11,9 @@ void PostingFile::open(const QString& path, Kind kind) {
     close();
     RecordFile f(path, recordLength(kind));
     const qint64 size = f.sizeInBytes();
-    QByteArray data = size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) /
-                                                     recordLength(kind)))
-                               : QByteArray();
+    QByteArray data =
+        size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) / recordLength(kind)))
+                 : QByteArray();
     data.truncate(size);
     file_ = std::move(f);
     kind_ = kind;
@@ -29,7 +29,7 @@ void PostingFile::close() {
 
 QByteArray PostingFile::raw(long n) const {
     if (n < 1)
-        raise(platform::kBadRecordNumber);
+        raiseError(platform::kBadRecordNumber);
     const int len = recordLength(kind_);
     const qint64 at = qint64(n - 1) * len;
     QByteArray r = at < data_.size() ? data_.mid(at, len) : QByteArray();

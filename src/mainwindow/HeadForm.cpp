@@ -148,8 +148,8 @@ void HeadForm::buildControls() {
     Label17 = makeControl<QLabel>(Frame1, "Label17");
     placeTwips(Label17, 4600, 240, 3600, 300);
     Label1 = heading(Frame1, "Label1", QStringLiteral(" Datum"), 120, kG1Widths[0]);
-    Label10 = heading(Frame1, "Label10", QStringLiteral("transaktion"), 120 + kG1Widths[0],
-                      kG1Widths[1]);
+    Label10 =
+        heading(Frame1, "Label10", QStringLiteral("transaktion"), 120 + kG1Widths[0], kG1Widths[1]);
     Label11 = heading(Frame1, "Label11", QStringLiteral("Belopp"), 120 + 6238, kG1Widths[2]);
     Label11->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     Label12 = makeControl<ClickLabel>(Frame1, "Label12", QStringLiteral("Saldo"));
@@ -166,9 +166,11 @@ void HeadForm::buildControls() {
     connect(G1, &PostingGrid::hovered, this, &HeadForm::G1_MouseMove);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
 
-    H_TransOptionEnk = makeControl<QRadioButton>(Frame1, "H_TransOptionEnk", QStringLiteral("Huvudtrans."));
+    H_TransOptionEnk =
+        makeControl<QRadioButton>(Frame1, "H_TransOptionEnk", QStringLiteral("Huvudtrans."));
     placeTwips(H_TransOptionEnk, 120, kEntryTop, 1400, 285);
-    S_TransOptionEnk = makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
+    S_TransOptionEnk =
+        makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionEnk, 120, kEntryTop + 330, 1400, 285);
     TransCombo_Enkel = makeControl<QComboBox>(Frame1, "TransCombo_Enkel");
     placeTwips(TransCombo_Enkel, 1547, kEntryTop, kG1Widths[1], 330);
@@ -196,8 +198,8 @@ void HeadForm::buildControls() {
     placeTwips(Label21, 4600, 240, 3600, 300);
     {
         int x = 120;
-        const char* names[] = {"HeadDatum_Budget", "Label2",           "Label3",
-                               "Label4",           "HeadBudgSaldo",    "HeadVerklSaldo",
+        const char* names[] = {"HeadDatum_Budget", "Label2",        "Label3",
+                               "Label4",           "HeadBudgSaldo", "HeadVerklSaldo",
                                "HeadSaldoDiff",    "HeadOk_Budget"};
         const QString texts[] = {QStringLiteral(" Datum"),      QStringLiteral(" transaktion"),
                                  QStringLiteral("Budg.belopp"), QStringLiteral("Verkl.belopp"),
@@ -224,9 +226,11 @@ void HeadForm::buildControls() {
     connect(G2, &PostingGrid::hovered, this, &HeadForm::G2_MouseMove);
     connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
 
-    H_TransOptionBudg = makeControl<QRadioButton>(Frame2, "H_TransOptionBudg", QStringLiteral("Huvudtrans."));
+    H_TransOptionBudg =
+        makeControl<QRadioButton>(Frame2, "H_TransOptionBudg", QStringLiteral("Huvudtrans."));
     placeTwips(H_TransOptionBudg, 120, kEntryTop, 1400, 285);
-    S_TransOptionBudg = makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
+    S_TransOptionBudg =
+        makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionBudg, 120, kEntryTop + 330, 1400, 285);
     TransCombo_Budget = makeControl<QComboBox>(Frame2, "TransCombo_Budget");
     placeTwips(TransCombo_Budget, 1548, kEntryTop, kG2Widths[1], 330);
@@ -260,9 +264,11 @@ void HeadForm::buildControls() {
         return l;
     };
     YearPlus = stepper("YearPlus", QStringLiteral("+"), QStringLiteral("Öka datum med ett år"));
-    YearMinus = stepper("YearMinus", QStringLiteral("-"), QStringLiteral("Minska datum med ett år"));
+    YearMinus =
+        stepper("YearMinus", QStringLiteral("-"), QStringLiteral("Minska datum med ett år"));
     MonthPlus = stepper("MonthPlus", QStringLiteral("+"), QStringLiteral("Öka datum med en månad"));
-    MonthMinus = stepper("MonthMinus", QStringLiteral("-"), QStringLiteral("Minska datum med en månad"));
+    MonthMinus =
+        stepper("MonthMinus", QStringLiteral("-"), QStringLiteral("Minska datum med en månad"));
     DayPlus = stepper("DayPlus", QStringLiteral("+"), QStringLiteral("Öka datum med en dag"));
     DayMinus = stepper("DayMinus", QStringLiteral("-"), QStringLiteral("Minska datum med en dag"));
     const QString searchTip = QStringLiteral("Klicka för sökning på inställt datum !");
@@ -353,16 +359,24 @@ void HeadForm::placeForKind(bool budget) {
     setFixedSize(twips(width), twips(kClientHeight) + menuBar()->sizeHint().height());
 }
 
-void HeadForm::setAvailable(QAction* a, bool on) { a->setEnabled(on && !pending_.count(a)); }
+void HeadForm::setAvailable(QAction* a, bool on) {
+    a->setEnabled(on && !pending_.count(a));
+}
 
 void HeadForm::setHelp(const QString& heading, const QString& text) {
     Label29->setText(heading);
     Label30->setText(text);
 }
 
-bool HeadForm::isBudget() const { return Module1.KontoSlag == QLatin1String("Bg"); }
-PostingGrid* HeadForm::grid() const { return isBudget() ? G2 : G1; }
-QScrollBar* HeadForm::scrollBar() const { return isBudget() ? VScroll2 : VScroll1; }
+bool HeadForm::isBudget() const {
+    return Module1.KontoSlag == QLatin1String("Bg");
+}
+PostingGrid* HeadForm::grid() const {
+    return isBudget() ? G2 : G1;
+}
+QScrollBar* HeadForm::scrollBar() const {
+    return isBudget() ? VScroll2 : VScroll1;
+}
 
 NyKontoForm& HeadForm::nyKontoForm() {
     if (!nyKontoForm_)

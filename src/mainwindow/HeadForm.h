@@ -58,6 +58,7 @@ public:
     void Unlock_trans();
     void Lock_Konto();
     void Unlock_Konto();
+    void Radera_KontoNamn();
 
     // ---- Account creation -----------------------------------------------------
     void Nykonto_mn_Click();
@@ -201,6 +202,9 @@ private:
     void fillMainList(QComboBox* combo, const QString& prompt);
     void stepDate(int years, int months, int days);
     void listAccounts();
+    void missingAccountFolder(const QString& name, const QString& folder);
+    void openAtStart();
+    void openFirstAvailable();
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;

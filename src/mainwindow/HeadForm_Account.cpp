@@ -1,18 +1,511 @@
+// Choosing and opening an account, and laying the window out for its kind.
 #include "mainwindow/HeadForm.h"
-// PLACEHOLDER: being written.
+
+#include "core/DateText.h"
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "core/Paths.h"
+#include "core/Register.h"
+#include "core/State.h"
+#include "core/TextFiles.h"
+#include "ledger/Account.h"
+#include "mainwindow/NyKontoForm.h"
+#include "platform/ClickLabel.h"
+#include "platform/Platform.h"
+#include "platform/SysError.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
 namespace fyn {
-void HeadForm::Combo3_Click() {}
-void HeadForm::Konto_Konfig() {}
-void HeadForm::Inläs() {}
-void HeadForm::Arr_Kontroller() {}
-void HeadForm::Lock_Kontroller() {}
-void HeadForm::Lock_menues() {}
-void HeadForm::Unlock_menues() {}
-void HeadForm::Lock_trans() {}
-void HeadForm::Unlock_trans() {}
-void HeadForm::Lock_Konto() {}
-void HeadForm::Unlock_Konto() {}
-void HeadForm::Nykonto_mn_Click() {}
-void HeadForm::Text10_Click() {}
-void HeadForm::Text10_MouseMove() {}
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+QString kindLine() {
+    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
+                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
+}
+
+QString nowText() {
+    return timeText(platform::clock().timeOfDay());
+}
+
+// The register's name field as the account choice reads it: trimmed, and a
+// last character below 33 (the fund-account mark) dropped.
+QString chosenName(const QString& field) {
+    QString name = trimBlanks(field);
+    if (!name.isEmpty() && name.back().unicode() < 33)
+        name.chop(1);
+    return name;
+}
+
+} // namespace
+
+// The folder an account lies in, by the register's own folder field.
+static QString registerFolder(const KontoFilPost& rec, const QString& name) {
+    return QDir::cleanPath(sokvagPath(rec.Sokvag) + QLatin1Char('/') + name);
+}
+
+void HeadForm::Combo3_Click() {
+    if (Combo3->currentIndex() < 0)
+        return;
+    PrevKontoNum = Module1.KontoNum;
+    Module1.KontoNum = Combo3->currentData().toInt();
+    Text10->setText(trimBlanks(Combo3->currentText()));
+    QString name;
+    QString folder;
+    bool folderMissing = false;
+    const bool ok = trap(
+        [&] {
+            const KontoFilPost rec =
+                openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
+            name = chosenName(rec.KontoNamn);
+            folder = trimBlanks(rec.Sokvag);
+            ledger::account().closeAll();
+            const QString accountDir = registerFolder(rec, name);
+            if (!QFileInfo(accountDir).isDir()) {
+                folderMissing = true; // its own road below, not the general one
+                return;
+            }
+            const QFileInfo data(accountDir + QStringLiteral("/KontoData"));
+            if (!data.isFile())
+                raiseError(platform::kFileNotFound);
+            if (data.size() == 0) {
+                Module1.FelText = QStringLiteral("Ett fel har upptäckts i subrutinen Combo3_Click\n"
+                                                 "vid försök att välja ett konto\n\n"
+                                                 "Filen 'KontoData' i kontot [") +
+                                  name + QStringLiteral("]\ninnehåller inga data !\n");
+                appendErrLog(
+                    {QStringLiteral("Fel: Kontokatalogen innehåller inga data !"),
+                     QStringLiteral("Datum = ") + Module1.DagensDatum +
+                         QStringLiteral(", Tidpunkt = ") + nowText(),
+                     QString(), QStringLiteral("Filen 'KontoData'saknar innehåll !"), QString(),
+                     QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+                     QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
+                     QString()});
+                platform::messages().show(Module1.FelText, Buttons::Ok, Icon::Warning,
+                                          QStringLiteral("Saknas Data"));
+            }
+        },
+        [&] {
+            return ErrorContext(
+                QStringLiteral("Combo3_Click"),
+                {QStringLiteral("vid försök att välja ett konto"),
+                 QStringLiteral("Kontot [") + name + QStringLiteral("] kunde inte öppnas !")},
+                {QStringLiteral("vid försök att välja ett konto"),
+                 QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+                 QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder});
+        });
+    if (ok && !folderMissing) {
+        Konto_Konfig();
+        return;
+    }
+    if (folderMissing) {
+        Module1.SysFel = platform::kPathNotFound;
+        missingAccountFolder(name, folder);
+    }
+    // Back to the account that was open before.
+    Module1.KontoNum = PrevKontoNum;
+    Text10->setText(Module1.KontoNamn);
+    Combo3->setCurrentIndex(-1);
+    if (Combo3->findData(Module1.KontoNum) >= 0)
+        Konto_Konfig();
+    else
+        openFirstAvailable();
+}
+
+// The chosen account's folder is gone: logged, reported, and the name may go.
+void HeadForm::missingAccountFolder(const QString& name, const QString& folder) {
+    ledger::Kind kind;
+    if (ledger::kindOf(Module1.KontoSlag, kind)) {
+        grid()->clearTexts();
+    }
+    const QString shownFolder = QDir::toNativeSeparators(QDir::cleanPath(sokvagPath(folder)));
+    Module1.FelText = QStringLiteral("Ett fel har uppstått i subrutinen Combo3_Click\n"
+                                     "vid försök att välja ett konto\n"
+                                     "Kontot hittas ej !\n"
+                                     "Avsedd kontokatalog kan ha blivit raderad,\n"
+                                     "eller flyttad på annat sätt än genom\n"
+                                     "programmet !\n"
+                                     "Kontrollera om ") +
+                      shownFolder + QStringLiteral("/\n existerar, och om mappen ") + name +
+                      QStringLiteral("\nfinns i den och innehåller de tre filerna\n"
+                                     "'Transakt', 'Kategori' och 'Kontodata',\n"
+                                     "samt att åtminstone 'Transakt'har > 0 kB !");
+    trap(
+        [&] {
+            appendErrLog({QStringLiteral("Systemfel: ") + Module1.SysFel,
+                          QStringLiteral("Datum = ") + Module1.DagensDatum +
+                              QStringLiteral(", Tidpunkt = ") + nowText(),
+                          QString(), QStringLiteral("Kontokatalogen existerar inte !"),
+                          QStringLiteral("Tidigare KontoNum: ") + QString::number(PrevKontoNum),
+                          QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+                          QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
+                          QString()});
+        },
+        [] { return ErrorContext(QStringLiteral("Combo3_Click"), {}, {}); });
+    platform::messages().show(Module1.FelText, Buttons::Ok, Icon::Warning, Module1.SysFel);
+    if (platform::messages().show(QStringLiteral("Eftersom kontot enbart tycks existera\n"
+                                                 "i kontoregistret som namn, kanske\n"
+                                                 "du nu vill radera detta ! (?)\n\n"
+                                                 "Vill du radera kontonamnet ? ?"),
+                                  Buttons::YesNo, Icon::None,
+                                  QStringLiteral("Radera kontonamn")) != Answer::No)
+        Radera_KontoNamn();
+}
+
+void HeadForm::Radera_KontoNamn() {
+    QString name;
+    QString folder;
+    trap(
+        [&] {
+            const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+            KontoFilPost rec = kontoFil.get<KontoFilPost>(Module1.KontoNum);
+            name = accountNameOf(rec.KontoNamn);
+            folder = trimBlanks(rec.Sokvag);
+            ledger::account().closeAll();
+            const QString dir = registerFolder(rec, name);
+            for (const char* file : {"Transakt", "KontoData"}) {
+                if (QFileInfo(dir + QLatin1Char('/') + QLatin1String(file)).size() >= 1) {
+                    platform::messages().show(
+                        QStringLiteral("Kontonamnet ") + name + QStringLiteral(" kan inte\n") +
+                            QStringLiteral("avlägsnas ur registret, eftersom\n") +
+                            (QLatin1String(file) == QLatin1String("Transakt")
+                                 ? QStringLiteral("filen 'Transakt' finns\n")
+                                 : QStringLiteral("filen 'Kontodata' finns\n")) +
+                            QStringLiteral("och har innehåll !"),
+                        Buttons::Ok, Icon::None, QStringLiteral("Kontot befintligt"));
+                    return;
+                }
+            }
+            rec.KontoNamn.clear();
+            kontoFil.put(Module1.KontoNum, rec);
+            Module1.KontoNum = 0;
+            listAccounts();
+            platform::messages().show(QStringLiteral("Kontonamnet ") + name +
+                                          QStringLiteral(" har nu avlägsnats\nur registret !"),
+                                      Buttons::Ok, Icon::None,
+                                      QStringLiteral("Kontonamn borttaget"));
+        },
+        [&] {
+            return ErrorContext(QStringLiteral("Radera_Kontonamn"),
+                                {QStringLiteral("vid försök att avlägsna ett kontonamn.")},
+                                {QStringLiteral("Aktuellt kontonummer (KontoNum) = ") +
+                                     QString::number(Module1.KontoNum),
+                                 QStringLiteral("Kontonamn i KontoFil (C) = ") + name,
+                                 QStringLiteral("Sökväg i KontoFil (I) = ") + folder,
+                                 QStringLiteral("Antal poster i KontoFil (G) = ") +
+                                     QString::number(Combo3->count()),
+                                 kindLine(),
+                                 QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
+        });
+}
+
+// At start-up: the current account, or when its folder is gone the first
+// listed account that can be opened, or the no-account state.
+void HeadForm::openAtStart() {
+    const KontoFilPost rec =
+        openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
+    const QString name = chosenName(rec.KontoNamn);
+    if (QFileInfo(registerFolder(rec, name) + QStringLiteral("/KontoData")).isFile()) {
+        Konto_Konfig();
+        return;
+    }
+    Module1.SysFel = platform::kPathNotFound;
+    PrevKontoNum = 0;
+    if (!QFileInfo(registerFolder(rec, name)).isDir())
+        missingAccountFolder(name, trimBlanks(rec.Sokvag));
+    openFirstAvailable();
+}
+
+void HeadForm::openFirstAvailable() {
+    const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+    for (const RegisterItem& item : registerItems(kontoFil)) {
+        const KontoFilPost rec = kontoFil.get<KontoFilPost>(item.number);
+        if (QFileInfo(registerFolder(rec, chosenName(rec.KontoNamn)) + QStringLiteral("/KontoData"))
+                .isFile()) {
+            Module1.KontoNum = item.number;
+            Text10->setText(trimBlanks(item.text));
+            Konto_Konfig();
+            return;
+        }
+    }
+    Module1.KontoNum = 0;
+    Module1.KontoNamn.clear();
+    NoAccount();
+}
+
+void HeadForm::Konto_Konfig() {
+    QString folder;
+    trap(
+        [&] {
+            Module1.FondInfoFlag.clear();
+            const KontoFilPost rec =
+                openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
+            QString name = trimBlanks(rec.KontoNamn);
+            if (name.endsWith(kFondInfoMark)) {
+                name = trimBlanks(name.chopped(1));
+                Module1.FondInfoFlag = QStringLiteral("0");
+            }
+            Module1.KontoNamn = name;
+            Module1.KontoNummer = trimBlanks(rec.KontoNummer);
+            Module1.KontoSlag = trimBlanks(rec.KontoSlag);
+            folder = trimBlanks(rec.Sokvag);
+            ledger::account().closeAll();
+            Arr_Kontroller();
+            ledger::Kind kind;
+            if (!name.isEmpty() && ledger::kindOf(Module1.KontoSlag, kind)) {
+                if (kind == ledger::Kind::Enkel) {
+                    H_TransOptionEnk->setChecked(true);
+                    Module1.HOptEnk = QStringLiteral("1");
+                    Module1.HOptBudg = QStringLiteral("0");
+                    Module1.SOptEnk = QStringLiteral("0");
+                    SaldoInFlag = QStringLiteral("0");
+                    Label16->setText(Module1.KontoNamn);
+                    Label17->setText(Module1.KontoNummer);
+                } else {
+                    H_TransOptionBudg->setChecked(true);
+                    Module1.HOptBudg = QStringLiteral("1");
+                    Module1.HOptEnk = QStringLiteral("0");
+                    Module1.SOptBudg = QStringLiteral("0");
+                    Label20->setText(Module1.KontoNamn);
+                    Label21->setText(Module1.KontoNummer);
+                }
+                PostLength = ledger::recordLength(kind);
+                Inläs();
+                const ledger::PostingFile& data = ledger::account().kontoData;
+                if (data.isOpen()) {
+                    Module1.AntalPoster = data.lastDated();
+                    const long at = data.lastOnOrBefore(Module1.WorkDate, Module1.AntalPoster);
+                    if (at > 0)
+                        Module1.PostNr = at;
+                    refreshWithoutCheck();
+                }
+            }
+            AllReset();
+        },
+        [&] {
+            return ErrorContext(
+                QStringLiteral("Konto_Konfig"),
+                {QStringLiteral("vid programstart och laddning av valt konto")},
+                {QStringLiteral("Angiven kontopost ") + QString::number(Module1.KontoNum),
+                 QStringLiteral("Angivet kontonamn ") + Module1.KontoNamn,
+                 QStringLiteral("Angivet kontonummer ") + Module1.KontoNummer,
+                 QStringLiteral("Angivet bokf.val ") + Module1.KontoSlag,
+                 QStringLiteral("Angiven sökväg ") + folder,
+                 QStringLiteral("Filpostlängd ") + QString::number(PostLength),
+                 QStringLiteral("Antalet filposter ") + QString::number(Module1.AntalPoster),
+                 QStringLiteral("PostNr ") + QString::number(Module1.PostNr),
+                 QStringLiteral("Antal poster inlästa till listan ") +
+                     QString::number(Combo3->count()),
+                 kindLine()});
+        });
+}
+
+void HeadForm::Inläs() {
+    ledger::OpenAccount& acc = ledger::account();
+    ledger::Kind kind;
+    ledger::kindOf(Module1.KontoSlag, kind);
+    auto dump = [&](const QString& path) {
+        const QFileInfo f(path);
+        return QStringList{QStringLiteral("Fillängden är ") + QString::number(f.size()),
+                           QStringLiteral("Antalet poster är ") +
+                               QString::number(Module1.AntalPoster),
+                           QStringLiteral("Postantal i Transaktionsfilen ") +
+                               QString::number(acc.transakt.isOpen() ? acc.transakt.count() : 0),
+                           QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn};
+    };
+    const QString transPath = accountFile(Module1.KontoNamn, QStringLiteral("Transakt"));
+    if (!trap(
+            [&] {
+                acc.transakt = openRecordFile<TransPost>(transPath);
+                if (kind == ledger::Kind::Budget)
+                    Ladda_H_Trans_Budg();
+                else
+                    Ladda_H_Trans_Enkel();
+            },
+            [&] {
+                QStringList lines = {QStringLiteral("vid inläsning av transaktionsregister"),
+                                     QStringLiteral("till lista för konto ") + Module1.KontoNamn};
+                if (QFileInfo(transPath).size() == 0)
+                    lines << QStringLiteral("Transaktionsfilen är tom !");
+                return ErrorContext(QStringLiteral("Inläs"), lines, dump(transPath));
+            }))
+        return;
+    const QString dataPath = accountFile(Module1.KontoNamn, QStringLiteral("KontoData"));
+    if (!trap(
+            [&] {
+                acc.kontoData.open(dataPath, kind);
+                Module1.AntalPoster = acc.kontoData.recordCount();
+            },
+            [&] {
+                return ErrorContext(QStringLiteral("Inläs"),
+                                    {QStringLiteral("vid öppnande av KontoData (huvudregister)")},
+                                    dump(dataPath));
+            }))
+        return;
+    if (kind != ledger::Kind::Budget)
+        return;
+    const QString mallPath = accountFile(Module1.KontoNamn, QStringLiteral("B-mall"));
+    trap(
+        [&] {
+            acc.bmall = openRecordFile<BudgMallPost>(mallPath);
+            // An empty template is built from the confirmed postings by the
+            // template rules of the posting engine.
+            Module1.MallAntal = Module1.AntalPoster > 1 ? acc.bmall.count() : 0;
+        },
+        [&] {
+            return ErrorContext(QStringLiteral("Inläs"),
+                                {QStringLiteral("vid öppnande av B-mall (budgetmall)"),
+                                 QStringLiteral("för konto ") + Module1.KontoNamn},
+                                dump(mallPath));
+        });
+}
+
+void HeadForm::Arr_Kontroller() {
+    Command3->setText(QStringLiteral("Avbryt"));
+    Command3->setEnabled(true);
+    Command2->setText(QStringLiteral("Flytta"));
+    Module1.EditMode = QStringLiteral("flt");
+    setAvailable(Radko_mn, true);
+    setAvailable(utskrstat_mn, true);
+    const bool budget = Module1.KontoSlag == QLatin1String("Bg");
+    if (!budget && Module1.KontoSlag != QLatin1String("Ek"))
+        return;
+    placeForKind(budget);
+    setAvailable(bupl_mn, budget);
+    Command1->setVisible(budget);
+    Command1->setEnabled(false);
+    if (budget)
+        Command1->setText(QStringLiteral("Bekräfta"));
+    Command2->setEnabled(true);
+    const QList<QWidget*> entry =
+        budget
+            ? QList<QWidget*>{BudgBel_Budget,
+                              VerklBel_Budget,
+                              TransText_Budget,
+                              TransCombo_Budget,
+                              H_TransOptionBudg,
+                              S_TransOptionBudg,
+                              Label2,
+                              Label3,
+                              Label4}
+            : QList<QWidget*>{
+                  Bel_Enkel, TransText_Enkel, TransCombo_Enkel, H_TransOptionEnk, S_TransOptionEnk,
+                  Label10,   Label1};
+    for (QWidget* w : entry)
+        w->setEnabled(true);
+    for (QLabel* l : budget ? QList<QLabel*>{Label16, Label17} : QList<QLabel*>{Label20, Label21})
+        l->clear();
+}
+
+void HeadForm::Lock_Kontroller() {
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    if (Module1.KontoSlag == QLatin1String("Ek")) {
+        TransText_Enkel->clear();
+        Bel_Enkel->clear();
+        TransCombo_Enkel->setCurrentIndex(-1);
+        for (QWidget* w : QList<QWidget*>{TransText_Enkel, Bel_Enkel, TransCombo_Enkel,
+                                          H_TransOptionEnk, S_TransOptionEnk, Label10, Label11})
+            w->setEnabled(false);
+    } else if (Module1.KontoSlag == QLatin1String("Bg")) {
+        TransText_Budget->clear();
+        BudgBel_Budget->clear();
+        VerklBel_Budget->clear();
+        TransCombo_Budget->setCurrentIndex(-1);
+        for (QWidget* w :
+             QList<QWidget*>{TransText_Budget, BudgBel_Budget, VerklBel_Budget, TransCombo_Budget,
+                             H_TransOptionBudg, S_TransOptionBudg, Label2, Label3, Label4})
+            w->setEnabled(false);
+    }
+    setAvailable(Radko_mn, false);
+    setAvailable(bupl_mn, false);
+    setAvailable(utskrstat_mn, false);
+}
+
+void HeadForm::Lock_menues() {
+    Ark_mn->menuAction()->setEnabled(false);
+    setAvailable(bupl_mn, false);
+    setAvailable(utskrstat_mn, false);
+    setAvailable(Donera_mn, false);
+}
+
+void HeadForm::Unlock_menues() {
+    Ark_mn->menuAction()->setEnabled(true);
+    setAvailable(utskrstat_mn, true);
+    setAvailable(Donera_mn, true);
+    setAvailable(bupl_mn, Module1.KontoSlag == QLatin1String("Bg"));
+}
+
+void HeadForm::Lock_trans() {
+    for (QWidget* w : isBudget() ? QList<QWidget*>{TransText_Budget, TransCombo_Budget,
+                                                   H_TransOptionBudg, S_TransOptionBudg, Label2}
+                                 : QList<QWidget*>{TransText_Enkel, TransCombo_Enkel,
+                                                   H_TransOptionEnk, S_TransOptionEnk, Label10})
+        w->setEnabled(false);
+}
+
+void HeadForm::Unlock_trans() {
+    for (QWidget* w : isBudget() ? QList<QWidget*>{TransText_Budget, TransCombo_Budget,
+                                                   H_TransOptionBudg, S_TransOptionBudg, Label2}
+                                 : QList<QWidget*>{TransText_Enkel, TransCombo_Enkel,
+                                                   H_TransOptionEnk, S_TransOptionEnk, Label10})
+        w->setEnabled(true);
+}
+
+void HeadForm::Lock_Konto() {
+    Combo3->setEnabled(false);
+    Label22->setEnabled(false);
+}
+
+void HeadForm::Unlock_Konto() {
+    Combo3->setEnabled(true);
+    Label22->setEnabled(true);
+}
+
+void HeadForm::Nykonto_mn_Click() {
+    const long count = openRecordFile<KontoFilPost>(kontoFilPath()).count();
+    if (count < 1) {
+        First_account();
+        return;
+    }
+    if (platform::messages().show(QStringLiteral("Vill du lägga till ett nytt konto ?"),
+                                  Buttons::YesNo, Icon::None,
+                                  QStringLiteral("Nytt konto")) != Answer::No)
+        nyKontoForm().Form_Load();
+    else
+        Command3->setFocus();
+}
+
+void HeadForm::Text10_Click() {
+    Nykonto_mn_Click();
+}
+
+void HeadForm::Text10_MouseMove() {
+    if (HelpHold >= 1)
+        return;
+    if (Combo3->count() > 0) {
+        setHelp(QStringLiteral("Konto"),
+                QStringLiteral("Klicka för att skapa ett nytt konto, eller välj ett befintligt "
+                               "från listan !"));
+        Text10->setToolTip(QStringLiteral("Klicka för att lägga in nytt konto !"));
+    } else {
+        setHelp(QStringLiteral("Konto"), QStringLiteral("Klicka för att skapa ett första konto !"));
+        Text10->setToolTip(QStringLiteral("Klicka för att lägga in första kontot !"));
+    }
+}
+
 } // namespace fyn

@@ -1,14 +1,112 @@
+// The working date: its steppers and the date search.
 #include "mainwindow/HeadForm.h"
-// PLACEHOLDER: being written.
+
+#include "core/DateText.h"
+#include "core/Errors.h"
+#include "core/State.h"
+#include "ledger/Account.h"
+#include "platform/ClickLabel.h"
+#include "platform/Platform.h"
+#include "platform/SysError.h"
+
+#include <QDate>
+#include <QLabel>
+#include <QPushButton>
+
 namespace fyn {
-void HeadForm::datumset() {}
-void HeadForm::DatChg() {}
-void HeadForm::Finder() {}
-void HeadForm::YearMinus_MouseDown() {}
-void HeadForm::YearPlus_MouseDown() {}
-void HeadForm::MonthMinus_MouseDown() {}
-void HeadForm::MonthPlus_MouseDown() {}
-void HeadForm::DayMinus_MouseDown() {}
-void HeadForm::DayPlus_MouseDown() {}
-void HeadForm::dateLabel_MouseMove() {}
+
+void HeadForm::datumset() {
+    trap(
+        [&] {
+            const QDate d = parseDateText(FormDate);
+            if (!d.isValid())
+                raiseError(platform::kTypeMismatch);
+            YearShow->setText(FormDate.left(4));
+            MonthShow->setText(FormDate.mid(5, 2));
+            DayShow->setText(FormDate.mid(8, 2));
+            WorkYear = d.year();
+            WorkMonth = d.month();
+            WorkDay = d.day();
+            Module1.WorkDate = FormDate;
+        },
+        [&] {
+            ErrorContext c(
+                QStringLiteral("DatumSet"),
+                {QStringLiteral(" vid uppdatering av datummodul."),
+                 QStringLiteral("Fel i denna rutin beror med stor säkerhet på"),
+                 QStringLiteral(" att programmet har installerats på en dator som ej har"),
+                 QStringLiteral(" svenska inställningar !"),
+                 QStringLiteral("För att kunna köra programmet fordras därför att"),
+                 QStringLiteral(" språk och nationella inställningar ändras till svenska på"),
+                 QStringLiteral(" datorn, eller att programmet avinstalleras och ersätts med det"),
+                 QStringLiteral(" internationella alternativet Moxels Fynlint, som anpassar sig"),
+                 QStringLiteral(" efter datorns inställda landskoder."),
+                 QStringLiteral("Gå till webbadressen '") + platform::authorServer().webBase +
+                     QStringLiteral("Fynlint.php'")},
+                {QStringLiteral("vid uppdatering av datummodul."),
+                 QStringLiteral("Datum: ") + FormDate});
+            return c;
+        });
+}
+
+void HeadForm::DatChg() {
+    YearShow->setText(QString::number(WorkYear));
+    MonthShow->setText(QStringLiteral("%1").arg(WorkMonth, 2, 10, QLatin1Char('0')));
+    DayShow->setText(QStringLiteral("%1").arg(WorkDay, 2, 10, QLatin1Char('0')));
+    Module1.WorkDate = dateText(QDate(WorkYear, WorkMonth, WorkDay));
+}
+
+// Years and months keep the day where the month has it, else the month's last
+// day; days follow the calendar.
+void HeadForm::stepDate(int years, int months, int days) {
+    QDate d(WorkYear, WorkMonth, 1);
+    d = d.addYears(years).addMonths(months);
+    d = QDate(d.year(), d.month(), qMin(WorkDay, d.daysInMonth())).addDays(days);
+    if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+        return; // outside the dates a posting can hold
+    WorkYear = d.year();
+    WorkMonth = d.month();
+    WorkDay = d.day();
+    DatChg();
+    Command3->setFocus();
+}
+
+void HeadForm::YearMinus_MouseDown() {
+    stepDate(-1, 0, 0);
+}
+void HeadForm::YearPlus_MouseDown() {
+    stepDate(1, 0, 0);
+}
+void HeadForm::MonthMinus_MouseDown() {
+    stepDate(0, -1, 0);
+}
+void HeadForm::MonthPlus_MouseDown() {
+    stepDate(0, 1, 0);
+}
+void HeadForm::DayMinus_MouseDown() {
+    stepDate(0, 0, -1);
+}
+void HeadForm::DayPlus_MouseDown() {
+    stepDate(0, 0, 1);
+}
+
+void HeadForm::dateLabel_MouseMove() {
+    if (HelpHold < 1)
+        setHelp(QStringLiteral("Datumsökning"),
+                QStringLiteral("Klicka och sök data på inställt datum. Återställ med 'Avbryt' !"));
+}
+
+void HeadForm::Finder() {
+    ledger::Kind kind;
+    if (!ledger::kindOf(Module1.KontoSlag, kind) || !ledger::account().kontoData.isOpen())
+        return;
+    const long found =
+        ledger::account().kontoData.lastOnOrBefore(Module1.WorkDate, Module1.AntalPoster);
+    if (found > 0)
+        Module1.PostNr = found;
+    refreshWithoutCheck();
+    Module1.WorkDate = Module1.DagensDatum;
+    Command3->setFocus();
+}
+
 } // namespace fyn

@@ -1,13 +1,354 @@
+// Start-up, the first run and the exit.
 #include "mainwindow/HeadForm.h"
-// PLACEHOLDER: being written.
+
+#include "core/DateText.h"
+#include "core/Errors.h"
+#include "core/InsetBox.h"
+#include "core/Numbers.h"
+#include "core/Paths.h"
+#include "core/PosFil.h"
+#include "core/RecordFile.h"
+#include "core/Register.h"
+#include "core/SafeWrite.h"
+#include "core/State.h"
+#include "core/TextFiles.h"
+#include "ledger/Account.h"
+#include "mainwindow/NyKontoForm.h"
+#include "platform/Platform.h"
+#include "platform/SysError.h"
+#include "platform/WebPane.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLockFile>
+
 namespace fyn {
-void HeadForm::Form_Load() {}
-void HeadForm::Inläs_Kontofil() {}
-void HeadForm::NamnReg() {}
-void HeadForm::First_account() {}
-void HeadForm::NoAccount() {}
-void HeadForm::InstallDag() {}
-void HeadForm::Exit_Konto() {}
-void HeadForm::Command4_Click() {}
-void HeadForm::Ex_mn_Click() {}
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+QString kindLine() {
+    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
+                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
+}
+
+// Held while the program runs, so that a second copy cannot write beside it.
+std::unique_ptr<QLockFile>& dataLock() {
+    static std::unique_ptr<QLockFile> lock;
+    return lock;
+}
+
+} // namespace
+
+void HeadForm::Form_Load() {
+    bool ok = trap(
+        [&] {
+            WebBrowser1->navigate(platform::authorServer().webBase + QStringLiteral("Fyn_5.php"));
+            Module1.DagensDatum = dateText(platform::clock().today());
+            FormDate = Module1.DagensDatum;
+            datumset();
+            Module1.StartFolder = QDir::currentPath();
+            Module1.BaseFolder = platform::drives().driveRoot(Module1.StartFolder);
+            Module1.StartDrive = Module1.BaseFolder;
+            FelSepMember = kFelSep;
+        },
+        [] {
+            const QStringList lines = {QStringLiteral("vid laddning av programformuläret."),
+                                       QStringLiteral("Felet uppträder vid storleksbe-"),
+                                       QStringLiteral("stämning av höjd och bredd.")};
+            ErrorContext c(QStringLiteral("Form_Load"), lines, lines);
+            c.trailingLineFeeds = 2;
+            return c;
+        });
+    if (!ok)
+        return;
+    trap(
+        [&] {
+            GridSetting();
+            if (QDir::currentPath() != Module1.StartFolder)
+                QDir::setCurrent(Module1.StartFolder);
+            if (!QDir(dataFolder()).exists() && !QDir().mkpath(dataFolder()))
+                raiseError(platform::kPathNotFound);
+
+            // One program at a time on a data folder.
+            dataLock() = std::make_unique<QLockFile>(dataFolder() + QStringLiteral("/.lock"));
+            dataLock()->setStaleLockTime(0);
+            if (!dataLock()->tryLock(0)) {
+                platform::messages().show(
+                    QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
+                                   "Använd det fönster som redan är öppet !")
+                        .arg(QDir::toNativeSeparators(dataFolder())),
+                    Buttons::Ok, Icon::Warning, QStringLiteral("Fynlar är redan igång"));
+                dataLock().reset();
+                platform::programEnd().endNow();
+            }
+            // A commit that a crash cut short is put back before anything is read.
+            setJournalPath(dataFolder() + QStringLiteral("/.journal"));
+            recoverJournal();
+
+            show();
+            restoreWindowPosition(*this, WindowPos::HeadForm);
+            Inläs_Kontofil();
+            ClickedRow = -1;
+        },
+        [] {
+            const QStringList lines = {QStringLiteral("vid laddning av programformuläret."),
+                                       QStringLiteral("Felet uppträder vid sättning"),
+                                       QStringLiteral("av hem- och windowskatalog.")};
+            ErrorContext c(QStringLiteral("Form_Load"), lines, lines);
+            c.trailingLineFeeds = 2;
+            return c;
+        });
+}
+
+void HeadForm::Inläs_Kontofil() {
+    int level = 1;
+    int region = 0;
+    long reached = 0;
+    trap(
+        [&] {
+            ledger::account().closeAll();
+            // 1. Settings: the data folder's KontoIni, else an old one in the start
+            // folder, else ask for the user name and write a new one.
+            for (;;) {
+                level = 1;
+                const QString iniPath = kontoIniPath();
+                if (QFile::exists(iniPath)) {
+                    const KontoIniText ini = readKontoIni(iniPath);
+                    level = 2;
+                    if (ini.complete && !trimBlanks(ini.kontoNum).isEmpty() &&
+                        !trimBlanks(ini.anvNamn).isEmpty()) {
+                        Module1.AnvNamn = ini.anvNamn;
+                        // A first line that is no number is reported; the start goes on
+                        // with the first account of the register.
+                        Module1.KontoNum = 0;
+                        trap([&] { Module1.KontoNum = toInt(ini.kontoNum); },
+                             [&] {
+                                 return ErrorContext(
+                                     QStringLiteral("Inläs_Kontofil"),
+                                     {QStringLiteral("vid programstart och laddning av "
+                                                     "kontoregister"),
+                                      QStringLiteral("Första raden i KontoIni är inget "
+                                                     "kontonummer: ") +
+                                          ini.kontoNum},
+                                     {QStringLiteral("vid laddning av kontoregister"),
+                                      QStringLiteral("Angivet kontonummer från Ini ") +
+                                          ini.kontoNum});
+                             });
+                        break;
+                    }
+                    QFile::remove(iniPath);
+                }
+                level = 3;
+                // The old layout kept its settings in the start folder; only read it.
+                const QString oldIni =
+                    QDir(Module1.StartFolder).filePath(QStringLiteral("KontoIni"));
+                if (QFile::exists(oldIni)) {
+                    const KontoIniText ini = readKontoIni(oldIni);
+                    bool number = false;
+                    const int num = trimBlanks(ini.kontoNum).toInt(&number);
+                    if (ini.complete && number && !trimBlanks(ini.anvNamn).isEmpty()) {
+                        Module1.KontoNum = num;
+                        Module1.AnvNamn = ini.anvNamn;
+                        WriteBatch batch;
+                        writeKontoIni(batch, iniPath, Module1.KontoNum, Module1.AnvNamn);
+                        batch.commit();
+                        break;
+                    }
+                    QFile::remove(oldIni);
+                }
+                NamnReg();
+                Module1.KontoNum = 1;
+                WriteBatch batch;
+                writeKontoIni(batch, iniPath, Module1.KontoNum, Module1.AnvNamn);
+                batch.commit();
+            }
+            setWindowTitle(QStringLiteral("Moxels Fynlar 5 för ") + Module1.AnvNamn);
+
+            // 3. The register; an old one in the start folder is taken over.
+            level = 5;
+            region = 5;
+            bool migrate = false;
+            long count = openRecordFile<KontoFilPost>(kontoFilPath()).count();
+            const QString oldKontoFil =
+                QDir(Module1.StartFolder).filePath(QStringLiteral("KontoFil"));
+            if (count == 0 && QFile::exists(oldKontoFil) &&
+                QFileInfo(oldKontoFil).absoluteFilePath() !=
+                    QFileInfo(kontoFilPath()).absoluteFilePath()) {
+                count = openExistingRecordFile<KontoFilPost>(oldKontoFil).count();
+                migrate = count > 0;
+            }
+            if (count == 0) {
+                First_account();
+                return;
+            }
+            setAvailable(Radko_mn, true);
+            if (migrate) {
+                level = 6;
+                region = 6;
+                ledger::migrateOldLayout(oldKontoFil);
+            }
+
+            level = 7;
+            region = 0;
+            listAccounts();
+            if (Combo3->count() == 0) { // only deleted slots
+                First_account();
+                return;
+            }
+            // A number that names no listed account opens the first one.
+            level = 8;
+            if (Combo3->findData(Module1.KontoNum) < 0)
+                Module1.KontoNum = Combo3->itemData(0).toInt();
+            Text10->setText(accountTextFor(Module1.KontoNum));
+
+            level = 9;
+            InstallDag();
+            level = 10;
+            reached = Module1.KontoNum;
+            openAtStart();
+        },
+        [&] {
+            ledger::account().closeAll();
+            ErrorContext c(
+                QStringLiteral("Inläs_Kontofil"),
+                {QStringLiteral("vid programstart och laddning av kontoregister")},
+                {QStringLiteral("vid laddning av kontoregister"),
+                 QStringLiteral("Angivet kontonummer från Ini ") +
+                     QString::number(Module1.KontoNum),
+                 QStringLiteral("Skyltat konto: ") + Text10->text(),
+                 QStringLiteral("Aktuell post vid inläsning ") + QString::number(reached),
+                 QStringLiteral("Antal poster inlästa till listan ") +
+                     QString::number(Combo3->count()),
+                 kindLine(), QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
+            c.messageSuffix = QStringLiteral(", Nivå = %1").arg(level);
+            c.region = region;
+            return c;
+        });
+}
+
+void HeadForm::listAccounts() {
+    Combo3->clear();
+    const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+    for (const RegisterItem& item : registerItems(kontoFil))
+        Combo3->addItem(item.text, item.number);
+    Combo3->setCurrentIndex(-1);
+}
+
+QString HeadForm::accountTextFor(int number) const {
+    const int i = Combo3->findData(number);
+    return i < 0 ? QString() : trimBlanks(Combo3->itemText(i));
+}
+
+void HeadForm::NamnReg() {
+    QString prompt =
+        QStringLiteral("Ett program för Din hushållsekonomi\r\n\r\n"
+                       "Välkommen att testa Moxels Fynlar !\r\n\r\n"
+                       "Då Du startar programmet för första gången,"
+                       " bör Du lämpligen skriva in Ditt användarnamn härnedan,"
+                       " som fortsättningsvis kommer att visas överst !\r\n\r\n"
+                       "Hoppas Du ska komma att gilla programmet, och att det blir till god"
+                       " hjälp för hantering av Din ekonomi !\r\n\r\n"
+                       "Blir Du väldigt nöjd, får Du gärna visa det genom en donation,"
+                       " en uppmuntran för mig för fortsatt utveckling !\r\n\r\n"
+                       "              Med Vänlig Hälsning\r\n"
+                       "                     /Moxel");
+    trap(
+        [&] {
+            for (;;) {
+                const QString answer =
+                    InsetInput(prompt, QStringLiteral("Ditt användarnamn"), QString());
+                if (!trimBlanks(answer).isEmpty()) {
+                    Module1.AnvNamn = answer;
+                    return;
+                }
+                prompt = QStringLiteral("Användarnamn saknas !\nVill du avsluta programmet ?");
+                if (platform::messages().show(prompt, Buttons::YesNo, Icon::None,
+                                              QStringLiteral("Användarnamn")) != Answer::No)
+                    Exit_Konto();
+            }
+        },
+        [] {
+            return ErrorContext(QStringLiteral("NamnReg"),
+                                {QStringLiteral("vid inskrivning av användarnamn")},
+                                {QStringLiteral("vid inskrivning av användarnamn")});
+        });
+}
+
+void HeadForm::First_account() {
+    if (platform::messages().show(QStringLiteral("Vill du lägga upp ett första konto nu ?"),
+                                  Buttons::YesNo, Icon::None,
+                                  QStringLiteral("Inget konto finns upplagt !")) == Answer::No) {
+        NoAccount();
+        return;
+    }
+    nyKontoForm().Form_Load();
+    Module1.InstallDatum = Module1.DagensDatum;
+}
+
+void HeadForm::NoAccount() {
+    if (platform::messages().show(QStringLiteral("Uppgifter om konton saknas och har\n"
+                                                 "inte lästs in till programmet !\n\n"
+                                                 "Vill du avsluta programmet nu ?"),
+                                  Buttons::YesNo, Icon::None,
+                                  QStringLiteral("KONTOUPPGIFT")) != Answer::No) {
+        Exit_Konto();
+        return;
+    }
+    platform::messages().show(QStringLiteral("Saknas uppgifter om konton !"), Buttons::Ok,
+                              Icon::Information, QStringLiteral("KONTOUPPGIFT"));
+    Text10->setText(QStringLiteral("Konto saknas !"));
+    Lock_Kontroller();
+}
+
+void HeadForm::InstallDag() {
+    const KontoFilPost rec = openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(1);
+    Module1.KontoNamn = accountNameOf(rec.KontoNamn);
+    Module1.KontoNummer = trimBlanks(rec.KontoNummer);
+    Module1.KontoSlag = trimBlanks(rec.KontoSlag);
+    ledger::Kind kind;
+    // A deleted first slot has no posting file to read.
+    if (Module1.KontoNamn.isEmpty() || !ledger::kindOf(Module1.KontoSlag, kind))
+        return;
+    const QString path = accountFile(Module1.KontoNamn, QStringLiteral("KontoData"));
+    if (!QFile::exists(path))
+        return;
+    const RecordFile data(path, ledger::recordLength(kind), RecordFile::Missing::Fail);
+    if (data.count() > 0)
+        Module1.InstallDatum = fromCp1252(data.readRaw(1).left(10));
+}
+
+void HeadForm::Exit_Konto() {
+    trap(
+        [&] {
+            WriteBatch batch;
+            writeKontoIni(batch, kontoIniPath(), Module1.KontoNum, Module1.AnvNamn);
+            batch.commit();
+            saveWindowPos(WindowPos::HeadForm, pos());
+            ledger::account().closeAll();
+            exiting_ = true;
+            dataLock().reset();
+            platform::programEnd().endNow();
+        },
+        [] {
+            return ErrorContext(QStringLiteral("Exit_Konto"),
+                                {QStringLiteral("vid avslutning av programmet.")},
+                                {QStringLiteral("vid avslutning av programmet.."),
+                                 QStringLiteral("Kontonummer att skriva till fil ") +
+                                     QString::number(Module1.KontoNum)});
+        });
+}
+
+void HeadForm::Command4_Click() {
+    Exit_Konto();
+}
+void HeadForm::Ex_mn_Click() {
+    Exit_Konto();
+}
+
 } // namespace fyn

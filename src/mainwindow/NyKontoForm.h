@@ -3,6 +3,7 @@
 // created, registered and opened.
 #include <QWidget>
 
+class QColor;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,7 +36,13 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void showMessage(const QString& text, const QColor& colour);
+    void showOpeningText();
+    void closeDialog(); // stores the position, enables the main window, hides
+
     HeadForm& head_;
+    // The checked name and number, made current only once the account exists.
+    QString newName_, newNumber_;
 };
 
 } // namespace fyn

@@ -49,11 +49,21 @@ void PostingGrid::setCell(int row, int col, const QString& text, CellAlign align
     }
 }
 
-QString PostingGrid::cellText(int row, int col) const { return item(row, col)->text(); }
-void PostingGrid::setFore(int row, int col, const QColor& c) { item(row, col)->setForeground(c); }
-void PostingGrid::setBack(int row, int col, const QColor& c) { item(row, col)->setBackground(c); }
-QColor PostingGrid::fore(int row, int col) const { return item(row, col)->foreground().color(); }
-QColor PostingGrid::back(int row, int col) const { return item(row, col)->background().color(); }
+QString PostingGrid::cellText(int row, int col) const {
+    return item(row, col)->text();
+}
+void PostingGrid::setFore(int row, int col, const QColor& c) {
+    item(row, col)->setForeground(c);
+}
+void PostingGrid::setBack(int row, int col, const QColor& c) {
+    item(row, col)->setBackground(c);
+}
+QColor PostingGrid::fore(int row, int col) const {
+    return item(row, col)->foreground().color();
+}
+QColor PostingGrid::back(int row, int col) const {
+    return item(row, col)->background().color();
+}
 
 void PostingGrid::setRowBack(int row, const QColor& c) {
     for (int col = 0; col < columnCount(); ++col)
@@ -66,7 +76,9 @@ void PostingGrid::clearTexts() {
             item(r, c)->setText(QString());
 }
 
-int PostingGrid::rowsHeight() const { return 10 * rowHeight(0) + 2 * frameWidth(); }
+int PostingGrid::rowsHeight() const {
+    return 10 * rowHeight(0) + 2 * frameWidth();
+}
 
 bool PostingGrid::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::HoverMove)

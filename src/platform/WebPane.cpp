@@ -64,12 +64,16 @@ WebPaneFactory& factory() {
 
 } // namespace
 
-WebPane* makeRealWebPane(QWidget* parent) { return new TextBrowserPane(parent); }
+WebPane* makeRealWebPane(QWidget* parent) {
+    return new TextBrowserPane(parent);
+}
 
 WebPane* makeWebPane(QWidget* parent) {
     return factory() ? factory()(parent) : makeRealWebPane(parent);
 }
 
-void setWebPaneFactory(WebPaneFactory f) { factory() = std::move(f); }
+void setWebPaneFactory(WebPaneFactory f) {
+    factory() = std::move(f);
+}
 
 } // namespace platform

@@ -29,7 +29,7 @@ TEST_F(ErrorRoutineTest, HandlerFillsTheThreeTextsByTheConvention) {
     const bool ok = trap(
         [&] {
             ++reached;
-            raise("Path not found");
+            raiseError("Path not found");
             ++reached;
         },
         [] {

@@ -1,0 +1,401 @@
+// Start-up, first run, account choice, working date and exit of the main window,
+// driven headless with scripted boxes.
+#include "core/Paths.h"
+#include "core/PosFil.h"
+#include "core/RecordFile.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
+#include "core/State.h"
+#include "ledger/Account.h"
+#include "mainwindow/HeadForm.h"
+#include "mainwindow/NyKontoForm.h"
+#include "platform/ClickLabel.h"
+#include "support/AccountFixture.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace fyn;
+using fyn::test::FixtureAccount;
+using fyn::test::readFile;
+using fyn::test::writeFile;
+using platform::Answer;
+using platform::testing::ProgramEnded;
+
+namespace {
+
+QByteArray padded(const QByteArray& text, int width) {
+    return text.leftJustified(width, ' ', true);
+}
+
+class MainWindowTest : public fyn::test::Sandbox {
+protected:
+    void SetUp() override {
+        oldCurrent = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        fakes.clock->date = QDate(2026, 12, 9);
+    }
+    void TearDown() override {
+        form.reset();
+        ledger::account().closeAll();
+        QDir::setCurrent(oldCurrent);
+    }
+
+    HeadForm& start() {
+        form = std::make_unique<HeadForm>();
+        form->Form_Load();
+        return *form;
+    }
+
+    // The input box answers name, as typed with Enter and "OK".
+    void answerInput(const QString& text) {
+        fakes.modal->actions.push_back([text](QDialog& d) {
+            d.findChild<QLineEdit*>("Text1")->setText(text);
+            QTest::keyClick(d.findChild<QLineEdit*>("Text1"), Qt::Key_Return);
+            d.findChild<QPushButton*>("Command1")->click();
+        });
+    }
+
+    // Two accounts, a simple one in slot 1 and a budget one in slot 2.
+    void twoAccounts() {
+        FixtureAccount hem;
+        hem.name = "Hem";
+        hem.postings = {encodeRecord(test::enkel("2026-01-01", "1", "0", "0")),
+                        encodeRecord(test::enkel("2026-03-01", "2", "1500", "1500")),
+                        encodeRecord(test::enkel("2027-01-01", "3", "-500", "1000"))};
+        test::writeAccount(hem, 1);
+        FixtureAccount budg;
+        budg.name = "Budget";
+        budg.number = "55-1";
+        budg.slag = "Bg";
+        budg.postings = {
+            encodeRecord(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+            encodeRecord(test::budget("2026-02-01", "2", "100", "90", "100", "90", "-10"))};
+        test::writeAccount(budg, 2);
+        test::writeKontoIni("2\r\nAnna\r\n");
+    }
+
+    QString oldCurrent;
+    std::unique_ptr<HeadForm> form;
+};
+
+TEST_F(MainWindowTest, FirstRunCreatesTheDataFolderAndTheFirstAccount) {
+    QDir(dataFolder()).removeRecursively();
+    answerInput("Anna Berg");
+    fakes.messages->answers = {Answer::Yes, // a first account now
+                               Answer::Yes, // the summary is right
+                               Answer::No}; // no further account
+    HeadForm& f = start();
+    EXPECT_TRUE(QDir(dataFolder()).exists());
+    EXPECT_EQ(f.windowTitle(), "Moxels Fynlar 5 för Anna Berg");
+    EXPECT_EQ(readFile(kontoIniPath()), "1\r\nAnna Berg\r\n");
+    EXPECT_FALSE(QFile::exists(path("KontoFil"))) << "the old-layout probe created a file";
+
+    // The account dialog is open; the main window waits for it.
+    NyKontoForm& dlg = f.nyKontoForm();
+    ASSERT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(f.isEnabled());
+    dlg.Text1->setText("Hushåll");
+    dlg.Text2->setText("8327-9");
+    dlg.Option2->click();
+    dlg.Option2_MouseUp();
+    dlg.Command1_Click();
+
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(f.isEnabled());
+    EXPECT_EQ(readFile(kontoFilPath()),
+              padded("Hush\xE5ll", 35) + padded("8327-9", 30) + "Ek" + padded("\\FynData\\", 15));
+    EXPECT_EQ(readFile(accountFile("Hushåll", "KontoData")),
+              padded("2026-12-09", 10) + padded("1", 4) + padded("0", 11) + padded("0", 11) + " " +
+                  QByteArray(4, ' ') + "  ");
+    EXPECT_EQ(readFile(accountFile("Hushåll", "Transakt")), padded("Kontostart", 35) + " " +
+                                                                padded("Ins\xE4ttning", 35) + "+" +
+                                                                padded("Uttag", 35) + "-");
+    EXPECT_EQ(readFile(accountFile("Hushåll", "Kategori")), "");
+    EXPECT_EQ(readFile(kontoIniPath()), "1\r\nAnna Berg\r\n");
+
+    // The main window placed itself at 1500/3500 twips; the dialog stored its own pair.
+    const PosFilPost pos = openRecordFile<PosFilPost>(posFilPath()).get<PosFilPost>(1);
+    EXPECT_EQ(pos.Pos[0], padded("1500", 7));
+    EXPECT_EQ(pos.Pos[1], padded("3500", 7));
+    EXPECT_EQ(pos.Pos[8], padded(QByteArray::number(dlg.pos().x() * 15), 7));
+
+    // The new account is open and listed.
+    EXPECT_EQ(Module1.KontoNum, 1);
+    EXPECT_EQ(Module1.KontoNamn, "Hushåll");
+    EXPECT_EQ(f.Combo3->count(), 1);
+    EXPECT_EQ(f.Text10->text(), "Hushåll");
+    EXPECT_EQ(Module1.AntalPoster, 1);
+    EXPECT_EQ(Module1.InstallDatum, "2026-12-09");
+}
+
+TEST_F(MainWindowTest, DecliningTheFirstAccountLocksTheWindow) {
+    writeFile(kontoIniPath(), "1\r\nAnna\r\n");
+    fakes.messages->answers = {Answer::No, Answer::No}; // no account, don't quit
+    HeadForm& f = start();
+    EXPECT_EQ(f.Text10->text(), "Konto saknas !");
+    EXPECT_FALSE(f.Command2->isEnabled());
+    EXPECT_FALSE(f.Command3->isEnabled());
+    EXPECT_FALSE(f.Radko_mn->isEnabled());
+    EXPECT_EQ(fakes.messages->calls.back().text, "Saknas uppgifter om konton !");
+}
+
+TEST_F(MainWindowTest, UserNameIsAskedUntilGivenAndABlankSecondLineIsNoSettings) {
+    writeFile(kontoIniPath(), "1\r\n   \r\n");
+    answerInput("   ");
+    answerInput("Bo");
+    fakes.messages->answers = {Answer::No,  // don't quit without a name
+                               Answer::No,  // no first account
+                               Answer::No}; // don't quit
+    start();
+    EXPECT_EQ(Module1.AnvNamn, "Bo");
+    EXPECT_EQ(fakes.messages->calls[0].title, "Användarnamn");
+    EXPECT_EQ(fakes.modal->shown.size(), 2u);
+    EXPECT_EQ(readFile(kontoIniPath()), "1\r\nBo\r\n");
+}
+
+TEST_F(MainWindowTest, OpensTheAccountOfTheSettingsLaidOutForItsKind) {
+    twoAccounts();
+    HeadForm& f = start();
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_EQ(Module1.KontoSlag, "Bg");
+    EXPECT_EQ(Module1.AntalPoster, 2);
+    EXPECT_EQ(f.Text10->text(), "Budget");
+    EXPECT_EQ(f.Combo3->count(), 2);
+    EXPECT_EQ(f.Combo3->itemText(0), QString(14, ' ') + "Hem"); // 13.5 rounds to 14
+    EXPECT_TRUE(f.Frame2->isVisible());
+    EXPECT_FALSE(f.Frame1->isVisible());
+    EXPECT_EQ(f.width(), 16320 / 15);
+    EXPECT_TRUE(f.Command1->isVisible());
+    EXPECT_EQ(f.Label20->text(), "Budget");
+    EXPECT_EQ(f.Label21->text(), "55-1");
+    EXPECT_EQ(Module1.InstallDatum, "2026-01-01"); // first posting of account 1
+
+    // Choosing the simple account lays the window out for it.
+    f.Combo3->setCurrentIndex(0);
+    f.Combo3_Click();
+    EXPECT_EQ(Module1.KontoNum, 1);
+    EXPECT_EQ(Module1.KontoSlag, "Ek");
+    EXPECT_EQ(Module1.AntalPoster, 3);
+    EXPECT_EQ(Module1.PostNr, 0); // AllReset
+    EXPECT_TRUE(f.Frame1->isVisible());
+    EXPECT_EQ(f.width(), 12480 / 15);
+    EXPECT_FALSE(f.Command1->isVisible());
+    EXPECT_EQ(f.Label16->text(), "Hem");
+    EXPECT_EQ(f.Label20->text(), "");
+    EXPECT_EQ(f.TransCombo_Enkel->count(), 3);
+}
+
+TEST_F(MainWindowTest, BadSettingsAndRegisterDoNotStopTheStart) {
+    twoAccounts();
+    const struct {
+        const char* ini;
+        int opened;
+        bool reported;
+    } cases[] = {
+        {"x7\r\nAnna\r\n", 1, true}, // not a number: reported, first account opened
+        {"9\r\nAnna\r\n", 1, false}, // no such account
+        {"0\r\nAnna\r\n", 1, false},
+    };
+    for (const auto& c : cases) {
+        test::writeKontoIni(c.ini);
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {Answer::No};
+        start();
+        EXPECT_EQ(Module1.KontoNum, c.opened) << c.ini;
+        EXPECT_EQ(!fakes.messages->calls.empty() &&
+                      fakes.messages->calls[0].title == "Felspec. = Type mismatch",
+                  c.reported)
+            << c.ini;
+        fakes.messages->answers.clear();
+        form.reset();
+        ledger::account().closeAll();
+    }
+}
+
+TEST_F(MainWindowTest, MissingAccountFolderIsLoggedAndItsNameMayGo) {
+    twoAccounts();
+    HeadForm& f = start();
+    QDir(accountFolder("Hem")).removeRecursively();
+    fakes.messages->answers = {Answer::Yes}; // remove the name
+    f.Combo3->setCurrentIndex(0);
+    f.Combo3_Click();
+
+    // Warning titled with the system text, then the question, then the removal.
+    ASSERT_GE(fakes.messages->calls.size(), 3u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Path not found");
+    EXPECT_TRUE(fakes.messages->calls[0].text.contains("Kontot hittas ej !"));
+    EXPECT_EQ(fakes.messages->calls[1].title, "Radera kontonamn");
+    EXPECT_EQ(fakes.messages->calls[2].title, "Kontonamn borttaget");
+    const QByteArray log = readFile(path("ErrLog"));
+    EXPECT_TRUE(log.contains("Kontokatalogen existerar inte !\r\nTidigare KontoNum: 2\r\n"
+                             "Klickat KontoNum: 1\r\nKontoNamn: Hem\r\n"));
+    // The slot is blank, the other account is open again.
+    EXPECT_EQ(openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(1).KontoNamn,
+              QString(35, ' '));
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+    EXPECT_EQ(f.Combo3->count(), 1);
+}
+
+TEST_F(MainWindowTest, EmptyPostingFileIsLoggedAndOpenedAnyway) {
+    twoAccounts();
+    HeadForm& f = start();
+    writeFile(accountFile("Hem", "KontoData"), "");
+    f.Combo3->setCurrentIndex(0);
+    f.Combo3_Click();
+    ASSERT_EQ(fakes.messages->calls.size(), 1u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Saknas Data");
+    EXPECT_TRUE(
+        readFile(path("ErrLog")).startsWith("Fel: Kontokatalogen inneh\xE5ller inga data !"));
+    EXPECT_EQ(Module1.KontoNum, 1);
+    EXPECT_EQ(Module1.AntalPoster, 0);
+}
+
+TEST_F(MainWindowTest, OldLayoutIsTakenOver) {
+    // Settings and register in the start folder, the account under "Gamla".
+    Module1.StartFolder = dir.path();
+    QDir(dir.path()).mkpath("Gamla/Sparkonto");
+    writeFile(path("KontoIni"), "1\r\nAnna\r\n");
+    writeFile(path("KontoFil"),
+              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("Gamla", 15));
+    const QByteArray postings = encodeRecord(test::enkel("2020-05-05", "1", "0", "0"));
+    writeFile(path("Gamla/Sparkonto/KontoData"), postings);
+    writeFile(path("Gamla/Sparkonto/Transakt"), encodeRecord(TransPost{"Kontostart", " "}));
+    start();
+    EXPECT_EQ(readFile(kontoIniPath()), "1\r\nAnna\r\n");
+    EXPECT_EQ(readFile(accountFile("Sparkonto", "KontoData")), postings);
+    EXPECT_FALSE(QFile::exists(accountFile("Sparkonto", "B-mall")));
+    EXPECT_EQ(readFile(kontoFilPath()),
+              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("\\FynData", 15));
+    EXPECT_TRUE(QFile::exists(path("KontoIni"))); // the old files stay
+    EXPECT_EQ(Module1.KontoNamn, "Sparkonto");
+}
+
+TEST_F(MainWindowTest, ExitWritesSettingsAndPositionOnlyWhenMoved) {
+    twoAccounts();
+    // A stored place well on the (small) offscreen screen, so nothing is clamped.
+    writeFile(posFilPath(), padded("0", 7) + padded("0", 7) + QByteArray(126, ' '));
+    HeadForm& f = start();
+    const QByteArray pos = readFile(posFilPath());
+    test::writeKontoIni("garbage");
+    EXPECT_THROW(f.Command4_Click(), ProgramEnded);
+    EXPECT_EQ(readFile(kontoIniPath()), "2\r\nAnna\r\n");
+    EXPECT_EQ(readFile(posFilPath()), pos);
+
+    // The menu item and the close box take the same road; a moved window is stored.
+    for (int way = 0; way < 2; ++way) {
+        start();
+        form->move(form->pos() + QPoint(30, 0));
+        if (way == 0) {
+            EXPECT_THROW(form->Ex_mn->trigger(), ProgramEnded);
+        } else {
+            EXPECT_THROW(form->close(), ProgramEnded);
+        }
+        const PosFilPost rec = openRecordFile<PosFilPost>(posFilPath()).get<PosFilPost>(1);
+        EXPECT_EQ(rec.Pos[0].trimmed().toInt(), form->pos().x() * 15);
+    }
+}
+
+TEST_F(MainWindowTest, ASecondCopyOnTheSameDataIsRefused) {
+    twoAccounts();
+    QLockFile other(dataFolder() + "/.lock");
+    ASSERT_TRUE(other.tryLock(0));
+    const QByteArray ini = readFile(kontoIniPath());
+    form = std::make_unique<HeadForm>();
+    EXPECT_THROW(form->Form_Load(), ProgramEnded);
+    EXPECT_EQ(fakes.messages->calls.at(0).title, "Fynlar är redan igång");
+    EXPECT_EQ(readFile(kontoIniPath()), ini);
+}
+
+TEST_F(MainWindowTest, AnInterruptedCommitIsPutBackAtStart) {
+    twoAccounts();
+    const QByteArray kontoFil = readFile(kontoFilPath());
+    setJournalPath(dataFolder() + "/.journal");
+    auto commit = [&] {
+        WriteBatch batch;
+        batch.write(kontoFilPath(), 0, "XXXX");
+        batch.commit();
+    };
+    namespace sw = fyn::safewrite_testing;
+    sw::armCrash(-1, false);
+    commit();
+    const int points = sw::pointsPassed();
+    writeFile(kontoFilPath(), kontoFil);
+    sw::armCrash(points - 2, false); // written and synced, journal not yet gone
+    EXPECT_THROW(commit(), sw::Crash);
+    sw::armCrash(-1, false);
+    ASSERT_TRUE(readFile(kontoFilPath()).startsWith("XXXX"));
+    start();
+    EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+}
+
+// ---- Working date ------------------------------------------------------------
+
+TEST_F(MainWindowTest, DateSteppersFollowTheCalendar) {
+    twoAccounts();
+    HeadForm& f = start();
+    const struct {
+        const char* from;
+        void (HeadForm::*step)();
+        const char* to;
+    } cases[] = {
+        {"2024-03-01", &HeadForm::DayMinus_MouseDown, "2024-02-29"},
+        {"2023-03-01", &HeadForm::DayMinus_MouseDown, "2023-02-28"},
+        {"2008-02-28", &HeadForm::DayPlus_MouseDown, "2008-02-29"},
+        {"2008-02-29", &HeadForm::DayPlus_MouseDown, "2008-03-01"},
+        {"2028-02-28", &HeadForm::DayPlus_MouseDown, "2028-02-29"}, // a leap year too
+        {"2100-02-28", &HeadForm::DayPlus_MouseDown, "2100-03-01"}, // not a leap year
+        {"2023-12-31", &HeadForm::DayPlus_MouseDown, "2024-01-01"},
+        {"2024-01-01", &HeadForm::DayMinus_MouseDown, "2023-12-31"},
+        {"2024-01-31", &HeadForm::MonthPlus_MouseDown, "2024-02-29"}, // the day is clamped
+        {"2023-03-31", &HeadForm::MonthMinus_MouseDown, "2023-02-28"},
+        {"2024-01-15", &HeadForm::MonthMinus_MouseDown, "2023-12-15"},
+        {"2024-12-15", &HeadForm::MonthPlus_MouseDown, "2025-01-15"},
+        {"2024-02-29", &HeadForm::YearPlus_MouseDown, "2025-02-28"},
+        {"2024-02-29", &HeadForm::YearMinus_MouseDown, "2023-02-28"},
+    };
+    for (const auto& c : cases) {
+        f.FormDate = c.from;
+        f.datumset();
+        (f.*c.step)();
+        EXPECT_EQ(Module1.WorkDate, c.to) << c.from;
+        EXPECT_EQ(f.YearShow->text() + "-" + f.MonthShow->text() + "-" + f.DayShow->text(), c.to);
+    }
+    // A press on the label steps it.
+    f.FormDate = "2024-05-10";
+    f.datumset();
+    QTest::mouseClick(f.DayPlus, Qt::LeftButton);
+    EXPECT_EQ(Module1.WorkDate, "2024-05-11");
+}
+
+TEST_F(MainWindowTest, DateSearchPlacesTheWindowAndLeavesTodayAsWorkingDate) {
+    twoAccounts();
+    HeadForm& f = start();
+    f.Combo3->setCurrentIndex(0);
+    f.Combo3_Click(); // "Hem": postings of 2026-01-01, 2026-03-01, 2027-01-01
+    Module1.PostNr = 2;
+    f.FormDate = "2025-06-01"; // before every posting: PostNr stays
+    f.datumset();
+    f.Finder();
+    EXPECT_EQ(Module1.PostNr, 2);
+    f.FormDate = "2026-12-31";
+    f.datumset();
+    f.Finder();
+    EXPECT_EQ(Module1.PostNr, 2);
+    EXPECT_EQ(Module1.WorkDate, "2026-12-09"); // today again
+    EXPECT_EQ(f.YearShow->text() + f.MonthShow->text() + f.DayShow->text(), "20261231");
+}
+
+} // namespace
