@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +39,7 @@ InsetBox::InsetBox(QWidget* parent) : QDialog(parent) {
     Command1->setAutoDefault(false);
     Command2->setAutoDefault(false);
 
-    connect(Text1, &QLineEdit::returnPressed, this, &InsetBox::Text1_Enter);
+    Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &InsetBox::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &InsetBox::Command2_Click);
     resetLayout();
@@ -50,6 +51,7 @@ void InsetBox::resetLayout() {
     Command1->setGeometry(px(3000), px(1320), px(1335), px(375));
     Command2->setGeometry(px(360), px(1320), px(1215), px(375));
     Command1->setEnabled(false);
+    Command1->setDefault(false);
     setFixedHeight(px(2010));
 }
 
@@ -67,9 +69,23 @@ void InsetBox::prepare(const QString& prompt, const QString& title, const QStrin
     Text1->setFocus();
 }
 
+bool InsetBox::eventFilter(QObject* watched, QEvent* e) {
+    // Enter in the text box takes the answer and nothing more: the dialog must
+    // not see it as a press of its default button.
+    if (watched == Text1 && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Text1_Enter();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
 void InsetBox::Text1_Enter() {
     Module1.InsetText = Text1->text();
     Command1->setEnabled(true);
+    Command1->setDefault(true); // a second Enter answers
     Command1->setFocus();
 }
 

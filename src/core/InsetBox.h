@@ -22,6 +22,7 @@ public:
 
 protected:
     void reject() override; // Escape or the close box: as "Avbryt"
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void resetLayout();

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -122,13 +123,13 @@ void HeadForm::buildControls() {
 
     Frame4 = makeControl<QGroupBox>(central, "Frame4", QStringLiteral("Konto"));
     Label22 = makeControl<QLabel>(Frame4, "Label22", QStringLiteral("Välj konto:"));
-    placeTwips(Label22, 120, 300, 880, 285);
+    placeTwips(Label22, 120, 300, 1100, 285);
     Combo3 = makeControl<QComboBox>(Frame4, "Combo3");
-    placeTwips(Combo3, 1000, 260, 3380, 330);
+    placeTwips(Combo3, 1250, 260, 3130, 330);
     Combo3->setAccessibleName(QStringLiteral("Kontolista"));
     Label22->setBuddy(Combo3);
     Text10 = makeControl<QLineEdit>(Frame4, "Text10");
-    placeTwips(Text10, 1000, 720, 3380, 330);
+    placeTwips(Text10, 1250, 720, 3130, 330);
     Text10->setReadOnly(true);
     Text10->setAccessibleName(QStringLiteral("Konto"));
     Text10->setMouseTracking(true);
@@ -157,7 +158,8 @@ void HeadForm::buildControls() {
     Label12->setFont(uiFont(kArial, 9, true));
     Label12->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     Label12->setAutoFillBackground(true);
-    heading(Frame1, "HeadOk_Enkel", QStringLiteral("OK"), 120 + 9296, kG1Widths[4]);
+    heading(Frame1, "HeadOk_Enkel", QStringLiteral("OK"), 120 + 9296, kG1Widths[4])
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     G1 = makeControl<PostingGrid>(Frame1, "G1", kG1Widths);
     G1->setGeometry(twips(120), twips(kGridTop), twips(sum(kG1Widths)) + 2 * G1->frameWidth(),
                     G1->rowsHeight());
@@ -209,6 +211,8 @@ void HeadForm::buildControls() {
             QLabel* l = heading(Frame2, names[c], texts[c], x, kG2Widths[c]);
             if (c >= 2 && c <= 6)
                 l->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+            else if (c == 7)
+                l->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
             if (c == 1)
                 Label2 = l;
             else if (c == 2)
@@ -301,8 +305,9 @@ void HeadForm::buildControls() {
     Command4 = makeControl<QPushButton>(central, "Command4", QStringLiteral("Avsluta"));
     for (QPushButton* b : {Command1, Command2, Command3, Command14, Command4}) {
         b->setFont(uiFont(kArial, 10, true));
-        b->setAutoDefault(false);
+        b->setAutoDefault(true); // Enter presses the button that has the focus
     }
+    Command1->hide(); // shown for budget accounts
     Command3->setShortcut(Qt::Key_Escape);
     Command3->installEventFilter(this);
     Command14->setEnabled(false); // the donation window comes later

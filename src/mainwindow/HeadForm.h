@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <memory>
 #include <set>
 
 class QAction;
@@ -15,6 +16,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QLockFile;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -212,6 +214,8 @@ private:
     QChar FelSepMember = QChar(0xA6);
     NyKontoForm* nyKontoForm_ = nullptr;
     bool exiting_ = false;
+    // Held while the window runs, so that a second copy cannot write beside it.
+    std::unique_ptr<QLockFile> lock_;
 };
 
 } // namespace fyn

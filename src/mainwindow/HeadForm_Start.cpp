@@ -37,12 +37,6 @@ QString kindLine() {
                                                     : QStringLiteral("Kontoslag = Enkel bokf.");
 }
 
-// Held while the program runs, so that a second copy cannot write beside it.
-std::unique_ptr<QLockFile>& dataLock() {
-    static std::unique_ptr<QLockFile> lock;
-    return lock;
-}
-
 } // namespace
 
 void HeadForm::Form_Load() {
@@ -76,15 +70,15 @@ void HeadForm::Form_Load() {
                 raiseError(platform::kPathNotFound);
 
             // One program at a time on a data folder.
-            dataLock() = std::make_unique<QLockFile>(dataFolder() + QStringLiteral("/.lock"));
-            dataLock()->setStaleLockTime(0);
-            if (!dataLock()->tryLock(0)) {
+            lock_ = std::make_unique<QLockFile>(dataFolder() + QStringLiteral("/.lock"));
+            lock_->setStaleLockTime(0);
+            if (!lock_->tryLock(0)) {
                 platform::messages().show(
                     QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
                                    "Använd det fönster som redan är öppet !")
                         .arg(QDir::toNativeSeparators(dataFolder())),
                     Buttons::Ok, Icon::Warning, QStringLiteral("Fynlar är redan igång"));
-                dataLock().reset();
+                lock_.reset();
                 platform::programEnd().endNow();
             }
             // A commit that a crash cut short is put back before anything is read.
@@ -332,7 +326,7 @@ void HeadForm::Exit_Konto() {
             saveWindowPos(WindowPos::HeadForm, pos());
             ledger::account().closeAll();
             exiting_ = true;
-            dataLock().reset();
+            lock_.reset();
             platform::programEnd().endNow();
         },
         [] {

@@ -13,6 +13,7 @@
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -300,7 +301,8 @@ TEST_F(MainWindowTest, ExitWritesSettingsAndPositionOnlyWhenMoved) {
         if (way == 0) {
             EXPECT_THROW(form->Ex_mn->trigger(), ProgramEnded);
         } else {
-            EXPECT_THROW(form->close(), ProgramEnded);
+            QCloseEvent close; // the close box
+            EXPECT_THROW(QCoreApplication::sendEvent(form.get(), &close), ProgramEnded);
         }
         const PosFilPost rec = openRecordFile<PosFilPost>(posFilPath()).get<PosFilPost>(1);
         EXPECT_EQ(rec.Pos[0].trimmed().toInt(), form->pos().x() * 15);

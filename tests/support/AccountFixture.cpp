@@ -43,6 +43,8 @@ void blankSlot(int slot) {
     openRecordFile<KontoFilPost>(kontoFilPath()).put(slot, KontoFilPost{"", "", "", ""});
 }
 
-void writeKontoIni(const QByteArray& bytes) { writeFile(kontoIniPath(), bytes); }
+void writeKontoIni(const QByteArray& bytes) {
+    writeFile(kontoIniPath(), bytes);
+}
 
 } // namespace fyn::test

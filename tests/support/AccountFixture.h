@@ -21,7 +21,7 @@ BudgetKontoPost budget(const QString& datum, const QString& ref, const QString& 
 struct FixtureAccount {
     QString name;
     QString number = "123-4";
-    QString slag = "Ek"; // "Ek" or "Bg"
+    QString slag = "Ek";              // "Ek" or "Bg"
     std::vector<QByteArray> postings; // encoded records
     // Transakt: name and sign; the default is what a new account gets.
     std::vector<std::pair<QString, QString>> trans = {
