@@ -11,31 +11,33 @@ namespace {
 
 constexpr std::int64_t kMaxWhole = INT64_MAX / Amount::kScale - 1;
 
-bool parseAmount(const QString& text, std::int64_t& out, bool& overflow) {
+// Reads s[0..n) through at(i), which gives the character code.
+template <class At> bool parseChars(qsizetype n, At at, std::int64_t& out, bool& overflow) {
     overflow = false;
-    const QString t = trimBlanks(text);
     qsizetype i = 0;
+    while (i < n && at(i) == ' ')
+        ++i;
+    while (n > i && at(n - 1) == ' ')
+        --n;
     bool neg = false;
-    if (i < t.size() && (t.at(i) == QLatin1Char('-') || t.at(i) == QLatin1Char('+')))
-        neg = t.at(i++) == QLatin1Char('-');
-    auto isDigit = [&](qsizetype k) {
-        return k < t.size() && t.at(k).unicode() >= '0' && t.at(k).unicode() <= '9';
-    };
+    if (i < n && (at(i) == '-' || at(i) == '+'))
+        neg = at(i++) == '-';
+    auto isDigit = [&](qsizetype k) { return k < n && at(k) >= '0' && at(k) <= '9'; };
     std::int64_t whole = 0;
     int digits = 0;
     for (; isDigit(i); ++i, ++digits) {
         if (whole > kMaxWhole / 10)
             overflow = true;
         else
-            whole = whole * 10 + (t.at(i).unicode() - '0');
+            whole = whole * 10 + (at(i) - '0');
     }
     std::int64_t frac = 0;
     int fracDigits = 0;
     int roundDigit = -1;
     bool restNonZero = false;
-    if (i < t.size() && t.at(i) == QLatin1Char(',')) {
+    if (i < n && at(i) == ',') {
         for (++i; isDigit(i); ++i, ++fracDigits) {
-            const int d = t.at(i).unicode() - '0';
+            const int d = at(i) - '0';
             if (fracDigits < 4)
                 frac = frac * 10 + d;
             else if (fracDigits == 4)
@@ -44,7 +46,7 @@ bool parseAmount(const QString& text, std::int64_t& out, bool& overflow) {
                 restNonZero = true;
         }
     }
-    if (i != t.size() || digits + fracDigits == 0)
+    if (i != n || digits + fracDigits == 0)
         return false;
     for (int k = fracDigits; k < 4; ++k)
         frac *= 10;
@@ -53,6 +55,11 @@ bool parseAmount(const QString& text, std::int64_t& out, bool& overflow) {
         ++v;
     out = neg ? -v : v;
     return true;
+}
+
+bool parseAmount(const QString& text, std::int64_t& out, bool& overflow) {
+    return parseChars(
+        text.size(), [&](qsizetype k) { return int(text.at(k).unicode()); }, out, overflow);
 }
 
 } // namespace
@@ -76,18 +83,48 @@ bool Amount::tryParse(const QString& text, Amount& out) {
     return true;
 }
 
-QString Amount::storage() const {
+Amount Amount::parseField(const char* data, qsizetype size) {
+    std::int64_t v = 0;
+    bool overflow = false;
+    if (!parseChars(
+            size, [&](qsizetype k) { return int(static_cast<unsigned char>(data[k])); }, v,
+            overflow))
+        raiseError(platform::kTypeMismatch);
+    if (overflow)
+        raiseError(platform::kOverflow);
+    return Amount(v);
+}
+
+QByteArray Amount::storageBytes() const {
+    char buf[32];
+    char* end = buf + sizeof buf;
+    char* p = end;
     const std::uint64_t a = v_ < 0 ? 0 - std::uint64_t(v_) : std::uint64_t(v_);
-    QString s = v_ < 0 ? QStringLiteral("-") : QString();
-    s += QString::number(a / kScale);
     std::uint64_t frac = a % kScale;
     if (frac != 0) {
-        QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
-        while (f.endsWith(QLatin1Char('0')))
-            f.chop(1);
-        s += QLatin1Char(',') + f;
+        int digits = 4;
+        while (frac % 10 == 0) {
+            frac /= 10;
+            --digits;
+        }
+        for (int k = 0; k < digits; ++k) {
+            *--p = char('0' + frac % 10);
+            frac /= 10;
+        }
+        *--p = ',';
     }
-    return s;
+    std::uint64_t whole = a / kScale;
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (v_ < 0)
+        *--p = '-';
+    return QByteArray(p, end - p);
+}
+
+QString Amount::storage() const {
+    return QString::fromLatin1(storageBytes());
 }
 
 QString Amount::pattern() const {

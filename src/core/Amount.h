@@ -1,5 +1,6 @@
 #pragma once
 // Signed fixed-point amounts: a 64-bit count of ten-thousandths.
+#include <QByteArray>
 #include <QString>
 #include <compare>
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
     // blanks around it allowed; more than four decimals are rounded half to even.
     // Not a number: "Type mismatch"; too large: "Overflow".
     static Amount parse(const QString& text);
+    // The same from a record field's bytes (blanks around it allowed).
+    static Amount parseField(const char* data, qsizetype size);
     // As parse, but nothing is thrown: false when the text is not an amount.
     static bool tryParse(const QString& text, Amount& out);
 
@@ -30,6 +33,7 @@ public:
 
     // The shortest storage form: "-1234,5", "0".
     QString storage() const;
+    QByteArray storageBytes() const;
     // The absolute value in "### ### ##0.#0": digits grouped by literal blanks,
     // two decimals, leading blanks kept ("  1 234,50").
     QString pattern() const;

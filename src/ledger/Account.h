@@ -2,6 +2,7 @@
 // The open account's files, shared by every window (the files an account keeps
 // open while it is the current one), and the creation of a new account.
 #include "core/RecordFile.h"
+#include "ledger/Engine.h"
 #include "ledger/PostingFile.h"
 
 #include <QString>
@@ -11,7 +12,7 @@ namespace fyn::ledger {
 struct OpenAccount {
     RecordFile transakt;   // names of the main transactions
     PostingFile kontoData; // the postings
-    RecordFile bmall;      // the budget template (budget accounts)
+    BudgetTemplate bmall;  // the budget template (budget accounts)
     void closeAll();
 };
 

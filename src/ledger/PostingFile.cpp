@@ -38,6 +38,18 @@ QByteArray PostingFile::raw(long n) const {
     return r;
 }
 
+QByteArray PostingFile::rawRange(long first, long last) const {
+    if (first < 1)
+        raiseError(platform::kBadRecordNumber);
+    const int len = recordLength(kind_);
+    const qint64 at = qint64(first - 1) * len;
+    const qint64 size = qMax<qint64>(0, qint64(last - first + 1) * len);
+    QByteArray r = at < data_.size() ? data_.mid(at, size) : QByteArray();
+    if (r.size() < size)
+        r.append(QByteArray(size - r.size(), ' '));
+    return r;
+}
+
 QString PostingFile::datum(long n) const {
     const qint64 at = qint64(n - 1) * recordLength(kind_);
     if (n < 1 || at >= data_.size())
@@ -60,18 +72,24 @@ long PostingFile::lastOnOrBefore(const QString& date, long from) const {
 }
 
 void PostingFile::Edit::put(long n, const QByteArray& record) {
-    file_.file_.put(batch_, n, record);
-    records_.emplace_back(n, record.leftJustified(recordLength(file_.kind_), ' ', true));
+    putRange(n, record.leftJustified(recordLength(file_.kind_), ' ', true));
+}
+
+void PostingFile::Edit::putRange(long first, const QByteArray& records) {
+    if (first < 1)
+        raiseError(platform::kBadRecordNumber);
+    batch_.write(file_.path(), qint64(first - 1) * recordLength(file_.kind_), records);
+    records_.emplace_back(first, records);
 }
 
 void PostingFile::Edit::commit() {
     batch_.commit();
     const int len = recordLength(file_.kind_);
-    for (const auto& [n, rec] : records_) {
+    for (const auto& [n, recs] : records_) {
         const qint64 at = qint64(n - 1) * len;
-        if (file_.data_.size() < at + len)
-            file_.data_.append(QByteArray(at + len - file_.data_.size(), ' '));
-        file_.data_.replace(at, len, rec);
+        if (file_.data_.size() < at + recs.size())
+            file_.data_.append(QByteArray(at + recs.size() - file_.data_.size(), ' '));
+        file_.data_.replace(at, recs.size(), recs);
     }
     records_.clear();
     file_.count_ = long(divRoundHalfEven(file_.data_.size(), len));

@@ -32,6 +32,8 @@ public:
 
     // Record n (1-based) as stored; blanks past the end.
     QByteArray raw(long n) const;
+    // Records first..last as stored, in one piece; blanks past the end.
+    QByteArray rawRange(long first, long last) const;
     QString datum(long n) const;
     EnkelKontoPost enkel(long n) const { return decodeRecord<EnkelKontoPost>(raw(n)); }
     BudgetKontoPost budget(long n) const { return decodeRecord<BudgetKontoPost>(raw(n)); }
@@ -45,12 +47,16 @@ public:
         explicit Edit(PostingFile& file) : file_(file) {}
         void put(long n, const QByteArray& record);
         template <class R> void put(long n, const R& r) { put(n, encodeRecord(r)); }
+        // Records first, first + 1, ... from consecutive record bytes.
+        void putRange(long first, const QByteArray& records);
+        // Other files' writes that belong to the same commit.
+        WriteBatch& batch() { return batch_; }
         void commit();
 
     private:
         PostingFile& file_;
         WriteBatch batch_;
-        std::vector<std::pair<long, QByteArray>> records_;
+        std::vector<std::pair<long, QByteArray>> records_; // first record, bytes
     };
 
 private:

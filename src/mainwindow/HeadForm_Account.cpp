@@ -360,7 +360,7 @@ void HeadForm::Inläs() {
     const QString mallPath = accountFile(Module1.KontoNamn, QStringLiteral("B-mall"));
     trap(
         [&] {
-            acc.bmall = openRecordFile<BudgMallPost>(mallPath);
+            acc.bmall.open(mallPath);
             // An empty template is built from the confirmed postings by the
             // template rules of the posting engine.
             Module1.MallAntal = Module1.AntalPoster > 1 ? acc.bmall.count() : 0;

@@ -1,0 +1,645 @@
+#include "ledger/Engine.h"
+
+#include "core/Codec1252.h"
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "platform/SysError.h"
+
+#include <cstring>
+
+namespace fyn::ledger {
+
+namespace {
+
+constexpr int kAmountWidth = 11;
+const QByteArray kBlankDate(10, ' ');
+
+// Where the numbers of a posting lie in its record.
+struct Layout {
+    int length;
+    int amounts;    // 1 (simple) or 2 (budget: budget, actual)
+    int amount[2];  // offsets of the amount fields
+    int balance[2]; // offsets of the balance fields
+    int diff;       // SaldoDiff, -1 for a simple account
+    int kryss;
+    int bstatus; // -1 for a simple account
+    int subRef;
+    int reserv;
+};
+
+constexpr Layout kEnkel{43, 1, {14, -1}, {25, -1}, -1, 36, -1, 37, 41};
+constexpr Layout kBudget{77, 2, {14, 25}, {36, 47}, 58, 69, 70, 71, 75};
+
+const Layout& layoutOf(const PostingFile& f) {
+    return f.kind() == Kind::Budget ? kBudget : kEnkel;
+}
+
+Amount fieldAmount(const QByteArray& rec, int offset) {
+    return Amount::parseField(rec.constData() + offset, kAmountWidth);
+}
+
+// Writes text into a field, padded with blanks; false when it does not fit.
+bool putText(QByteArray& rec, int offset, int width, const QByteArray& text) {
+    if (text.size() > width)
+        return false;
+    std::memcpy(rec.data() + offset, text.constData(), text.size());
+    std::memset(rec.data() + offset + text.size(), ' ', width - text.size());
+    return true;
+}
+
+// The numbers of a posting as the engine computes with them.
+struct Numbers {
+    Amount amount[2];
+    Amount balance[2];
+    Amount diff;
+};
+
+Numbers numbersOf(const Layout& l, const QByteArray& rec) {
+    Numbers n;
+    for (int k = 0; k < l.amounts; ++k) {
+        n.amount[k] = fieldAmount(rec, l.amount[k]);
+        n.balance[k] = fieldAmount(rec, l.balance[k]);
+    }
+    if (l.diff >= 0)
+        n.diff = fieldAmount(rec, l.diff);
+    return n;
+}
+
+// Builds the records of an edit, checking every value it writes before any
+// of them reaches the file.
+class Checked {
+public:
+    explicit Checked(const Layout& l) : l_(l) {}
+    Refusal refusal = Refusal::None;
+
+    // A balance (limit-tested) into its field.
+    void balance(QByteArray& rec, int k, Amount v) {
+        if (v.overLimit())
+            refuse(Refusal::OverLimit);
+        number(rec, l_.balance[k], v);
+    }
+    void diff(QByteArray& rec, Amount v) {
+        if (l_.diff >= 0)
+            number(rec, l_.diff, v);
+    }
+    // An amount in the shortest form.
+    void amount(QByteArray& rec, int k, Amount v) {
+        if (v.overLimit())
+            refuse(Refusal::OverLimit);
+        number(rec, l_.amount[k], v);
+    }
+    // An amount that is stored as typed is limit-tested on its own.
+    void limit(Amount v) {
+        if (v.overLimit())
+            refuse(Refusal::OverLimit);
+    }
+    // An amount text as the entry holds it.
+    void amountText(QByteArray& rec, int k, const QString& text) {
+        if (!putText(rec, l_.amount[k], kAmountWidth, toCp1252(trimBlanks(text))))
+            refuse(Refusal::FieldTooLong);
+    }
+
+private:
+    void number(QByteArray& rec, int offset, Amount v) {
+        if (!putText(rec, offset, kAmountWidth, v.storageBytes()))
+            refuse(Refusal::FieldTooLong);
+    }
+    void refuse(Refusal r) {
+        if (refusal == Refusal::None)
+            refusal = r;
+    }
+    const Layout& l_;
+};
+
+// The amounts of an entry: a simple account's one, a budget account's two.
+struct EntryAmounts {
+    Amount value[2];
+};
+
+EntryAmounts entryAmounts(const Layout& l, const QString& budgText, const QString& verklText) {
+    EntryAmounts e;
+    if (l.amounts == 1) {
+        e.value[0] = Amount::parse(verklText);
+    } else {
+        e.value[0] = Amount::parse(budgText);
+        e.value[1] = Amount::parse(verklText);
+    }
+    return e;
+}
+
+QByteArray refText(long n) {
+    return QByteArray::number(n < 0 ? -n : n);
+}
+
+bool confirmedOn(const QString& date, const QString& today) {
+    return date <= today;
+}
+
+BudgetKontoPost budgetPost(const QByteArray& rec) {
+    return decodeRecord<BudgetKontoPost>(rec);
+}
+
+// Commits an edit with the template's share of it.
+void commitEdit(PostingFile::Edit& edit, BudgetTemplate* t) {
+    try {
+        edit.commit();
+    } catch (...) {
+        if (t)
+            t->discard();
+        throw;
+    }
+    if (t)
+        t->applied();
+}
+
+} // namespace
+
+// ---- The budget template ---------------------------------------------------------
+
+void BudgetTemplate::open(const QString& path) {
+    RecordFile f = openRecordFile<BudgMallPost>(path);
+    std::vector<BudgMallPost> records;
+    const long count = f.count();
+    records.reserve(size_t(count));
+    for (long n = 1; n <= count; ++n)
+        records.push_back(f.get<BudgMallPost>(n));
+    file_ = std::move(f);
+    records_ = std::move(records);
+    pending_ = records_;
+    dirty_ = false;
+}
+
+void BudgetTemplate::close() {
+    file_.close();
+    records_.clear();
+    pending_.clear();
+    dirty_ = false;
+}
+
+long templateAmount(const QString& verklBelopp) {
+    const QString a = trimBlanks(verklBelopp);
+    constexpr std::int64_t ten = 10 * Amount::kScale;
+    auto floorDiv = [](std::int64_t x, std::int64_t y) {
+        return x >= 0 ? x / y : -((-x + y - 1) / y);
+    };
+    if (a.startsWith(QLatin1Char('-'))) {
+        const Amount x = Amount::parse(trimBlanks(a.mid(1)));
+        if (divRoundHalfEven(x.abs().raw(), Amount::kScale) < 1 || x.isNegative())
+            return 0;
+        // Up to the next ten strictly above; the largest that fits its field.
+        return long(qMin<std::int64_t>(floorDiv(x.raw() + ten, ten) * 10, 99999990));
+    }
+    const Amount x = Amount::parse(a);
+    if (x.isNegative() || divRoundHalfEven(x.raw(), Amount::kScale) < 1)
+        return 0;
+    return long(floorDiv(x.raw() - ten, ten) * 10);
+}
+
+void BudgetTemplate::learn(WriteBatch& batch, const BudgetKontoPost& p) {
+    const QString ref = trimBlanks(p.TransRef);
+    const QString month = p.Datum.mid(5, 2);
+    const QString day = p.Datum.right(2);
+    const QString amount = QString::number(templateAmount(p.VerklBelopp));
+    for (size_t i = 0; i < pending_.size(); ++i) {
+        BudgMallPost& r = pending_[i];
+        if (trimBlanks(r.TransRef) == ref && r.Manad == month) {
+            r.Dag = day;
+            r.Belopp = amount;
+            file_.put(batch, long(i + 1), r);
+            dirty_ = true;
+            return;
+        }
+    }
+    pending_.push_back(BudgMallPost{ref, amount, month, day, QStringLiteral("  ")});
+    file_.put(batch, long(pending_.size()), pending_.back());
+    dirty_ = true;
+}
+
+void BudgetTemplate::applied() {
+    records_ = pending_;
+    dirty_ = false;
+}
+
+void BudgetTemplate::discard() {
+    pending_ = records_;
+    dirty_ = false;
+}
+
+void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTemplate& t) {
+    const int lastYear = toInt(today.left(4)) - 1;
+    long start = 1;
+    long end = 0;
+    for (long i = n; i >= 1; --i) {
+        const QString d = f.datum(i);
+        if (d == QLatin1String("          "))
+            continue;
+        const int year = d.left(4).toInt();
+        if (year == lastYear && end == 0)
+            end = i;
+        if (year < lastYear) {
+            start = i + 1;
+            break;
+        }
+    }
+    if (end == 0)
+        end = n;
+    WriteBatch batch;
+    for (long i = start; i <= end; ++i) {
+        const BudgetKontoPost p = f.budget(i);
+        if (!trimBlanks(p.BStatus).isEmpty())
+            t.learn(batch, p);
+    }
+    try {
+        batch.commit();
+    } catch (...) {
+        t.discard();
+        throw;
+    }
+    t.applied();
+}
+
+// ---- Inserting ---------------------------------------------------------------------
+
+long insertPoint(const PostingFile& f, long n, const QString& date) {
+    return f.lastOnOrBefore(date, n) + 1;
+}
+
+EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    const EntryAmounts e = entryAmounts(l, p.budgText, p.verklText);
+    const long at = insertPoint(f, n, p.datum);
+
+    // The records at..n+1 as they will be: the new posting, then the later ones
+    // one record up with their balances raised.
+    QByteArray out = f.rawRange(at, n + 1);
+    const QByteArray later = f.rawRange(at, n);
+    std::memcpy(out.data() + l.length, later.constData(), later.size());
+    Checked check(l);
+    Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
+    for (long i = 0; i < n - at + 1; ++i) {
+        QByteArray rec = out.mid((i + 1) * l.length, l.length);
+        const Numbers num = numbersOf(l, rec);
+        for (int k = 0; k < l.amounts; ++k)
+            check.balance(rec, k, num.balance[k] + e.value[k]);
+        check.diff(rec, num.diff + diffRaise);
+        std::memcpy(out.data() + (i + 1) * l.length, rec.constData(), l.length);
+    }
+
+    Numbers prev;
+    if (at >= 2)
+        prev = numbersOf(l, f.raw(at - 1));
+    QByteArray rec(l.length, ' ');
+    putText(rec, 0, 10, toCp1252(p.datum));
+    putText(rec, 10, 4, refText(p.transRef));
+    if (l.amounts == 1) {
+        check.amount(rec, 0, e.value[0]);
+    } else {
+        check.amountText(rec, 0, p.budgText);
+        check.amountText(rec, 1, p.verklText);
+    }
+    for (int k = 0; k < l.amounts; ++k) {
+        check.limit(e.value[k]);
+        check.balance(rec, k, prev.balance[k] + e.value[k]);
+    }
+    check.diff(rec, prev.diff + diffRaise);
+    rec[l.kryss] = ' ';
+    const bool confirmed = l.bstatus >= 0 && confirmedOn(p.datum, p.today);
+    if (l.bstatus >= 0)
+        rec[l.bstatus] = confirmed ? '*' : ' ';
+    putText(rec, l.subRef, 4, p.subRef > 0 ? QByteArray::number(p.subRef) : QByteArray());
+    putText(rec, l.reserv, 2, QByteArray());
+    if (check.refusal != Refusal::None)
+        return {check.refusal, 0, n};
+    std::memcpy(out.data(), rec.constData(), l.length);
+
+    PostingFile::Edit edit(f);
+    edit.putRange(at, out);
+    BudgetTemplate* learnt = confirmed && t ? t : nullptr;
+    if (learnt)
+        learnt->learn(edit.batch(), budgetPost(rec));
+    commitEdit(edit, learnt);
+    return {Refusal::None, at, n + 1};
+}
+
+Amount balanceEntryAmount(const PostingFile& f, long n, const QString& date, Amount newBalance,
+                          long& insertAt) {
+    insertAt = insertPoint(f, n, date);
+    const Amount prev =
+        insertAt >= 2 ? fieldAmount(f.raw(insertAt - 1), kEnkel.balance[0]) : Amount();
+    return newBalance - prev;
+}
+
+// ---- Removing, changing, moving -------------------------------------------------------
+
+EditResult removePosting(PostingFile& f, long n, long r) {
+    const Layout& l = layoutOf(f);
+    if (n < 2 || r < 1 || r > n)
+        raiseError(platform::kBadRecordNumber);
+    const Numbers removed = numbersOf(l, f.raw(r));
+    const Amount diffRemoved = l.amounts == 2 ? removed.amount[1] - removed.amount[0] : Amount();
+
+    // Records r..n: the later ones one record down with lowered balances, then
+    // record n freed.
+    QByteArray out = f.rawRange(r, n);
+    Checked check(l);
+    for (long i = r + 1; i <= n; ++i) {
+        QByteArray rec = f.raw(i);
+        const Numbers num = numbersOf(l, rec);
+        for (int k = 0; k < l.amounts; ++k)
+            check.balance(rec, k, num.balance[k] - removed.amount[k]);
+        check.diff(rec, num.diff - diffRemoved);
+        std::memcpy(out.data() + (i - 1 - r) * l.length, rec.constData(), l.length);
+    }
+    QByteArray last = f.raw(n);
+    std::memcpy(last.data(), kBlankDate.constData(), 10);
+    std::memcpy(out.data() + (n - r) * l.length, last.constData(), l.length);
+    if (check.refusal != Refusal::None)
+        return {check.refusal, 0, n};
+
+    PostingFile::Edit edit(f);
+    edit.putRange(r, out);
+    edit.commit();
+    return {Refusal::None, r == n ? n - 1 : r, n - 1};
+}
+
+EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText,
+                         const QString& verklText, const QString& workDate, const QString& today,
+                         BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    if (r < 1 || r > n)
+        raiseError(platform::kBadRecordNumber);
+    const EntryAmounts e = entryAmounts(l, budgText, verklText);
+    const Numbers old = numbersOf(l, f.raw(r));
+    Amount delta[2];
+    for (int k = 0; k < l.amounts; ++k)
+        delta[k] = e.value[k] - old.amount[k];
+    const Amount diffDelta = l.amounts == 2 ? delta[1] - delta[0] : Amount();
+
+    QByteArray out = f.rawRange(r, n);
+    Checked check(l);
+    QByteArray changed = out.left(l.length);
+    if (l.amounts == 1) {
+        check.amountText(changed, 0, verklText);
+    } else {
+        check.amountText(changed, 0, budgText);
+        check.amountText(changed, 1, verklText);
+    }
+    for (int k = 0; k < l.amounts; ++k)
+        check.limit(e.value[k]);
+    const bool confirmed = l.bstatus >= 0 && confirmedOn(workDate, today);
+    if (l.bstatus >= 0)
+        changed[l.bstatus] = confirmed ? '*' : ' ';
+    std::memcpy(out.data(), changed.constData(), l.length);
+    for (long i = 0; i <= n - r; ++i) {
+        QByteArray rec = out.mid(i * l.length, l.length);
+        const Numbers num = numbersOf(l, rec);
+        for (int k = 0; k < l.amounts; ++k)
+            check.balance(rec, k, num.balance[k] + delta[k]);
+        check.diff(rec, num.diff + diffDelta);
+        std::memcpy(out.data() + i * l.length, rec.constData(), l.length);
+    }
+    if (check.refusal != Refusal::None)
+        return {check.refusal, 0, n};
+
+    PostingFile::Edit edit(f);
+    edit.putRange(r, out);
+    BudgetTemplate* learnt = confirmed && t ? t : nullptr;
+    if (learnt)
+        learnt->learn(edit.batch(), budgetPost(out.left(l.length)));
+    commitEdit(edit, learnt);
+    return {Refusal::None, r, n};
+}
+
+EditResult movePostings(PostingFile& f, long n, long first, long last, const QString& date,
+                        const QString& today, BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    if (n < 2) {
+        // The only posting just takes the new date.
+        QByteArray rec = f.raw(1);
+        putText(rec, 0, 10, toCp1252(date));
+        PostingFile::Edit edit(f);
+        edit.put(1, rec);
+        edit.commit();
+        return {Refusal::None, 1, n};
+    }
+    if (first < 1 || last > n || first > last)
+        raiseError(platform::kBadRecordNumber);
+    const long count = last - first + 1;
+
+    // The postings that stay, in order, and where the moved ones go among them:
+    // after every staying posting dated on or before the new date.
+    std::vector<long> stay;
+    stay.reserve(size_t(n - count));
+    for (long i = 1; i <= n; ++i)
+        if (i < first || i > last)
+            stay.push_back(i);
+    size_t at = stay.size();
+    while (at > 0 && f.datum(stay[at - 1]) > date)
+        --at;
+
+    // The balances move as a removal of each moved posting and a re-insert
+    // would move them: a staying posting loses the moved amounts that stood
+    // before it and gains them back when it comes after the new place.
+    Amount moved[2];
+    Amount movedDiff;
+    std::vector<Numbers> rows;
+    for (long i = first; i <= last; ++i) {
+        rows.push_back(numbersOf(l, f.raw(i)));
+        for (int k = 0; k < l.amounts; ++k)
+            moved[k] += rows.back().amount[k];
+        if (l.amounts == 2)
+            movedDiff += rows.back().amount[1] - rows.back().amount[0];
+    }
+
+    // The new order of records 1..n: staying postings before the place, the
+    // moved ones, the rest. Only records from the first that changes are built.
+    const long lo = qMin<long>(first, long(at) + 1);
+    Checked check(l);
+    QByteArray out;
+    out.reserve((n - lo + 1) * l.length);
+    Numbers prev;
+    if (lo >= 2)
+        prev = numbersOf(l, f.raw(lo - 1)); // record lo-1 stays where it is
+    auto stayingRecord = [&](long old, bool afterPlace) {
+        QByteArray rec = f.raw(old);
+        const Numbers num = numbersOf(l, rec);
+        const bool beforeMoved = old > last; // the moved ones stood before it
+        for (int k = 0; k < l.amounts; ++k) {
+            Amount b = num.balance[k];
+            if (beforeMoved)
+                b -= moved[k];
+            if (afterPlace)
+                b += moved[k];
+            check.balance(rec, k, b);
+        }
+        Amount d = num.diff;
+        if (beforeMoved)
+            d -= movedDiff;
+        if (afterPlace)
+            d += movedDiff;
+        check.diff(rec, d);
+        prev = numbersOf(l, rec);
+        return rec;
+    };
+    std::vector<BudgetKontoPost> confirmed;
+    for (size_t s = 0; s < at; ++s)
+        if (stay[s] >= lo)
+            out += stayingRecord(stay[s], false);
+    for (long i = first; i <= last; ++i) {
+        QByteArray rec = f.raw(i);
+        const Numbers& row = rows[size_t(i - first)];
+        putText(rec, 0, 10, toCp1252(date));
+        putText(rec, 10, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(10, 4)))));
+        for (int k = 0; k < l.amounts; ++k) {
+            check.amount(rec, k, row.amount[k]);
+            check.balance(rec, k, prev.balance[k] + row.amount[k]);
+        }
+        check.diff(rec, prev.diff + (l.amounts == 2 ? row.amount[1] - row.amount[0] : Amount()));
+        if (l.bstatus >= 0) {
+            rec[l.bstatus] = confirmedOn(date, today) ? '*' : ' ';
+            if (rec[l.bstatus] == '*')
+                confirmed.push_back(budgetPost(rec));
+        }
+        putText(rec, l.subRef, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(l.subRef, 4)))));
+        putText(rec, l.reserv, 2, QByteArray());
+        prev = numbersOf(l, rec);
+        out += rec;
+    }
+    for (size_t s = at; s < stay.size(); ++s)
+        if (stay[s] >= lo)
+            out += stayingRecord(stay[s], true);
+    if (check.refusal != Refusal::None)
+        return {check.refusal, 0, n};
+
+    // Only what changed is written.
+    PostingFile::Edit edit(f);
+    const QByteArray before = f.rawRange(lo, n);
+    long runStart = -1;
+    for (long i = 0; i <= n - lo + 1; ++i) {
+        const bool differs =
+            i <= n - lo && std::memcmp(out.constData() + i * l.length,
+                                       before.constData() + i * l.length, l.length) != 0;
+        if (differs && runStart < 0)
+            runStart = i;
+        if (!differs && runStart >= 0) {
+            edit.putRange(lo + runStart, out.mid(runStart * l.length, (i - runStart) * l.length));
+            runStart = -1;
+        }
+    }
+    BudgetTemplate* learnt = !confirmed.empty() && t ? t : nullptr;
+    if (learnt)
+        for (const BudgetKontoPost& p : confirmed)
+            learnt->learn(edit.batch(), p);
+    commitEdit(edit, learnt);
+    return {Refusal::None, long(at) + 1, n};
+}
+
+void toggleTick(PostingFile& f, long r) {
+    const Layout& l = layoutOf(f);
+    QByteArray rec = f.raw(r);
+    if (rec[l.kryss] == 'x')
+        rec[l.kryss] = ' ';
+    else if (rec[l.kryss] == ' ')
+        rec[l.kryss] = 'x';
+    else
+        return;
+    PostingFile::Edit edit(f);
+    edit.put(r, rec);
+    edit.commit();
+}
+
+void confirmPosting(PostingFile& f, long r, BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    if (l.bstatus < 0)
+        return;
+    QByteArray rec = f.raw(r);
+    rec[l.bstatus] = '*';
+    PostingFile::Edit edit(f);
+    edit.put(r, rec);
+    if (t)
+        t->learn(edit.batch(), budgetPost(rec));
+    commitEdit(edit, t);
+}
+
+void setSubRef(PostingFile& f, long r, long subRef) {
+    const Layout& l = layoutOf(f);
+    QByteArray rec = f.raw(r);
+    putText(rec, l.subRef, 4, subRef > 0 ? QByteArray::number(subRef) : QByteArray());
+    PostingFile::Edit edit(f);
+    edit.put(r, rec);
+    edit.commit();
+}
+
+// ---- Balance check and recount ---------------------------------------------------------
+
+namespace {
+
+// Two balances are equal when they show the same with two decimals.
+bool sameShown(Amount a, Amount b) {
+    return a.isNegative() == b.isNegative() && a.pattern() == b.pattern();
+}
+
+} // namespace
+
+std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n) {
+    const Layout& l = layoutOf(f);
+    if (from < 1)
+        from = 1;
+    Numbers prev;
+    if (from >= 2)
+        prev = numbersOf(l, f.raw(from - 1));
+    for (long i = from; i <= n; ++i) {
+        const Numbers num = numbersOf(l, f.raw(i));
+        if (l.amounts == 1) {
+            const Amount expected = prev.balance[0] + num.amount[0];
+            if (!sameShown(num.balance[0], expected))
+                return Mismatch{i, Mismatch::Which::Saldo, num.balance[0], expected};
+        } else {
+            const Amount budg = prev.balance[0] + num.amount[0];
+            if (!sameShown(num.balance[0], budg))
+                return Mismatch{i, Mismatch::Which::BudgSaldo, num.balance[0], budg};
+            const Amount verkl = prev.balance[1] + num.amount[1];
+            if (!sameShown(num.balance[1], verkl))
+                return Mismatch{i, Mismatch::Which::VerklSaldo, num.balance[1], verkl};
+            const Amount diff = num.balance[1] - num.balance[0];
+            if (!sameShown(num.diff, diff))
+                return Mismatch{i, Mismatch::Which::SaldoDiff, num.diff, diff};
+        }
+        prev = num;
+    }
+    return std::nullopt;
+}
+
+EditResult recount(PostingFile& f, long from, long n) {
+    const Layout& l = layoutOf(f);
+    if (from < 1)
+        from = 1;
+    if (from > n)
+        return {Refusal::None, from, n};
+    Numbers prev;
+    if (from >= 2)
+        prev = numbersOf(l, f.raw(from - 1));
+    const QByteArray before = f.rawRange(from, n);
+    QByteArray out = before;
+    Checked check(l);
+    for (long i = 0; i <= n - from; ++i) {
+        QByteArray rec = out.mid(i * l.length, l.length);
+        const Numbers num = numbersOf(l, rec);
+        for (int k = 0; k < l.amounts; ++k)
+            check.balance(rec, k, prev.balance[k] + num.amount[k]);
+        if (l.amounts == 2)
+            check.diff(rec, (prev.balance[1] + num.amount[1]) - (prev.balance[0] + num.amount[0]));
+        std::memcpy(out.data() + i * l.length, rec.constData(), l.length);
+        prev = numbersOf(l, rec);
+    }
+    if (check.refusal != Refusal::None)
+        return {check.refusal, 0, n};
+    if (out == before)
+        return {Refusal::None, from, n};
+    PostingFile::Edit edit(f);
+    edit.putRange(from, out);
+    edit.commit();
+    return {Refusal::None, from, n};
+}
+
+} // namespace fyn::ledger

@@ -1,0 +1,149 @@
+#pragma once
+// The posting engine: insert, remove, change and move postings of the open
+// posting file, the balance check and recount, and the budget template rules.
+// No widgets: the windows ask the user and then call these.
+//
+// Every edit is checked in full before anything is written (amount limit, field
+// widths); a refused edit writes nothing. An edit's writes, the budget
+// template's included, are one commit: a crash leaves the files as before or
+// as after. Records are counted 1..n, n being the number of postings
+// (Module1.AntalPoster); records after n are free.
+#include "core/Amount.h"
+#include "core/RecordFile.h"
+#include "ledger/PostingFile.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace fyn::ledger {
+
+// Why an edit was refused. Nothing was written then.
+enum class Refusal {
+    None,
+    OverLimit,    // an amount or a balance would reach 100 000 000
+    FieldTooLong, // an amount or balance text would not fit its 11 characters
+};
+
+struct EditResult {
+    Refusal refusal = Refusal::None;
+    long postNr = 0;      // where the refresh starts (the new or changed posting)
+    long antalPoster = 0; // the number of postings afterwards
+    bool ok() const { return refusal == Refusal::None; }
+};
+
+// ---- The budget template (B-mall) ------------------------------------------
+
+// The open account's template, held in memory; its writes join an edit's commit
+// and memory follows only when the commit succeeded.
+class BudgetTemplate {
+public:
+    void open(const QString& path);
+    void close();
+    bool isOpen() const { return file_.isOpen(); }
+    long count() const { return long(records_.size()); } // MallAntal
+    const BudgMallPost& record(long n) const { return records_.at(size_t(n - 1)); }
+
+    // Learns from one confirmed budget posting: the record of its transaction
+    // and month takes its day and template amount, or a new record is added.
+    // The write goes into batch; call applied() after the batch committed, or
+    // discard() when it did not.
+    void learn(WriteBatch& batch, const BudgetKontoPost& posting);
+    void applied();
+    void discard();
+
+private:
+    RecordFile file_;
+    std::vector<BudgMallPost> records_; // committed
+    std::vector<BudgMallPost> pending_; // with this edit's changes
+    bool dirty_ = false;
+};
+
+// The template amount of an actual amount text: an expense rounded up to the
+// next ten strictly above it, an income rounded down to the ten at or below it
+// less ten; below one krona 0.
+long templateAmount(const QString& verklBelopp);
+
+// Builds an empty template from last year's confirmed postings (and those after
+// it), in file order; one commit. today is "yyyy-mm-dd".
+void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTemplate& t);
+
+// ---- Inserting ----------------------------------------------------------------
+
+// After the last posting dated on or before date (scanning from n down); 1 when
+// none is.
+long insertPoint(const PostingFile& f, long n, const QString& date);
+
+struct NewPosting {
+    QString datum;     // the working date
+    long transRef = 0; // record number in Transakt (the absolute value is stored)
+    long subRef = 0;   // record number in Kategori, 0 = none
+    // The amounts as the entry holds them (cleaned, signed, decimal comma). A
+    // simple account's amount is verklText and is stored in the shortest form; a
+    // budget account stores both texts as they stand.
+    QString budgText;
+    QString verklText;
+    QString today; // "yyyy-mm-dd": a budget posting dated on or before it is confirmed
+};
+
+// Inserts p at its date with every later balance raised. A confirmed budget
+// posting teaches the template (when one is given) in the same commit.
+EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemplate* t);
+
+// Balance entry of a simple account: the amount that brings the balance at the
+// insert point of date to newBalance. insertAt receives that insert point.
+Amount balanceEntryAmount(const PostingFile& f, long n, const QString& date, Amount newBalance,
+                          long& insertAt);
+
+// ---- Removing, changing, moving ---------------------------------------------
+
+// Removes posting r (1 <= r <= n, n >= 2): later postings move down one with
+// their balances lowered, record n is freed (blank date). postNr is r, or n - 1
+// when r was the last.
+EditResult removePosting(PostingFile& f, long n, long r);
+
+// Gives posting r new amount texts (as the entry holds them) and moves every
+// balance from r to n by the difference. A budget posting is confirmed when
+// workDate is on or before today, and then teaches the template.
+EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText,
+                         const QString& verklText, const QString& workDate, const QString& today,
+                         BudgetTemplate* t);
+
+// Moves postings first..last (first <= last) to date, after the postings
+// already dated so, keeping their order; amounts are stored in the shortest
+// form, balances recomputed; budget postings dated on or before today are
+// confirmed and teach the template. All or nothing. With n < 2 only the date
+// of posting 1 changes.
+EditResult movePostings(PostingFile& f, long n, long first, long last, const QString& date,
+                        const QString& today, BudgetTemplate* t);
+
+// Sets the tick of posting r: "x" and " " swap, anything else stays.
+void toggleTick(PostingFile& f, long r);
+
+// Confirms budget posting r (BStatus "*") and teaches the template; one commit.
+void confirmPosting(PostingFile& f, long r, BudgetTemplate* t);
+
+// Sets the subtransaction of posting r; one commit.
+void setSubRef(PostingFile& f, long r, long subRef);
+
+// ---- Balance check and recount ----------------------------------------------
+
+struct Mismatch {
+    enum class Which { Saldo, BudgSaldo, VerklSaldo, SaldoDiff };
+    long record = 0;
+    Which which = Which::Saldo;
+    Amount stored;   // the balance as stored
+    Amount expected; // what it should be
+};
+
+// Checks the balances of records from..n against the one before from (0 before
+// record 1), as the display shows them (two decimals). The first mismatch, or
+// nothing. A field that is no number throws a RuntimeError ("Type mismatch").
+std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n);
+
+// Recomputes the balances of records from..n from the one before from; one
+// commit. Refused (nothing written) when a balance would break the limit or not
+// fit its field.
+EditResult recount(PostingFile& f, long from, long n);
+
+} // namespace fyn::ledger

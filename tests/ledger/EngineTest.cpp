@@ -1,0 +1,333 @@
+// The posting engine on small posting files, checked byte for byte.
+#include "ledger/Engine.h"
+#include "core/Errors.h"
+#include "core/Paths.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
+#include "support/AccountFixture.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+using namespace fyn;
+using namespace fyn::ledger;
+using fyn::test::budget;
+using fyn::test::enkel;
+using fyn::test::readFile;
+using fyn::test::writeFile;
+
+namespace {
+
+template <class R> QByteArray file(std::initializer_list<R> records) {
+    QByteArray out;
+    for (const R& r : records)
+        out += encodeRecord(r);
+    return out;
+}
+
+const QByteArray kFree43 = encodeRecord(enkel("", "", "", "", " ", ""));
+
+class EngineTest : public fyn::test::Sandbox {
+protected:
+    QString data = path("FynData/Konto/KontoData");
+    QString mall = path("FynData/Konto/B-mall");
+    PostingFile f;
+    BudgetTemplate t;
+
+    void SetUp() override { QDir(dir.path()).mkpath("FynData/Konto"); }
+
+    void simple(const QByteArray& bytes) {
+        writeFile(data, bytes);
+        f.open(data, Kind::Enkel);
+    }
+    void budgetFile(const QByteArray& bytes) {
+        writeFile(data, bytes);
+        f.open(data, Kind::Budget);
+        t.open(mall);
+    }
+    // The file as read afresh equals what memory holds.
+    void expectFile(const QByteArray& bytes) {
+        EXPECT_EQ(readFile(data), bytes);
+        PostingFile again;
+        again.open(data, f.kind());
+        EXPECT_EQ(again.rawRange(1, again.recordCount()), f.rawRange(1, f.recordCount()));
+    }
+};
+
+// Three simple postings: start, +1500 on 03-01, -500 on 05-01.
+QByteArray threeSimple() {
+    return file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-03-01", "2", "1500", "1500"),
+                 enkel("2026-05-01", "3", "-500", "1000", "x", "2")});
+}
+
+TEST_F(EngineTest, InsertGoesAfterItsDayWithLaterBalancesRaised) {
+    const auto start = enkel("2026-01-01", "1", "0", "0");
+    const auto in = enkel("2026-03-01", "2", "1500", "1500");
+    const auto out = enkel("2026-05-01", "3", "-500", "1000", "x", "2");
+    const struct {
+        const char* date;
+        long at;
+        QByteArray want;
+    } cases[] = {
+        {"2026-06-01", 4, file({start, in, out, enkel("2026-06-01", "3", "-200,5", "799,5")})},
+        {"2026-03-01", 3, // after the posting of the same day
+         file({start, in, enkel("2026-03-01", "3", "-200,5", "1299,5"),
+               enkel("2026-05-01", "3", "-500", "799,5", "x", "2")})},
+        {"2025-12-31", 1, // before every posting: all move up
+         file({enkel("2025-12-31", "3", "-200,5", "-200,5"),
+               enkel("2026-01-01", "1", "0", "-200,5"), enkel("2026-03-01", "2", "1500", "1299,5"),
+               enkel("2026-05-01", "3", "-500", "799,5", "x", "2")})},
+    };
+    for (const auto& c : cases) {
+        simple(threeSimple());
+        const EditResult r =
+            insertPosting(f, 3, {c.date, -3, 0, "", "-200,50", "2026-12-09"}, nullptr);
+        ASSERT_TRUE(r.ok()) << c.date;
+        EXPECT_EQ(r.postNr, c.at);
+        EXPECT_EQ(r.antalPoster, 4);
+        expectFile(c.want);
+    }
+    // Into a free record left by an earlier removal, with a subtransaction.
+    simple(threeSimple() + kFree43);
+    ASSERT_TRUE(
+        insertPosting(f, 3, {"2026-06-01", 2, 7, "", "100,00", "2026-12-09"}, nullptr).ok());
+    expectFile(file({start, in, out, enkel("2026-06-01", "2", "100", "1100", " ", "7")}));
+}
+
+TEST_F(EngineTest, BudgetInsertKeepsTheTextsConfirmsAndLearns) {
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-12-20", "2", "100", "100", "100", "100", "0", " ")}));
+    // Dated today: confirmed, between the two; the later one raised.
+    NewPosting p{"2026-12-09", 3, 4, "-95,00", "-90", "2026-12-09"};
+    ASSERT_TRUE(insertPosting(f, 2, p, &t).ok());
+    expectFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-12-09", "3", "-95,00", "-90", "-95", "-90", "5", "*", " ", "4"),
+                     budget("2026-12-20", "2", "100", "100", "5", "10", "5", " ")}));
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"3", "100", "12", "09", "  "}));
+    EXPECT_EQ(t.count(), 1);
+
+    // Dated tomorrow: planned, nothing learnt.
+    NewPosting later{"2026-12-10", 2, 0, "50", "50", "2026-12-09"};
+    ASSERT_TRUE(insertPosting(f, 3, later, &t).ok());
+    EXPECT_EQ(f.budget(3).BStatus, " ");
+    EXPECT_EQ(t.count(), 1);
+}
+
+TEST_F(EngineTest, RefusedEditsWriteNothing) {
+    const QByteArray big =
+        file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "99999000", "99999000"),
+              enkel("2026-03-01", "3", "-9999000", "90000000"),
+              enkel("2026-04-01", "2", "9000000", "99000000")});
+    auto insert = [](const char* date, const char* amount) {
+        return [=](PostingFile& pf) {
+            return insertPosting(pf, 4, {date, 2, 0, "", amount, "2026-12-09"}, nullptr);
+        };
+    };
+    const struct {
+        const char* what;
+        std::function<EditResult(PostingFile&)> edit;
+        Refusal refusal;
+    } cases[] = {
+        {"a later balance reaches the limit", insert("2026-01-15", "1000"), Refusal::OverLimit},
+        {"its own balance in the middle", insert("2026-02-15", "1000"), Refusal::OverLimit},
+        {"the new last balance", insert("2026-04-02", "1000000"), Refusal::OverLimit},
+        {"the amount itself", insert("2026-04-02", "-100000000"), Refusal::OverLimit},
+        {"a balance that needs more than 11 characters", insert("2026-04-02", "-99999999,1234"),
+         Refusal::FieldTooLong},
+        {"a removal that takes a later balance over",
+         [](PostingFile& pf) { return removePosting(pf, 4, 3); }, Refusal::OverLimit},
+        {"a change that takes the balances over",
+         [](PostingFile& pf) {
+             return changePosting(pf, 4, 4, "", "10000999", "2026-04-01", "2026-12-09", nullptr);
+         },
+         Refusal::OverLimit},
+        {"a move that takes a balance over",
+         [](PostingFile& pf) {
+             return movePostings(pf, 4, 3, 3, "2026-05-01", "2026-12-09", nullptr);
+         },
+         Refusal::OverLimit},
+    };
+    for (const auto& c : cases) {
+        simple(big);
+        EXPECT_EQ(c.edit(f).refusal, c.refusal) << c.what;
+        EXPECT_EQ(readFile(data), big) << c.what;
+        EXPECT_EQ(f.rawRange(1, 4), big) << c.what;
+    }
+}
+
+TEST_F(EngineTest, RemoveMovesLaterPostingsDownAndFreesTheLastRecord) {
+    simple(threeSimple());
+    EditResult r = removePosting(f, 3, 2);
+    EXPECT_EQ(r.postNr, 2);
+    EXPECT_EQ(r.antalPoster, 2);
+    QByteArray freed = encodeRecord(enkel("2026-05-01", "3", "-500", "1000", "x", "2"));
+    freed.replace(0, 10, QByteArray(10, ' '));
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"),
+                     enkel("2026-05-01", "3", "-500", "-500", "x", "2")}) +
+               freed);
+    // The last posting: only its date goes; the file never shrinks.
+    r = removePosting(f, 2, 2);
+    EXPECT_EQ(r.postNr, 1);
+    EXPECT_EQ(readFile(data).size(), 3 * 43);
+    EXPECT_EQ(f.datum(2), QString(10, ' '));
+    EXPECT_EQ(f.lastDated(), 1);
+}
+
+TEST_F(EngineTest, ChangeMovesEveryBalanceFromThePosting) {
+    simple(threeSimple());
+    ASSERT_TRUE(changePosting(f, 3, 2, "", "1234,50", "2026-03-01", "2026-12-09", nullptr).ok());
+    expectFile(
+        file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-03-01", "2", "1234,50", "1234,5"),
+              enkel("2026-05-01", "3", "-500", "734,5", "x", "2")}));
+
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "100", "100", "100", "100", "0", " "),
+                     budget("2026-02-03", "3", "-10", "-10", "90", "90", "0", " ")}));
+    ASSERT_TRUE(changePosting(f, 3, 2, "100", "120", "2026-02-01", "2026-12-09", &t).ok());
+    expectFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "100", "120", "100", "120", "20", "*"),
+                     budget("2026-02-03", "3", "-10", "-10", "90", "110", "20", " ")}));
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "110", "02", "01", "  "}));
+}
+
+TEST_F(EngineTest, MoveRangeGoesAfterTheDayKeepingItsOrderAllOrNothing) {
+    // Move postings 2..3 (1500, -500) to 2026-06-01, after the 06-01 posting.
+    simple(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-03-01", "2", "1500,00", "1500"),
+                 enkel("2026-05-01", "3", "-500", "1000", "x", "2"),
+                 enkel("2026-06-01", "2", "10", "1010"), enkel("2026-07-01", "2", "1", "1011")}));
+    const EditResult r = movePostings(f, 5, 2, 3, "2026-06-01", "2026-12-09", nullptr);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.postNr, 3);
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-06-01", "2", "10", "10"),
+                     enkel("2026-06-01", "2", "1500", "1510"),
+                     enkel("2026-06-01", "3", "-500", "1010", "x", "2"),
+                     enkel("2026-07-01", "2", "1", "1011")}));
+
+    // Backwards, to before every posting.
+    ASSERT_TRUE(movePostings(f, 5, 4, 5, "2025-01-01", "2026-12-09", nullptr).ok());
+    expectFile(
+        file({enkel("2025-01-01", "3", "-500", "-500", "x", "2"),
+              enkel("2025-01-01", "2", "1", "-499"), enkel("2026-01-01", "1", "0", "-499"),
+              enkel("2026-06-01", "2", "10", "-489"), enkel("2026-06-01", "2", "1500", "1011")}));
+}
+
+TEST_F(EngineTest, MoveOfTheOnlyPostingChangesItsDate) {
+    simple(file({enkel("2026-01-01", "1", "0", "0")}));
+    ASSERT_TRUE(movePostings(f, 1, 1, 1, "2025-05-05", "2026-12-09", nullptr).ok());
+    expectFile(file({enkel("2025-05-05", "1", "0", "0")}));
+}
+
+TEST_F(EngineTest, CheckFindsTheFirstMismatchAndRecountMendsIt) {
+    simple(
+        file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "100", "100"),
+              enkel("2026-03-01", "2", "50", "170,004"), enkel("2026-04-01", "3", "-20", "150")}));
+    EXPECT_FALSE(checkBalances(f, 1, 2).has_value());
+    const auto m = checkBalances(f, 2, 4);
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->record, 3);
+    EXPECT_EQ(m->stored.storage(), "170,004");
+    EXPECT_EQ(m->expected.storage(), "150");
+    ASSERT_TRUE(recount(f, 3, 4).ok());
+    EXPECT_FALSE(checkBalances(f, 1, 4).has_value());
+    expectFile(
+        file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "100", "100"),
+              enkel("2026-03-01", "2", "50", "150"), enkel("2026-04-01", "3", "-20", "130")}));
+
+    // Two decimals decide: 100,004 shows as 100,00.
+    simple(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "100", "100,004")}));
+    EXPECT_FALSE(checkBalances(f, 1, 2).has_value());
+
+    // Budget: the difference is checked against the stored balances.
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "100", "90", "100", "90", "-9")}));
+    const auto d = checkBalances(f, 1, 2);
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->which, Mismatch::Which::SaldoDiff);
+
+    // A field that is no number is an error of the runtime, not a crash.
+    simple(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "1O0", "100")}));
+    EXPECT_THROW(checkBalances(f, 1, 2), RuntimeError);
+}
+
+TEST_F(EngineTest, RecountThatCannotStoreABalanceWritesNothing) {
+    // A balance of -1 234 567,8901 needs 13 characters.
+    const QByteArray bytes = file({enkel("2026-01-01", "1", "-1234567,89", "-1234567,89"),
+                                   enkel("2026-02-01", "2", "-0,0001", "0")});
+    simple(bytes);
+    EXPECT_EQ(recount(f, 2, 2).refusal, Refusal::FieldTooLong);
+    EXPECT_EQ(readFile(data), bytes);
+}
+
+TEST(TemplateAmount, RoundsExpensesUpAndIncomesDown) {
+    const struct {
+        const char* actual;
+        long amount;
+    } cases[] = {
+        {"-95,00", 100}, {"-100,00", 110}, {"-0,4", 0},   {"-0,6", 10}, {"110,00", 100},
+        {"100", 90},     {"105", 90},      {"5,00", -10}, {"0,40", 0},  {"-99999999", 99999990}};
+    for (const auto& c : cases)
+        EXPECT_EQ(templateAmount(c.actual), c.amount) << c.actual;
+}
+
+TEST_F(EngineTest, TemplateIsBuiltFromLastYearsConfirmedPostings) {
+    budgetFile(file({budget("2024-06-01", "2", "1", "1", "1", "1", "0"),
+                     budget("2025-03-10", "2", "0", "-95", "0", "-95", "-95"),
+                     budget("2025-03-20", "2", "0", "-100", "0", "-195", "-195"),
+                     budget("2025-04-01", "3", "0", "500", "0", "305", "305", " "),
+                     budget("2026-01-05", "3", "0", "300", "0", "605", "605")}));
+    buildTemplate(f, 5, "2026-12-09", t);
+    // 2025-03: the later posting wins; the unconfirmed one is skipped; 2024 is before.
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "110", "03", "20", "  "}));
+    EXPECT_EQ(t.count(), 1);
+}
+
+TEST_F(EngineTest, TickAndSubtransactionAndConfirmation) {
+    simple(threeSimple());
+    toggleTick(f, 3);
+    toggleTick(f, 2);
+    setSubRef(f, 2, 12);
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"),
+                     enkel("2026-03-01", "2", "1500", "1500", "x", "12"),
+                     enkel("2026-05-01", "3", "-500", "1000", " ", "2")}));
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "100", "90", "100", "90", "-10", " ")}));
+    confirmPosting(f, 2, &t);
+    EXPECT_EQ(f.budget(2).BStatus, "*");
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "80", "02", "01", "  "}));
+}
+
+// An edit cut short at any write point leaves, after recovery, the posting
+// file and the template as before or as after, never a mix.
+TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
+    const QByteArray start = file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                                   budget("2026-02-01", "2", "100", "90", "100", "90", "-10"),
+                                   budget("2026-03-01", "3", "-5", "-5", "95", "85", "-10")});
+    namespace sw = fyn::safewrite_testing;
+    auto edit = [&] {
+        budgetFile(start);
+        QFile::remove(mall);
+        t.open(mall);
+        insertPosting(f, 3, {"2026-01-15", 2, 0, "10", "10", "2026-12-09"}, &t);
+    };
+    sw::armCrash(-1, false);
+    edit();
+    const QByteArray afterData = readFile(data);
+    const QByteArray afterMall = readFile(mall);
+    const int points = sw::pointsPassed();
+    for (int k = 0; k < points; ++k) {
+        sw::armCrash(-1, false);
+        budgetFile(start);
+        QFile::remove(mall);
+        t.open(mall);
+        sw::armCrash(k, true);
+        EXPECT_THROW(insertPosting(f, 3, {"2026-01-15", 2, 0, "10", "10", "2026-12-09"}, &t),
+                     sw::Crash);
+        sw::armCrash(-1, false);
+        recoverJournal();
+        const bool old = readFile(data) == start && readFile(mall).isEmpty();
+        const bool now = readFile(data) == afterData && readFile(mall) == afterMall;
+        EXPECT_TRUE(old || now) << "a mix after a crash at point " << k;
+    }
+}
+
+} // namespace
