@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 #include "platform/SysError.h"
 
+#include <cstring>
+
 namespace fyn {
 
 namespace {
@@ -95,7 +97,7 @@ Amount Amount::parseField(const char* data, qsizetype size) {
     return Amount(v);
 }
 
-QByteArray Amount::storageBytes() const {
+int Amount::storageChars(char* out) const {
     char buf[32];
     char* end = buf + sizeof buf;
     char* p = end;
@@ -120,7 +122,20 @@ QByteArray Amount::storageBytes() const {
     } while (whole != 0);
     if (v_ < 0)
         *--p = '-';
-    return QByteArray(p, end - p);
+    const int n = int(end - p);
+    std::memcpy(out, p, size_t(n));
+    return n;
+}
+
+QByteArray Amount::storageBytes() const {
+    char buf[32];
+    return QByteArray(buf, storageChars(buf));
+}
+
+std::int64_t Amount::shownCents() const {
+    const std::int64_t a = v_ < 0 ? -v_ : v_;
+    const std::int64_t cents = (a + 50) / 100;
+    return v_ < 0 ? -cents : cents;
 }
 
 QString Amount::storage() const {

@@ -34,6 +34,10 @@ public:
     // The shortest storage form: "-1234,5", "0".
     QString storage() const;
     QByteArray storageBytes() const;
+    // The storage form into buf (at least 24 bytes); returns its length.
+    int storageChars(char* buf) const;
+    // Hundredths as the display shows them (rounded half away from zero).
+    std::int64_t shownCents() const;
     // The absolute value in "### ### ##0.#0": digits grouped by literal blanks,
     // two decimals, leading blanks kept ("  1 234,50").
     QString pattern() const;

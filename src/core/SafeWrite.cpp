@@ -11,8 +11,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// The journal is a redo log: each commit appends one entry holding, for every
+// file it touches, the new bytes, and syncs it. That sync is the commit. The files are then written
+// without a sync of their own; a checkpoint syncs them and empties the journal now and then.
+// Recovery replays every whole entry, so a crash gives the state after the last
+// synced commit; a torn last entry was never committed and is ignored. When
+// writing the files fails, the commit is undone from its old bytes and an
+// abort entry cancels it in the journal.
 
 namespace fyn {
 
@@ -21,6 +30,7 @@ namespace {
 int g_crashAt = -1;
 bool g_torn = true;
 int g_passed = 0;
+long long g_lastBytes = 0;
 } // namespace
 void armCrash(int n, bool torn) {
     g_crashAt = n;
@@ -29,6 +39,9 @@ void armCrash(int n, bool torn) {
 }
 int pointsPassed() {
     return g_passed;
+}
+long long lastCommitDataBytes() {
+    return g_lastBytes;
 }
 } // namespace safewrite_testing
 
@@ -39,8 +52,11 @@ using safewrite_testing::g_passed;
 using safewrite_testing::g_torn;
 
 QString g_journalPath;
+// Files written since the last checkpoint; they are synced by it.
+std::set<QString> g_unsynced;
+// Past this the journal is emptied after a commit.
+constexpr qint64 kCheckpointBytes = 32 * 1024 * 1024;
 
-// A write point: returns how many of n bytes to write; throws Crash after a torn write.
 bool crashHere() {
     const bool crash = g_passed == g_crashAt;
     ++g_passed;
@@ -97,13 +113,13 @@ void writeAll(int fd, const char* data, qint64 size, qint64 offset) {
 }
 
 // A write point around a data or journal write.
-void pointWrite(int fd, const QByteArray& bytes, qint64 offset) {
+void pointWrite(int fd, const char* data, qint64 size, qint64 offset) {
     if (crashHere()) {
         if (g_torn)
-            writeAll(fd, bytes.constData(), bytes.size() / 2, offset);
+            writeAll(fd, data, size / 2, offset);
         throw safewrite_testing::Crash{};
     }
-    writeAll(fd, bytes.constData(), bytes.size(), offset);
+    writeAll(fd, data, size, offset);
 }
 
 void pointStep() {
@@ -113,7 +129,7 @@ void pointStep() {
 
 void syncFd(int fd) {
     pointStep();
-    if (::fsync(fd) != 0)
+    if (::fdatasync(fd) != 0 && errno != EINVAL)
         fail(errno);
 }
 
@@ -144,28 +160,52 @@ QByteArray readAt(int fd, qint64 offset, qint64 size) {
     return out;
 }
 
-// ---- The journal -----------------------------------------------------------
-struct SavedFile {
+// ---- Journal entries -----------------------------------------------------------
+
+struct Region {
+    qint64 offset = 0;
+    QByteArray now; // what the commit writes
+    QByteArray was; // what it replaces inside the old length; not journaled
+};
+
+struct FileChange {
     QString path;
     bool existed = false;
     qint64 oldSize = 0;
-    std::vector<std::pair<qint64, QByteArray>> oldRegions;
+    qint64 newSize = 0;
+    std::vector<Region> regions;
 };
 
-constexpr char kMagic[4] = {'F', 'Y', 'N', 'J'};
+struct Entry {
+    enum Kind : quint8 { Commit = 1, Abort = 2 };
+    Kind kind = Commit;
+    std::vector<QString> folders; // made by the commit, in order
+    std::vector<FileChange> files;
+};
+
+constexpr char kMagic[4] = {'F', 'Y', 'N', 'W'};
 constexpr char kEnd[4] = {'D', 'O', 'N', 'E'};
 
-quint64 fnv1a(const QByteArray& b) {
+// FNV-1a over 8 bytes at a time, then the tail.
+quint64 checksum(const char* p, qsizetype n) {
     quint64 h = 1469598103934665603ULL;
-    for (char c : b) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ULL;
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 1099511628211ULL;
     }
+    for (; n > 0; ++p, --n)
+        h = (h ^ static_cast<unsigned char>(*p)) * 1099511628211ULL;
     return h;
 }
 
 template <class T> void put(QByteArray& out, T v) {
     out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void putBytes(QByteArray& out, const QByteArray& b) {
+    put<quint32>(out, quint32(b.size()));
+    out += b;
 }
 
 template <class T> bool take(const QByteArray& in, qsizetype& at, T& v) {
@@ -176,95 +216,145 @@ template <class T> bool take(const QByteArray& in, qsizetype& at, T& v) {
     return true;
 }
 
+bool takeBytes(const QByteArray& in, qsizetype& at, QByteArray& b) {
+    quint32 len = 0;
+    if (!take(in, at, len) || at + qsizetype(len) > in.size())
+        return false;
+    b = in.mid(at, len);
+    at += len;
+    return true;
+}
+
 QString journalDir() {
     return QFileInfo(g_journalPath).absolutePath();
 }
 
-QByteArray encodeJournal(const std::vector<SavedFile>& files, const std::vector<QString>& folders) {
+QByteArray encodeEntry(const Entry& e) {
     const QDir base(journalDir());
-    QByteArray body(kMagic, 4);
-    put<quint32>(body, quint32(folders.size()));
-    for (const QString& f : folders) {
-        const QByteArray p = base.relativeFilePath(f).toUtf8();
-        put<quint32>(body, quint32(p.size()));
-        body += p;
-    }
-    put<quint32>(body, quint32(files.size()));
-    for (const SavedFile& f : files) {
-        const QByteArray p = base.relativeFilePath(f.path).toUtf8();
-        put<quint32>(body, quint32(p.size()));
-        body += p;
-        put<quint8>(body, f.existed ? 1 : 0);
-        put<qint64>(body, f.oldSize);
-        put<quint32>(body, quint32(f.oldRegions.size()));
-        for (const auto& [off, bytes] : f.oldRegions) {
-            put<qint64>(body, off);
-            put<quint32>(body, quint32(bytes.size()));
-            body += bytes;
+    qsizetype size = 64;
+    for (const FileChange& f : e.files)
+        for (const Region& r : f.regions)
+            size += r.now.size() + 16;
+    QByteArray out;
+    out.reserve(size + 1024);
+    out.append(kMagic, 4);
+    put<quint64>(out, 0); // the body's length, filled in below
+    const qsizetype bodyAt = out.size();
+    put<quint8>(out, e.kind);
+    put<quint32>(out, quint32(e.folders.size()));
+    for (const QString& f : e.folders)
+        putBytes(out, base.relativeFilePath(f).toUtf8());
+    put<quint32>(out, quint32(e.files.size()));
+    for (const FileChange& f : e.files) {
+        putBytes(out, base.relativeFilePath(f.path).toUtf8());
+        put<quint8>(out, f.existed ? 1 : 0);
+        put<qint64>(out, f.oldSize);
+        put<qint64>(out, f.newSize);
+        put<quint32>(out, quint32(f.regions.size()));
+        for (const Region& r : f.regions) {
+            put<qint64>(out, r.offset);
+            putBytes(out, r.now);
         }
     }
-    put<quint64>(body, fnv1a(body));
-    body.append(kEnd, 4);
-    return body;
+    const quint64 bodyLength = quint64(out.size() - bodyAt);
+    std::memcpy(out.data() + 4, &bodyLength, sizeof bodyLength);
+    put<quint64>(out, checksum(out.constData() + bodyAt, qsizetype(bodyLength)));
+    out.append(kEnd, 4);
+    return out;
 }
 
-// False for a journal that was not written to the end (its commit never began).
-bool decodeJournal(const QByteArray& in, std::vector<SavedFile>& files,
-                   std::vector<QString>& folders) {
-    if (in.size() < 16 || std::memcmp(in.constData(), kMagic, 4) != 0 ||
-        std::memcmp(in.constData() + in.size() - 4, kEnd, 4) != 0)
-        return false;
-    const QByteArray body = in.left(in.size() - 12);
-    quint64 sum = 0;
-    std::memcpy(&sum, in.constData() + in.size() - 12, sizeof sum);
-    if (sum != fnv1a(body))
-        return false;
+// The whole entries of a journal, in order; a torn tail is left out.
+std::vector<Entry> decodeJournal(const QByteArray& in) {
+    std::vector<Entry> entries;
     const QDir base(journalDir());
-    qsizetype at = 4;
-    quint32 nfolders = 0;
-    if (!take(body, at, nfolders))
-        return false;
-    for (quint32 i = 0; i < nfolders; ++i) {
-        quint32 plen = 0;
-        if (!take(body, at, plen) || at + plen > body.size())
-            return false;
-        folders.push_back(base.absoluteFilePath(QString::fromUtf8(body.mid(at, plen))));
-        at += plen;
-    }
-    quint32 count = 0;
-    if (!take(body, at, count))
-        return false;
-    for (quint32 i = 0; i < count; ++i) {
-        SavedFile f;
-        quint32 plen = 0;
-        quint8 existed = 0;
-        quint32 nreg = 0;
-        if (!take(body, at, plen) || at + plen > body.size())
-            return false;
-        f.path = base.absoluteFilePath(QString::fromUtf8(body.mid(at, plen)));
-        at += plen;
-        if (!take(body, at, existed) || !take(body, at, f.oldSize) || !take(body, at, nreg))
-            return false;
-        f.existed = existed != 0;
-        for (quint32 k = 0; k < nreg; ++k) {
-            qint64 off = 0;
-            quint32 len = 0;
-            if (!take(body, at, off) || !take(body, at, len) || at + len > body.size())
-                return false;
-            f.oldRegions.emplace_back(off, body.mid(at, len));
-            at += len;
+    qsizetype at = 0;
+    while (at + 12 <= in.size()) {
+        if (std::memcmp(in.constData() + at, kMagic, 4) != 0)
+            break;
+        quint64 len = 0;
+        qsizetype p = at + 4;
+        if (!take(in, p, len) || p + qsizetype(len) + 12 > in.size())
+            break;
+        const QByteArray body = in.mid(p, len);
+        p += len;
+        quint64 sum = 0;
+        take(in, p, sum);
+        if (sum != checksum(body.constData(), body.size()) ||
+            std::memcmp(in.constData() + p, kEnd, 4) != 0)
+            break;
+        at = p + 4;
+
+        Entry e;
+        qsizetype q = 0;
+        quint8 kind = 0;
+        quint32 nfolders = 0, nfiles = 0;
+        bool ok = take(body, q, kind) && take(body, q, nfolders);
+        e.kind = Entry::Kind(kind);
+        for (quint32 i = 0; ok && i < nfolders; ++i) {
+            QByteArray path;
+            ok = takeBytes(body, q, path);
+            e.folders.push_back(base.absoluteFilePath(QString::fromUtf8(path)));
         }
-        files.push_back(std::move(f));
+        ok = ok && take(body, q, nfiles);
+        for (quint32 i = 0; ok && i < nfiles; ++i) {
+            FileChange f;
+            QByteArray path;
+            quint8 existed = 0;
+            quint32 nregions = 0;
+            ok = takeBytes(body, q, path) && take(body, q, existed) && take(body, q, f.oldSize) &&
+                 take(body, q, f.newSize) && take(body, q, nregions);
+            f.path = base.absoluteFilePath(QString::fromUtf8(path));
+            f.existed = existed != 0;
+            for (quint32 k = 0; ok && k < nregions; ++k) {
+                Region r;
+                ok = take(body, q, r.offset) && takeBytes(body, q, r.now);
+                f.regions.push_back(std::move(r));
+            }
+            e.files.push_back(std::move(f));
+        }
+        if (!ok)
+            break;
+        entries.push_back(std::move(e));
     }
-    return at == body.size();
+    return entries;
 }
 
-// Puts the saved bytes back; a file the commit created is removed. Goes on past
-// a file it cannot restore and returns false then, so the journal is kept for
-// the next recovery.
-bool rollBack(const std::vector<SavedFile>& files, const std::vector<QString>& folders) {
+// ---- Applying and undoing ---------------------------------------------------------
+
+// Writes an entry's new state. Files are not synced here.
+void applyEntry(const Entry& e, bool counted) {
+    for (const QString& f : e.folders) {
+        pointStep();
+        if (::mkdir(nativePath(f).constData(), 0755) != 0 && errno != EEXIST)
+            fail(errno);
+        g_unsynced.insert(QFileInfo(f).absolutePath());
+    }
+    for (const FileChange& f : e.files) {
+        Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
+        for (const Region& r : f.regions) {
+            pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset);
+            if (counted)
+                safewrite_testing::g_lastBytes += r.now.size();
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            fail(errno);
+        if (st.st_size != f.newSize) {
+            pointStep();
+            if (::ftruncate(fd.get(), f.newSize) != 0)
+                fail(errno);
+        }
+        g_unsynced.insert(f.path);
+        if (!f.existed)
+            g_unsynced.insert(QFileInfo(f.path).absolutePath());
+    }
+}
+
+// Puts the old bytes back; a file the commit created is removed, then its
+// folders. Goes on past a file it cannot restore and returns false then.
+bool undoEntry(const Entry& e) {
     bool all = true;
-    for (const SavedFile& f : files) {
+    for (const FileChange& f : e.files) {
         try {
             if (!f.existed) {
                 if (::unlink(nativePath(f.path).constData()) != 0 && errno != ENOENT)
@@ -272,8 +362,8 @@ bool rollBack(const std::vector<SavedFile>& files, const std::vector<QString>& f
                 continue;
             }
             Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
-            for (const auto& [off, bytes] : f.oldRegions)
-                writeAll(fd.get(), bytes.constData(), bytes.size(), off);
+            for (const Region& r : f.regions)
+                writeAll(fd.get(), r.was.constData(), r.was.size(), r.offset);
             struct stat st {};
             if (::fstat(fd.get(), &st) != 0)
                 fail(errno);
@@ -285,24 +375,64 @@ bool rollBack(const std::vector<SavedFile>& files, const std::vector<QString>& f
             all = false;
         }
     }
-    // Made folders go last, newest first; one that holds anything else stays.
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+    for (auto it = e.folders.rbegin(); it != e.folders.rend(); ++it)
         if (::rmdir(nativePath(*it).constData()) != 0 && errno != ENOENT && errno != ENOTEMPTY &&
             errno != EEXIST)
             all = false;
     return all;
 }
 
-void removeJournal() {
+// Appends an entry to the journal and syncs it.
+void appendEntry(const QByteArray& bytes) {
+    struct stat st {};
+    const bool existed = ::stat(nativePath(g_journalPath).constData(), &st) == 0;
+    Fd fd(openOrFail(g_journalPath, O_WRONLY | O_CREAT));
+    const qint64 at = existed ? st.st_size : 0;
+    try {
+        pointWrite(fd.get(), bytes.constData(), bytes.size(), at);
+        syncFd(fd.get());
+    } catch (const RuntimeError&) {
+        // A journal that could not take the entry is cut back: nothing happened.
+        if (::ftruncate(fd.get(), at) == 0)
+            ::fdatasync(fd.get());
+        throw;
+    }
+    if (!existed)
+        syncDir(journalDir());
+}
+
+qint64 journalSize() {
+    struct stat st {};
+    return ::stat(nativePath(g_journalPath).constData(), &st) == 0 ? st.st_size : 0;
+}
+
+// Syncs every file written since the last checkpoint, then empties the journal.
+void checkpointNow() {
+    for (const QString& path : g_unsynced) {
+        pointStep();
+        const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+    g_unsynced.clear();
+    if (g_journalPath.isEmpty())
+        return;
+    const int fd = ::open(nativePath(g_journalPath).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
     pointStep();
-    ::unlink(nativePath(g_journalPath).constData());
-    syncDir(journalDir());
+    if (::ftruncate(fd, 0) == 0)
+        ::fdatasync(fd);
+    ::close(fd);
 }
 
 } // namespace
 
 void setJournalPath(const QString& path) {
     g_journalPath = path;
+    g_unsynced.clear();
 }
 QString journalPath() {
     return g_journalPath;
@@ -334,6 +464,10 @@ void WriteBatch::write(const QString& path, qint64 offset, const QByteArray& byt
     while (it != f.regions.end() && it->first <= end) {
         taken.emplace_back(it->first, it->second);
         it = f.regions.erase(it);
+    }
+    if (taken.empty()) {
+        f.regions.emplace(start, bytes); // shared, not copied
+        return;
     }
     for (const auto& [off, b] : taken) {
         mergedStart = qMin(mergedStart, off);
@@ -370,8 +504,8 @@ void WriteBatch::commit() {
     if (g_journalPath.isEmpty())
         raiseError(platform::kPathNotFound);
 
-    // Folders to make: those that are not there yet, each under one that is or will be.
-    std::vector<QString> folders;
+    // 1. Everything is checked and the replaced bytes read; nothing is written.
+    Entry entry;
     for (const QString& f : wanted) {
         const QFileInfo info(f);
         if (info.isDir())
@@ -380,41 +514,38 @@ void WriteBatch::commit() {
             raiseError(platform::kPathFileAccess);
         const QString parent = info.absolutePath();
         if (!QFileInfo(parent).isDir() &&
-            std::find(folders.begin(), folders.end(), parent) == folders.end())
+            std::find(entry.folders.begin(), entry.folders.end(), parent) == entry.folders.end())
             raiseError(platform::kPathNotFound);
-        folders.push_back(f);
+        entry.folders.push_back(f);
     }
     auto folderComing = [&](const QString& dir) {
-        return std::find(folders.begin(), folders.end(), QDir::cleanPath(dir)) != folders.end();
+        return std::find(entry.folders.begin(), entry.folders.end(), QDir::cleanPath(dir)) !=
+               entry.folders.end();
     };
-
-    // 1. Read what will be overwritten. Nothing is written yet.
-    std::vector<SavedFile> saved;
-    std::vector<qint64> newSizes;
     for (FilePlan& p : plans) {
-        SavedFile s;
-        s.path = p.path;
+        FileChange c;
+        c.path = p.path;
         struct stat st {};
         if (::stat(nativePath(p.path).constData(), &st) == 0) {
             if (S_ISDIR(st.st_mode))
                 raiseError(platform::kPathFileAccess);
-            s.existed = true;
-            s.oldSize = st.st_size;
+            c.existed = true;
+            c.oldSize = st.st_size;
         } else if (errno != ENOENT) {
             fail(errno);
         } else if (!QFileInfo(QFileInfo(p.path).absolutePath()).isDir() &&
                    !folderComing(QFileInfo(p.path).absolutePath())) {
             raiseError(platform::kPathNotFound);
         }
-        qint64 newSize = p.replaceSize;
-        if (newSize < 0) {
-            newSize = s.oldSize;
+        c.newSize = p.replaceSize;
+        if (c.newSize < 0) {
+            c.newSize = c.oldSize;
             if (!p.regions.empty()) {
                 const auto& last = *p.regions.rbegin();
-                newSize = qMax(newSize, last.first + last.second.size());
+                c.newSize = qMax(c.newSize, last.first + last.second.size());
             }
             // Blanks in any gap between the old end and a write beyond it.
-            qint64 at = s.oldSize;
+            qint64 at = c.oldSize;
             std::vector<std::pair<qint64, qint64>> gaps;
             for (const auto& [off, b] : p.regions) {
                 if (off > at)
@@ -424,65 +555,46 @@ void WriteBatch::commit() {
             for (const auto& [off, len] : gaps)
                 p.regions.emplace(off, QByteArray(len, ' '));
         }
-        if (s.existed) {
-            Fd fd(openOrFail(p.path, O_RDONLY));
-            for (const auto& [off, b] : p.regions) {
-                if (off >= s.oldSize)
-                    continue;
-                const qint64 len = qMin<qint64>(b.size(), s.oldSize - off);
-                s.oldRegions.emplace_back(off, readAt(fd.get(), off, len));
-            }
-            if (newSize < s.oldSize) // the cut-off tail
-                s.oldRegions.emplace_back(newSize, readAt(fd.get(), newSize, s.oldSize - newSize));
+        Fd fd(c.existed ? openOrFail(p.path, O_RDONLY) : -1);
+        for (const auto& [off, b] : p.regions) {
+            Region r{off, b, {}};
+            if (c.existed && off < c.oldSize)
+                r.was = readAt(fd.get(), off, qMin<qint64>(b.size(), c.oldSize - off));
+            c.regions.push_back(std::move(r));
         }
-        saved.push_back(std::move(s));
-        newSizes.push_back(newSize);
+        if (c.existed && c.newSize < c.oldSize) // the cut-off tail
+            c.regions.push_back(
+                Region{c.newSize, {}, readAt(fd.get(), c.newSize, c.oldSize - c.newSize)});
+        entry.files.push_back(std::move(c));
     }
 
-    // 2. The journal, synced: from here on a crash is put back at recovery.
-    {
-        const QByteArray journal = encodeJournal(saved, folders);
-        try {
-            Fd fd(openOrFail(g_journalPath, O_WRONLY | O_CREAT | O_TRUNC));
-            pointWrite(fd.get(), journal, 0);
-            syncFd(fd.get());
-        } catch (const RuntimeError&) {
-            ::unlink(nativePath(g_journalPath).constData());
-            throw;
-        }
-        syncDir(journalDir());
-    }
+    // 2. The entry, synced: from here on the commit stands.
+    appendEntry(encodeEntry(entry));
 
-    // 3. The folders, then the files themselves.
+    // 3. The files. When that fails, the commit is undone and cancelled.
+    safewrite_testing::g_lastBytes = 0;
     try {
-        for (const QString& f : folders) {
-            pointStep();
-            if (::mkdir(nativePath(f).constData(), 0755) != 0)
-                fail(errno);
-            syncDir(QFileInfo(f).absolutePath());
-        }
-        for (size_t i = 0; i < plans.size(); ++i) {
-            const FilePlan& p = plans[i];
-            Fd fd(openOrFail(p.path, O_WRONLY | O_CREAT));
-            for (const auto& [off, b] : p.regions)
-                pointWrite(fd.get(), b, off);
-            if (newSizes[i] < saved[i].oldSize) {
-                pointStep();
-                if (::ftruncate(fd.get(), newSizes[i]) != 0)
-                    fail(errno);
-            }
-            syncFd(fd.get());
-            if (!saved[i].existed)
-                syncDir(QFileInfo(p.path).absolutePath());
-        }
+        applyEntry(entry, true);
     } catch (const RuntimeError&) {
-        if (rollBack(saved, folders))
-            ::unlink(nativePath(g_journalPath).constData());
+        if (undoEntry(entry)) {
+            Entry abort;
+            abort.kind = Entry::Abort;
+            try {
+                appendEntry(encodeEntry(abort));
+            } catch (const RuntimeError&) {
+                // Recovery then redoes the commit: the state after it, not a mix.
+            }
+        }
         throw;
     }
 
-    // 4. Done: the journal goes.
-    removeJournal();
+    // 4. Now and then the files are synced and the journal emptied.
+    if (journalSize() > kCheckpointBytes)
+        checkpointNow();
+}
+
+void checkpoint() {
+    checkpointNow();
 }
 
 void recoverJournal() {
@@ -495,13 +607,15 @@ void recoverJournal() {
         raiseError(platform::kPermissionDenied);
     const QByteArray bytes = f.readAll();
     f.close();
-    std::vector<SavedFile> files;
-    std::vector<QString> folders;
-    if (decodeJournal(bytes, files, folders) && !rollBack(files, folders))
-        raiseError(platform::kPathFileAccess); // the journal stays for the next try
+    const std::vector<Entry> entries = decodeJournal(bytes);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const bool aborted = i + 1 < entries.size() && entries[i + 1].kind == Entry::Abort;
+        if (entries[i].kind == Entry::Commit && !aborted)
+            applyEntry(entries[i], false);
+    }
+    checkpointNow();
     if (::unlink(nativePath(g_journalPath).constData()) != 0 && errno != ENOENT)
         fail(errno);
-    syncDir(journalDir());
 }
 
 void ensureFileExists(const QString& path) {

@@ -2,9 +2,9 @@
 // Writes to the data folder, committed as one unit: after a crash at any moment
 // the files hold what they held before the commit or what it wrote, never a mix.
 //
-// A commit first saves the bytes it will overwrite (and each file's old length)
-// in a journal beside the data, synced, then writes and syncs the files, then
-// removes the journal. recoverJournal() puts back an interrupted commit.
+// A commit appends its new bytes (and the bytes they replace) to a journal
+// beside the data and syncs it; then it writes the files. recoverJournal()
+// replays what the journal holds; checkpoint() syncs the files and empties it.
 #include <QByteArray>
 #include <QString>
 #include <map>
@@ -26,8 +26,9 @@ public:
     // A folder made by the commit (before its files); a rollback removes it.
     void createFolder(const QString& path);
     bool empty() const { return files_.empty() && folders_.empty(); }
-    // Writes everything, synced, as one unit. A failure (a RuntimeError with the
-    // system's text) leaves every file as it was. The batch is empty afterwards.
+    // Writes everything as one unit; it stands once the journal is synced. A
+    // failure (a RuntimeError with the system's text) leaves every file as it
+    // was. The batch is empty afterwards.
     void commit();
 
 private:
@@ -41,9 +42,14 @@ private:
     std::vector<QString> folders_;
 };
 
-// Puts back the files of a commit that was interrupted, and removes the journal.
-// Does nothing when there is no journal.
+// Writes again what the journal's commits wrote (a crash may have left them
+// half on disk), syncs the files and removes the journal. Does nothing when
+// there is no journal.
 void recoverJournal();
+
+// Syncs every file written since the last checkpoint and empties the journal;
+// for the end of the program and before the data folder is copied.
+void checkpoint();
 
 // Creates the file empty when it is missing (a harmless single step). Throws a
 // RuntimeError ("Path not found", ...) when it cannot.

@@ -12,4 +12,7 @@ void armCrash(int n, bool torn);
 // Write points passed since the last armCrash.
 int pointsPassed();
 
+// The data bytes (not the journal's) that the last commit wrote.
+long long lastCommitDataBytes();
+
 } // namespace fyn::safewrite_testing

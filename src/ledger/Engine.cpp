@@ -34,17 +34,25 @@ const Layout& layoutOf(const PostingFile& f) {
     return f.kind() == Kind::Budget ? kBudget : kEnkel;
 }
 
-Amount fieldAmount(const QByteArray& rec, int offset) {
-    return Amount::parseField(rec.constData() + offset, kAmountWidth);
+Amount fieldAmount(const char* rec, int offset) {
+    return Amount::parseField(rec + offset, kAmountWidth);
 }
 
 // Writes text into a field, padded with blanks; false when it does not fit.
-bool putText(QByteArray& rec, int offset, int width, const QByteArray& text) {
-    if (text.size() > width)
+bool putChars(char* rec, int offset, int width, const char* text, int size) {
+    if (size > width)
         return false;
-    std::memcpy(rec.data() + offset, text.constData(), text.size());
-    std::memset(rec.data() + offset + text.size(), ' ', width - text.size());
+    std::memcpy(rec + offset, text, size_t(size));
+    std::memset(rec + offset + size, ' ', size_t(width - size));
     return true;
+}
+
+bool putText(char* rec, int offset, int width, const QByteArray& text) {
+    return putChars(rec, offset, width, text.constData(), int(text.size()));
+}
+
+bool putText(QByteArray& rec, int offset, int width, const QByteArray& text) {
+    return putText(rec.data(), offset, width, text);
 }
 
 // The numbers of a posting as the engine computes with them.
@@ -54,7 +62,7 @@ struct Numbers {
     Amount diff;
 };
 
-Numbers numbersOf(const Layout& l, const QByteArray& rec) {
+Numbers numbersOf(const Layout& l, const char* rec) {
     Numbers n;
     for (int k = 0; k < l.amounts; ++k) {
         n.amount[k] = fieldAmount(rec, l.amount[k]);
@@ -65,6 +73,10 @@ Numbers numbersOf(const Layout& l, const QByteArray& rec) {
     return n;
 }
 
+Numbers numbersOf(const Layout& l, const QByteArray& rec) {
+    return numbersOf(l, rec.constData());
+}
+
 // Builds the records of an edit, checking every value it writes before any
 // of them reaches the file.
 class Checked {
@@ -73,19 +85,17 @@ public:
     Refusal refusal = Refusal::None;
 
     // A balance (limit-tested) into its field.
-    void balance(QByteArray& rec, int k, Amount v) {
-        if (v.overLimit())
-            refuse(Refusal::OverLimit);
+    void balance(char* rec, int k, Amount v) {
+        limit(v);
         number(rec, l_.balance[k], v);
     }
-    void diff(QByteArray& rec, Amount v) {
+    void diff(char* rec, Amount v) {
         if (l_.diff >= 0)
             number(rec, l_.diff, v);
     }
     // An amount in the shortest form.
-    void amount(QByteArray& rec, int k, Amount v) {
-        if (v.overLimit())
-            refuse(Refusal::OverLimit);
+    void amount(char* rec, int k, Amount v) {
+        limit(v);
         number(rec, l_.amount[k], v);
     }
     // An amount that is stored as typed is limit-tested on its own.
@@ -94,14 +104,15 @@ public:
             refuse(Refusal::OverLimit);
     }
     // An amount text as the entry holds it.
-    void amountText(QByteArray& rec, int k, const QString& text) {
+    void amountText(char* rec, int k, const QString& text) {
         if (!putText(rec, l_.amount[k], kAmountWidth, toCp1252(trimBlanks(text))))
             refuse(Refusal::FieldTooLong);
     }
 
 private:
-    void number(QByteArray& rec, int offset, Amount v) {
-        if (!putText(rec, offset, kAmountWidth, v.storageBytes()))
+    void number(char* rec, int offset, Amount v) {
+        char buf[32];
+        if (!putChars(rec, offset, kAmountWidth, buf, v.storageChars(buf)))
             refuse(Refusal::FieldTooLong);
     }
     void refuse(Refusal r) {
@@ -272,17 +283,16 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
     // The records at..n+1 as they will be: the new posting, then the later ones
     // one record up with their balances raised.
     QByteArray out = f.rawRange(at, n + 1);
-    const QByteArray later = f.rawRange(at, n);
-    std::memcpy(out.data() + l.length, later.constData(), later.size());
+    const long later = n - at + 1;
+    std::memmove(out.data() + l.length, out.constData(), size_t(later * l.length));
     Checked check(l);
-    Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
-    for (long i = 0; i < n - at + 1; ++i) {
-        QByteArray rec = out.mid((i + 1) * l.length, l.length);
+    const Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
+    for (long i = 1; i <= later; ++i) {
+        char* rec = out.data() + i * l.length;
         const Numbers num = numbersOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + e.value[k]);
         check.diff(rec, num.diff + diffRaise);
-        std::memcpy(out.data() + (i + 1) * l.length, rec.constData(), l.length);
     }
 
     Numbers prev;
@@ -292,16 +302,16 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
     putText(rec, 0, 10, toCp1252(p.datum));
     putText(rec, 10, 4, refText(p.transRef));
     if (l.amounts == 1) {
-        check.amount(rec, 0, e.value[0]);
+        check.amount(rec.data(), 0, e.value[0]);
     } else {
-        check.amountText(rec, 0, p.budgText);
-        check.amountText(rec, 1, p.verklText);
+        check.amountText(rec.data(), 0, p.budgText);
+        check.amountText(rec.data(), 1, p.verklText);
     }
     for (int k = 0; k < l.amounts; ++k) {
         check.limit(e.value[k]);
-        check.balance(rec, k, prev.balance[k] + e.value[k]);
+        check.balance(rec.data(), k, prev.balance[k] + e.value[k]);
     }
-    check.diff(rec, prev.diff + diffRaise);
+    check.diff(rec.data(), prev.diff + diffRaise);
     rec[l.kryss] = ' ';
     const bool confirmed = l.bstatus >= 0 && confirmedOn(p.datum, p.today);
     if (l.bstatus >= 0)
@@ -339,20 +349,19 @@ EditResult removePosting(PostingFile& f, long n, long r) {
     const Amount diffRemoved = l.amounts == 2 ? removed.amount[1] - removed.amount[0] : Amount();
 
     // Records r..n: the later ones one record down with lowered balances, then
-    // record n freed.
+    // record n freed (its bytes kept, its date blank).
     QByteArray out = f.rawRange(r, n);
+    std::memmove(out.data(), out.constData() + l.length, size_t((n - r) * l.length));
     Checked check(l);
-    for (long i = r + 1; i <= n; ++i) {
-        QByteArray rec = f.raw(i);
+    for (long i = 0; i < n - r; ++i) {
+        char* rec = out.data() + i * l.length;
         const Numbers num = numbersOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] - removed.amount[k]);
         check.diff(rec, num.diff - diffRemoved);
-        std::memcpy(out.data() + (i - 1 - r) * l.length, rec.constData(), l.length);
     }
-    QByteArray last = f.raw(n);
-    std::memcpy(last.data(), kBlankDate.constData(), 10);
-    std::memcpy(out.data() + (n - r) * l.length, last.constData(), l.length);
+    std::memcpy(out.data() + (n - r) * l.length, f.raw(n).constData(), size_t(l.length));
+    std::memcpy(out.data() + (n - r) * l.length, kBlankDate.constData(), 10);
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
 
@@ -377,7 +386,7 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
 
     QByteArray out = f.rawRange(r, n);
     Checked check(l);
-    QByteArray changed = out.left(l.length);
+    char* changed = out.data();
     if (l.amounts == 1) {
         check.amountText(changed, 0, verklText);
     } else {
@@ -389,14 +398,12 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
     const bool confirmed = l.bstatus >= 0 && confirmedOn(workDate, today);
     if (l.bstatus >= 0)
         changed[l.bstatus] = confirmed ? '*' : ' ';
-    std::memcpy(out.data(), changed.constData(), l.length);
     for (long i = 0; i <= n - r; ++i) {
-        QByteArray rec = out.mid(i * l.length, l.length);
+        char* rec = out.data() + i * l.length;
         const Numbers num = numbersOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + delta[k]);
         check.diff(rec, num.diff + diffDelta);
-        std::memcpy(out.data() + i * l.length, rec.constData(), l.length);
     }
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
@@ -460,8 +467,14 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
     Numbers prev;
     if (lo >= 2)
         prev = numbersOf(l, f.raw(lo - 1)); // record lo-1 stays where it is
+    // Appends a staying posting to out with its balances moved.
     auto stayingRecord = [&](long old, bool afterPlace) {
-        QByteArray rec = f.raw(old);
+        const char* src = f.record(old);
+        if (src)
+            out.append(src, l.length);
+        else
+            out.append(f.raw(old));
+        char* rec = out.data() + out.size() - l.length;
         const Numbers num = numbersOf(l, rec);
         const bool beforeMoved = old > last; // the moved ones stood before it
         for (int k = 0; k < l.amounts; ++k) {
@@ -479,22 +492,22 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
             d += movedDiff;
         check.diff(rec, d);
         prev = numbersOf(l, rec);
-        return rec;
     };
     std::vector<BudgetKontoPost> confirmed;
     for (size_t s = 0; s < at; ++s)
         if (stay[s] >= lo)
-            out += stayingRecord(stay[s], false);
+            stayingRecord(stay[s], false);
     for (long i = first; i <= last; ++i) {
         QByteArray rec = f.raw(i);
         const Numbers& row = rows[size_t(i - first)];
         putText(rec, 0, 10, toCp1252(date));
         putText(rec, 10, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(10, 4)))));
         for (int k = 0; k < l.amounts; ++k) {
-            check.amount(rec, k, row.amount[k]);
-            check.balance(rec, k, prev.balance[k] + row.amount[k]);
+            check.amount(rec.data(), k, row.amount[k]);
+            check.balance(rec.data(), k, prev.balance[k] + row.amount[k]);
         }
-        check.diff(rec, prev.diff + (l.amounts == 2 ? row.amount[1] - row.amount[0] : Amount()));
+        check.diff(rec.data(),
+                   prev.diff + (l.amounts == 2 ? row.amount[1] - row.amount[0] : Amount()));
         if (l.bstatus >= 0) {
             rec[l.bstatus] = confirmedOn(date, today) ? '*' : ' ';
             if (rec[l.bstatus] == '*')
@@ -507,7 +520,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
     }
     for (size_t s = at; s < stay.size(); ++s)
         if (stay[s] >= lo)
-            out += stayingRecord(stay[s], true);
+            stayingRecord(stay[s], true);
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
 
@@ -576,7 +589,7 @@ namespace {
 
 // Two balances are equal when they show the same with two decimals.
 bool sameShown(Amount a, Amount b) {
-    return a.isNegative() == b.isNegative() && a.pattern() == b.pattern();
+    return a.isNegative() == b.isNegative() && a.shownCents() == b.shownCents();
 }
 
 } // namespace
@@ -589,7 +602,8 @@ std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n) {
     if (from >= 2)
         prev = numbersOf(l, f.raw(from - 1));
     for (long i = from; i <= n; ++i) {
-        const Numbers num = numbersOf(l, f.raw(i));
+        const char* inMemory = f.record(i);
+        const Numbers num = inMemory ? numbersOf(l, inMemory) : numbersOf(l, f.raw(i));
         if (l.amounts == 1) {
             const Amount expected = prev.balance[0] + num.amount[0];
             if (!sameShown(num.balance[0], expected))
@@ -623,14 +637,17 @@ EditResult recount(PostingFile& f, long from, long n) {
     QByteArray out = before;
     Checked check(l);
     for (long i = 0; i <= n - from; ++i) {
-        QByteArray rec = out.mid(i * l.length, l.length);
+        char* rec = out.data() + i * l.length;
         const Numbers num = numbersOf(l, rec);
-        for (int k = 0; k < l.amounts; ++k)
-            check.balance(rec, k, prev.balance[k] + num.amount[k]);
+        Amount now[2];
+        for (int k = 0; k < l.amounts; ++k) {
+            now[k] = prev.balance[k] + num.amount[k];
+            check.balance(rec, k, now[k]);
+        }
         if (l.amounts == 2)
-            check.diff(rec, (prev.balance[1] + num.amount[1]) - (prev.balance[0] + num.amount[0]));
-        std::memcpy(out.data() + i * l.length, rec.constData(), l.length);
-        prev = numbersOf(l, rec);
+            check.diff(rec, now[1] - now[0]);
+        for (int k = 0; k < l.amounts; ++k)
+            prev.balance[k] = now[k];
     }
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};

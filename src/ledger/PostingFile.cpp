@@ -15,6 +15,8 @@ void PostingFile::open(const QString& path, Kind kind) {
         size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) / recordLength(kind)))
                  : QByteArray();
     data.truncate(size);
+    // Room to grow, so that adding postings does not copy the whole file.
+    data.reserve(size + size / 8 + 64 * recordLength(kind));
     file_ = std::move(f);
     kind_ = kind;
     data_ = std::move(data);
@@ -36,6 +38,13 @@ QByteArray PostingFile::raw(long n) const {
     if (r.size() < len)
         r.append(QByteArray(len - r.size(), ' '));
     return r;
+}
+
+const char* PostingFile::record(long n) const {
+    const qint64 at = qint64(n - 1) * recordLength(kind_);
+    if (n < 1 || at + recordLength(kind_) > data_.size())
+        return nullptr;
+    return data_.constData() + at;
 }
 
 QByteArray PostingFile::rawRange(long first, long last) const {

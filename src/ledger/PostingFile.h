@@ -32,6 +32,8 @@ public:
 
     // Record n (1-based) as stored; blanks past the end.
     QByteArray raw(long n) const;
+    // Record n in memory, or nullptr when it is not wholly there.
+    const char* record(long n) const;
     // Records first..last as stored, in one piece; blanks past the end.
     QByteArray rawRange(long first, long last) const;
     QString datum(long n) const;

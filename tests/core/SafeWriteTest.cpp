@@ -35,6 +35,7 @@ protected:
         writeFile(b, QByteArray(82, 'k'));
         QFile::remove(c);
         writeFile(d, "12\r\nEn lång användare\r\n");
+        QFile::remove(journalPath());
     }
 
     Snapshot snapshot() const {
@@ -70,7 +71,13 @@ TEST_F(SafeWriteTest, CommitWritesEverythingAndLeavesNoJournal) {
     EXPECT_EQ(readFile(b), QByteArray(82, 'k') + QByteArray(82, 'n'));
     EXPECT_EQ(readFile(c), QByteArray(36, 't'));
     EXPECT_EQ(readFile(d), "3\r\nAnna\r\n");
-    EXPECT_FALSE(QFile::exists(journalPath()));
+    // The journal holds the commit until a checkpoint empties it.
+    EXPECT_GT(readFile(journalPath()).size(), 0);
+    checkpoint();
+    EXPECT_EQ(readFile(journalPath()).size(), 0);
+    const Snapshot now = snapshot();
+    recoverJournal();
+    EXPECT_EQ(snapshot(), now);
 }
 
 // A crash at any write point of a commit, torn or clean, leaves after recovery
@@ -123,7 +130,27 @@ TEST_F(SafeWriteTest, FailedWriteIsRolledBackAndReported) {
         EXPECT_EQ(e.text(), "Disk full");
     }
     EXPECT_EQ(snapshot(), before);
-    EXPECT_FALSE(QFile::exists(journalPath()));
+    // The journal cancels the failed commit: recovery does not redo it.
+    QFile::remove(full);
+    recoverJournal();
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(SafeWriteTest, RecoveryReplaysEveryCommitInOrder) {
+    writeOld();
+    for (const char* text : {"AAAA", "BB", "C"}) {
+        WriteBatch batch;
+        batch.write(a, 0, text);
+        batch.commit();
+    }
+    const Snapshot after = snapshot();
+    EXPECT_EQ(readFile(a).left(4), "CBAA");
+    // As if the writes had not reached the disk: the journal brings them back.
+    const QByteArray journal = readFile(journalPath());
+    writeOld();
+    writeFile(journalPath(), journal);
+    recoverJournal();
+    EXPECT_EQ(snapshot(), after);
 }
 
 TEST_F(SafeWriteTest, MissingFolderFailsBeforeAnythingIsWritten) {
