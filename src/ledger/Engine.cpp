@@ -583,6 +583,168 @@ void setSubRef(PostingFile& f, long r, long subRef) {
     edit.commit();
 }
 
+// ---- Changes of a transaction's postings -------------------------------------------------
+
+namespace {
+
+long refOf(const char* rec) {
+    bool ok = false;
+    const long ref = QByteArray(rec + 10, 4).trimmed().toLong(&ok);
+    return ok ? (ref < 0 ? -ref : ref) : -1;
+}
+
+} // namespace
+
+TransactionEditResult changeTransaction(PostingFile& f, long n, const TransactionEdit& e,
+                                        BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    TransactionEditResult result;
+    result.antalPoster = n;
+    long first = 0;
+    for (long i = e.onlyRecord > 0 ? e.onlyRecord : 1; i <= n; ++i) {
+        if (e.onlyRecord > 0 ? i == e.onlyRecord : refOf(f.raw(i).constData()) == e.oldRef) {
+            first = i;
+            break;
+        }
+        if (e.onlyRecord > 0)
+            break;
+    }
+    if (first == 0)
+        return result;
+
+    QByteArray out = f.rawRange(first, n);
+    Checked check(l);
+    Amount carry[2]; // what earlier changed postings added to the balances
+    std::vector<BudgetKontoPost> learnt;
+    const bool negative = e.newSign == QLatin1String("-");
+    for (long i = first; i <= n; ++i) {
+        char* rec = out.data() + (i - first) * l.length;
+        const bool ours = e.onlyRecord > 0 ? i == e.onlyRecord : refOf(rec) == e.oldRef;
+        const Numbers num = numbersOf(l, rec);
+        Amount delta[2];
+        if (ours) {
+            ++result.changed;
+            putText(rec, 10, 4, refText(e.newRef));
+            if (e.resign) {
+                for (int k = 0; k < l.amounts; ++k) {
+                    const Amount now = negative ? -num.amount[k].abs() : num.amount[k].abs();
+                    delta[k] = now - num.amount[k];
+                    check.amount(rec, k, now);
+                }
+                if (l.bstatus >= 0 && e.confirmByDate) {
+                    const bool confirmed = confirmedOn(fromCp1252(rec, 10), e.today);
+                    rec[l.bstatus] = confirmed ? '*' : ' ';
+                }
+            }
+            for (int k = 0; k < l.amounts; ++k)
+                carry[k] += delta[k];
+        }
+        if (carry[0] != Amount() || carry[1] != Amount()) {
+            for (int k = 0; k < l.amounts; ++k)
+                check.balance(rec, k, num.balance[k] + carry[k]);
+            if (l.amounts == 2)
+                check.diff(rec, num.diff + (carry[1] - carry[0]));
+        }
+        if (ours && e.resign && e.confirmByDate && l.bstatus >= 0 && rec[l.bstatus] == '*')
+            learnt.push_back(budgetPost(QByteArray(rec, l.length)));
+        if (e.onlyRecord > 0 && i == e.onlyRecord && !e.resign)
+            break; // one posting, no balances move
+    }
+    if (check.refusal != Refusal::None) {
+        result.refusal = check.refusal;
+        result.changed = 0;
+        return result;
+    }
+    PostingFile::Edit edit(f);
+    const long last = (e.onlyRecord > 0 && !e.resign) ? first : n;
+    edit.putRange(first, out.left((last - first + 1) * l.length));
+    BudgetTemplate* learner = !learnt.empty() && t ? t : nullptr;
+    if (learner)
+        for (const BudgetKontoPost& p : learnt)
+            learner->learn(edit.batch(), p);
+    commitEdit(edit, learner);
+    result.postNr = first;
+    return result;
+}
+
+RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref) {
+    const Layout& l = layoutOf(f);
+    RemovalResult result;
+    result.antalPoster = n;
+    long first = 0;
+    for (long i = 1; i <= n && first == 0; ++i)
+        if (refOf(f.raw(i).constData()) == ref)
+            first = i;
+    if (first == 0)
+        return result;
+
+    // Records first..n: the staying postings close up with their balances
+    // lowered by what was removed before them; the freed tail keeps its bytes
+    // with a blank date.
+    const QByteArray before = f.rawRange(first, n);
+    QByteArray out;
+    out.reserve(before.size());
+    Checked check(l);
+    Amount removed[2];
+    for (long i = 0; i <= n - first; ++i) {
+        const char* src = before.constData() + i * l.length;
+        const Numbers num = numbersOf(l, src);
+        if (refOf(src) == ref) {
+            ++result.removed;
+            for (int k = 0; k < l.amounts; ++k)
+                removed[k] += num.amount[k];
+            continue;
+        }
+        out.append(src, l.length);
+        char* rec = out.data() + out.size() - l.length;
+        for (int k = 0; k < l.amounts; ++k)
+            check.balance(rec, k, num.balance[k] - removed[k]);
+        if (l.amounts == 2)
+            check.diff(rec, num.diff - (removed[1] - removed[0]));
+    }
+    // The freed records: the last ones of the old range, dates blanked.
+    for (long i = n - result.removed + 1; i <= n; ++i) {
+        out.append(before.constData() + (i - first) * l.length, l.length);
+        std::memcpy(out.data() + out.size() - l.length, kBlankDate.constData(), 10);
+    }
+    if (check.refusal != Refusal::None) {
+        result.refusal = check.refusal;
+        result.removed = 0;
+        return result;
+    }
+    PostingFile::Edit edit(f);
+    edit.putRange(first, out);
+    edit.commit();
+    result.postNr = first;
+    result.antalPoster = n - result.removed;
+    if (l.amounts == 1) {
+        result.verklSum = removed[0];
+    } else {
+        result.budgSum = removed[0];
+        result.verklSum = removed[1];
+    }
+    return result;
+}
+
+long clearSubtransaction(PostingFile& f, long n, long subRef) {
+    const Layout& l = layoutOf(f);
+    PostingFile::Edit edit(f);
+    long changed = 0;
+    for (long i = 1; i <= n; ++i) {
+        QByteArray rec = f.raw(i);
+        bool ok = false;
+        const long s = QByteArray(rec.constData() + l.subRef, 4).trimmed().toLong(&ok);
+        if (ok && s == subRef) {
+            putText(rec, l.subRef, 4, QByteArray());
+            edit.put(i, rec);
+            ++changed;
+        }
+    }
+    if (changed > 0)
+        edit.commit();
+    return changed;
+}
+
 // ---- Balance check and recount ---------------------------------------------------------
 
 namespace {

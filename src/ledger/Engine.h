@@ -126,6 +126,46 @@ void confirmPosting(PostingFile& f, long r, BudgetTemplate* t);
 // Sets the subtransaction of posting r; one commit.
 void setSubRef(PostingFile& f, long r, long subRef);
 
+// ---- Changes of a transaction's postings ------------------------------------
+
+struct TransactionEdit {
+    long oldRef = 0;            // the postings whose |TransRef| is this
+    long onlyRecord = 0;        // > 0: that posting alone
+    long newRef = 0;            // their new TransRef
+    bool resign = false;        // the sign changes: amounts take newSign
+    QString newSign;            // "+", "-" or " "
+    bool confirmByDate = false; // budget: a re-signed posting dated on or
+                                // before today is confirmed and teaches the
+                                // template, a later one becomes planned
+    QString today;
+};
+
+struct TransactionEditResult : EditResult {
+    long changed = 0; // postings changed
+};
+
+// Gives the postings of a transaction a new reference and, when the sign
+// changes, amounts of the new sign (the same magnitude); every balance moves by
+// the new amount less the stored one, summed over the changed postings before
+// it. All or nothing. postNr is the first changed posting (0 when none).
+TransactionEditResult changeTransaction(PostingFile& f, long n, const TransactionEdit& e,
+                                        BudgetTemplate* t);
+
+struct RemovalResult : EditResult {
+    long removed = 0;
+    Amount budgSum;  // budget account: the removed budget amounts
+    Amount verklSum; // the removed actual amounts (simple: the amounts)
+};
+
+// Removes every posting of a transaction; the later ones close up with their
+// balances lowered and the freed records at the end get a blank date. All or
+// nothing. postNr is the first removed posting's record (0 when none).
+RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref);
+
+// Clears a subtransaction from every posting that carries it; one commit.
+// Returns how many postings changed.
+long clearSubtransaction(PostingFile& f, long n, long subRef);
+
 // ---- Balance check and recount ----------------------------------------------
 
 struct Mismatch {

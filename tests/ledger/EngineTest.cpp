@@ -331,3 +331,119 @@ TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
 }
 
 } // namespace
+
+namespace {
+
+// Postings 2 and 4 of transaction 3 (an expense), 3 of transaction 2.
+QByteArray expenses() {
+    return file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "3", "-100", "-100"),
+                 enkel("2026-03-01", "2", "1000", "900", " ", "5"),
+                 enkel("2026-04-01", "-3", "-50", "850", "x", "5"),
+                 enkel("2026-05-01", "2", "10", "860")});
+}
+
+TEST_F(EngineTest, ResigningATransactionMovesEveryLaterBalance) {
+    simple(expenses());
+    TransactionEdit e;
+    e.oldRef = 3;
+    e.newRef = 3;
+    e.resign = true;
+    e.newSign = "+";
+    const TransactionEditResult r = changeTransaction(f, 5, e, nullptr);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.postNr, 2);
+    EXPECT_EQ(r.changed, 2);
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "3", "100", "100"),
+                     enkel("2026-03-01", "2", "1000", "1100", " ", "5"),
+                     enkel("2026-04-01", "3", "50", "1150", "x", "5"),
+                     enkel("2026-05-01", "2", "10", "1160")}));
+    EXPECT_FALSE(checkBalances(f, 1, 5).has_value());
+
+    // A swap of one posting to a transaction of the same sign: only its reference.
+    simple(expenses());
+    TransactionEdit one;
+    one.onlyRecord = 4;
+    one.newRef = 2;
+    ASSERT_TRUE(changeTransaction(f, 5, one, nullptr).ok());
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "3", "-100", "-100"),
+                     enkel("2026-03-01", "2", "1000", "900", " ", "5"),
+                     enkel("2026-04-01", "2", "-50", "850", "x", "5"),
+                     enkel("2026-05-01", "2", "10", "860")}));
+}
+
+TEST_F(EngineTest, SwapToAnotherSignOfABudgetPostingConfirmsByItsDate) {
+    // An expense of -250 / -200 becomes an income: 250 / 200.
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "4", "-250", "-200", "-250", "-200", "50", " "),
+                     budget("2027-01-01", "4", "-10", "-10", "-260", "-210", "50", " ")}));
+    for (long record : {2L, 3L}) {
+        TransactionEdit e;
+        e.onlyRecord = record;
+        e.newRef = 2;
+        e.resign = true;
+        e.newSign = "+";
+        e.confirmByDate = true;
+        e.today = "2026-12-09";
+        ASSERT_TRUE(changeTransaction(f, 3, e, &t).ok());
+    }
+    expectFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "250", "200", "250", "200", "-50", "*"),
+                     budget("2027-01-01", "2", "10", "10", "260", "210", "-50", " ")}));
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "190", "02", "01", "  "}));
+}
+
+TEST_F(EngineTest, ResigningANeutralTransactionUsesTheStoredAmounts) {
+    // A neutral transaction's postings carry either sign; each balance moves by
+    // the new amount less the stored one.
+    simple(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "4", "30", "30"),
+                 enkel("2026-03-01", "4", "-20", "10")}));
+    TransactionEdit e;
+    e.oldRef = 4;
+    e.newRef = 4;
+    e.resign = true;
+    e.newSign = "-";
+    ASSERT_TRUE(changeTransaction(f, 3, e, nullptr).ok());
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "4", "-30", "-30"),
+                     enkel("2026-03-01", "4", "-20", "-50")}));
+    EXPECT_FALSE(checkBalances(f, 1, 3).has_value());
+
+    // Over the limit: nothing is written.
+    const QByteArray near = file({enkel("2026-01-01", "1", "0", "0"),
+                                  enkel("2026-02-01", "4", "-60000000", "-60000000"),
+                                  enkel("2026-03-01", "2", "90000000", "30000000")});
+    simple(near);
+    e.newSign = "+";
+    EXPECT_EQ(changeTransaction(f, 3, e, nullptr).refusal, Refusal::OverLimit);
+    EXPECT_EQ(readFile(data), near);
+}
+
+TEST_F(EngineTest, RemovingATransactionsPostingsClosesUpTheFile) {
+    simple(expenses());
+    const RemovalResult r = removeTransactionPostings(f, 5, 3);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.removed, 2);
+    EXPECT_EQ(r.postNr, 2);
+    EXPECT_EQ(r.antalPoster, 3);
+    EXPECT_EQ(r.verklSum.storage(), "-150");
+    QByteArray tail = encodeRecord(enkel("2026-04-01", "-3", "-50", "850", "x", "5"));
+    tail.replace(0, 10, QByteArray(10, ' '));
+    QByteArray last = encodeRecord(enkel("2026-05-01", "2", "10", "860"));
+    last.replace(0, 10, QByteArray(10, ' '));
+    expectFile(file({enkel("2026-01-01", "1", "0", "0"),
+                     enkel("2026-03-01", "2", "1000", "1000", " ", "5"),
+                     enkel("2026-05-01", "2", "10", "1010")}) +
+               tail + last);
+    EXPECT_EQ(f.lastDated(), 3);
+
+    // A transaction no posting uses changes nothing.
+    EXPECT_EQ(removeTransactionPostings(f, 3, 9).removed, 0);
+
+    // Clearing a subtransaction from the postings that carry it.
+    simple(expenses());
+    EXPECT_EQ(clearSubtransaction(f, 5, 5), 2);
+    EXPECT_EQ(f.enkel(3).SubRef, "    ");
+    EXPECT_EQ(f.enkel(4).SubRef, "    ");
+    EXPECT_EQ(f.enkel(4).Kryss, "x");
+}
+
+} // namespace
