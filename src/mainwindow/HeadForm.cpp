@@ -1,6 +1,7 @@
 #include "mainwindow/HeadForm.h"
 
 #include "core/State.h"
+#include "mainwindow/DropDownCombo.h"
 #include "mainwindow/NyKontoForm.h"
 #include "platform/ClickLabel.h"
 #include "platform/Ui.h"
@@ -59,6 +60,8 @@ HeadForm::HeadForm(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Moxels Fynlar 5"));
     buildMenus();
     buildControls();
+    wireEntry();
+    wireCommands();
     placeForKind(false);
 }
 
@@ -174,7 +177,7 @@ void HeadForm::buildControls() {
     S_TransOptionEnk =
         makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionEnk, 120, kEntryTop + 330, 1400, 285);
-    TransCombo_Enkel = makeControl<QComboBox>(Frame1, "TransCombo_Enkel");
+    TransCombo_Enkel = makeControl<DropDownCombo>(Frame1, "TransCombo_Enkel");
     placeTwips(TransCombo_Enkel, 1547, kEntryTop, kG1Widths[1], 330);
     TransCombo_Enkel->setAccessibleName(QStringLiteral("Transaktionslista"));
     TransLabel_Enkel = makeControl<QLabel>(Frame1, "TransLabel_Enkel", QStringLiteral("Vald:"));
@@ -236,7 +239,7 @@ void HeadForm::buildControls() {
     S_TransOptionBudg =
         makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionBudg, 120, kEntryTop + 330, 1400, 285);
-    TransCombo_Budget = makeControl<QComboBox>(Frame2, "TransCombo_Budget");
+    TransCombo_Budget = makeControl<DropDownCombo>(Frame2, "TransCombo_Budget");
     placeTwips(TransCombo_Budget, 1548, kEntryTop, kG2Widths[1], 330);
     TransCombo_Budget->setAccessibleName(QStringLiteral("Transaktionslista"));
     TransLabel_Budg = makeControl<QLabel>(Frame2, "TransLabel_Budg", QStringLiteral("Vald:"));
@@ -390,6 +393,8 @@ NyKontoForm& HeadForm::nyKontoForm() {
 }
 
 bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
+    if (entryEvent(watched, e))
+        return true;
     if (watched == Text10) {
         if (e->type() == QEvent::MouseButtonPress) {
             Text10_Click();

@@ -2,6 +2,7 @@
 // The main window: the account list, the posting grid of the open account's
 // kind with its entry row, the working date, the command buttons, the menus and
 // the help panel. Its load step runs the whole start-up.
+#include "core/Amount.h"
 #include "mainwindow/PostingGrid.h"
 #include "mainwindow/ScrollRules.h"
 
@@ -28,6 +29,10 @@ class WebPane;
 } // namespace platform
 
 namespace fyn {
+
+namespace ledger {
+enum class Refusal;
+} // namespace ledger
 
 class NyKontoForm;
 
@@ -102,15 +107,61 @@ public:
     void dateLabel_MouseMove();
 
     // ---- Command buttons and work modes ---------------------------------------
+    void Command1_Click(); // "Bekräfta"
     void Command2_Click();
     void Command3_Click();
     void Command3_MouseDown();
     void Com3_Routines();
     void AllReset();
+    void Command1_MouseMove();
+    void Command2_MouseMove();
+    void Command3_MouseMove();
 
-    // ---- Transaction lists ----------------------------------------------------
+    // ---- Posting edits ------------------------------------------------------------
+    void Inpost_Enkel();
+    void Inpost_Budget();
+    void UtPost_Enkel();
+    void UtPost_Budget();
+    void ChgPost_Enkel();
+    void ChgPost_Budget();
+    void PostMover_Enkel();
+    void PostMover_Budget();
+    void SaldoKontroll_Enkel();
+    void Saldokontroll_Budget();
+    void ReCount_Enkel();
+    void Recount_Budget();
+    void Skapa_BudgMall();
+    // The refresh chain with the balance check, for the open account's kind.
+    void refreshWithCheck();
+
+    // ---- Transaction lists and entry fields -------------------------------------
     void Ladda_H_Trans_Budg();
+    void Ladda_S_Trans_Budg();
     void Ladda_H_Trans_Enkel();
+    void Ladda_S_Trans_Enkel();
+    void H_TransOptionEnk_MouseDown();
+    void S_TransOptionEnk_MouseDown();
+    void H_TransOptionBudg_MouseDown();
+    void S_TransOptionBudg_MouseDown();
+    void H_TransOptionEnk_MouseMove();
+    void S_TransOptionEnk_MouseMove();
+    void H_TransOptionBudg_MouseMove();
+    void S_TransOptionBudg_MouseMove();
+    void TransCombo_Enkel_DropDown();
+    void TransCombo_Budget_DropDown();
+    void TransCombo_Enkel_Click();
+    void TransCombo_Budget_Click();
+    void Bel_Enkel_KeyDown();
+    void BudgBel_Budget_KeyDown();
+    void VerklBel_Budget_KeyDown();
+    // keyAscii 13 (Enter) ends the amount; other keys pass.
+    void Bel_Enkel_KeyPress(int keyAscii);
+    void BudgBel_Budget_KeyPress(int keyAscii);
+    void VerklBel_Budget_KeyPress(int keyAscii);
+    void Bel_Enkel_MouseUp();
+    void Bel_Enkel_MouseMove();
+    void BudgBel_Budget_MouseMove();
+    void VerklBel_Budget_MouseMove();
 
     // The window's own state, read by the dialogs and the tests.
     QString FormDate;
@@ -136,6 +187,8 @@ public:
     QString MarkSign;
     QString BudgBelText, BudgBelOld, VerklBelText, VerklBelOld;
     QString OldTransName;
+    // The change of a marked posting's amounts, new less old.
+    Amount ChangeDiffBudg, ChangeDiffVerkl;
 
     // Controls, named as the program names them.
     QMenu* Ark_mn;
@@ -202,6 +255,27 @@ private:
     void gridClick(bool budget, int row, int col);
     void placeWindow(bool budget);
     void fillMainList(QComboBox* combo, const QString& prompt);
+    void fillSubList(QComboBox* combo);
+    void wireEntry();
+    void wireCommands();
+    bool entryEvent(QObject* watched, QEvent* e);
+    void optionDown(bool budget, bool sub);
+    void optionHelp(bool budget, bool sub);
+    void comboDropDown(bool budget);
+    void comboClick(bool budget);
+    void mainChosen(bool budget);
+    void subChosen(bool budget);
+    void amountKeyDown(QLineEdit* box);
+    void amountEnter(QLineEdit* box);
+    void balanceEntered();
+    void amountHelp(QLineEdit* box);
+    void showRefusal(ledger::Refusal refusal);
+    void insertEntry(bool budget);
+    void removeMarked(bool budget);
+    void changeMarked(bool budget);
+    void moveRange(bool budget);
+    void checkBalances(bool budget);
+    void recountBalances(bool budget);
     void stepDate(int years, int months, int days);
     void listAccounts();
     void missingAccountFolder(const QString& name, const QString& folder);

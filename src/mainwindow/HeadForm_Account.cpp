@@ -361,9 +361,10 @@ void HeadForm::Inläs() {
     trap(
         [&] {
             acc.bmall.open(mallPath);
-            // An empty template is built from the confirmed postings by the
-            // template rules of the posting engine.
-            Module1.MallAntal = Module1.AntalPoster > 1 ? acc.bmall.count() : 0;
+            Module1.MallAntal = acc.bmall.count();
+            // An empty template is learned from the confirmed postings.
+            if (Module1.AntalPoster > 1 && acc.bmall.count() == 0)
+                Skapa_BudgMall();
         },
         [&] {
             return ErrorContext(QStringLiteral("Inläs"),

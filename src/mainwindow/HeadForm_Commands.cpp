@@ -1,21 +1,60 @@
-// The command buttons, the cancel rules and the transaction lists.
+// The command buttons, the work modes and the cancel rules.
 #include "mainwindow/HeadForm.h"
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/State.h"
 #include "ledger/Account.h"
+#include "ledger/Engine.h"
+#include "mainwindow/AmountTexts.h"
+#include "mainwindow/HandlerTexts.h"
 #include "platform/ClickLabel.h"
+#include "platform/Platform.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 
 namespace fyn {
 
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+bool is(const QString& value, const char* text) {
+    return value == QLatin1String(text);
+}
+
+} // namespace
+
+void HeadForm::wireCommands() {
+    for (QPushButton* b : {Command1, Command2, Command3}) {
+        b->installEventFilter(this);
+        b->setMouseTracking(true);
+    }
+    connect(Command1, &QPushButton::clicked, this, &HeadForm::Command1_Click);
+}
+
 void HeadForm::Command2_Click() {
-    // Inserting, changing, removing and moving postings come with the posting engine.
+    const bool enkel = is(Module1.KontoSlag, "Ek");
+    const bool budget = is(Module1.KontoSlag, "Bg");
+    if (!enkel && !budget)
+        return;
+    const QString& mode = Module1.EditMode;
+    if (is(mode, "inl"))
+        budget ? Inpost_Budget() : Inpost_Enkel();
+    else if (is(mode, "chg"))
+        budget ? ChgPost_Budget() : ChgPost_Enkel();
+    else if (is(mode, "rem"))
+        budget ? UtPost_Budget() : UtPost_Enkel();
+    else if (is(mode, "flt"))
+        budget ? PostMover_Budget() : PostMover_Enkel();
 }
 
 void HeadForm::Command3_Click() {
@@ -43,29 +82,202 @@ void HeadForm::Command3_MouseDown() {
 
 void HeadForm::Com3_Routines() {
     const QString avb = Module1.Avb;
+    const bool budget = isBudget();
+    PostingGrid* g = budget ? G2 : G1;
+    QComboBox* combo = budget ? TransCombo_Budget : TransCombo_Enkel;
+    QLineEdit* transText = budget ? TransText_Budget : TransText_Enkel;
+    const QList<QLineEdit*> amountBoxes =
+        budget ? QList<QLineEdit*>{BudgBel_Budget, VerklBel_Budget} : QList<QLineEdit*>{Bel_Enkel};
+    const QString markMode = budget ? QStringLiteral("mkg2") : QStringLiteral("mkg1");
+    auto clearMarking = [&] { budget ? Rensa_Mark_G2() : Rensa_Mark_G1(); };
     trap(
         [&] {
-            if (avb == QLatin1String("mkg1") || avb == QLatin1String("mkg2")) {
-                if (avb == QLatin1String("mkg1"))
-                    Rensa_Mark_G1();
-                else
-                    Rensa_Mark_G2();
+            if (is(avb, "mkg1") || is(avb, "mkg2")) {
+                is(avb, "mkg1") ? Rensa_Mark_G1() : Rensa_Mark_G2();
                 Label30->clear();
                 Command3->setText(QStringLiteral("Avbryt"));
+                Module1.Avb.clear();
+            } else if (is(avb, "chg")) {
+                // Back to the marked posting's amounts as they stand in the file.
+                if (budget) {
+                    BudgBel_Budget->setText(shownAmount(BudgBelOld));
+                    BudgBelText = BudgBelOld;
+                }
+                amountBoxes.back()->setText(shownAmount(VerklBelOld));
+                VerklBelText = VerklBelOld;
+                for (QLineEdit* e : amountBoxes)
+                    e->setReadOnly(false);
+                Command3->setText(QStringLiteral("Avbryt mark."));
+                Module1.BelEditFlag = 0;
+                Command2->setText(QStringLiteral("Ta bort"));
+                Module1.EditMode = QStringLiteral("rem");
+                // The marking's buttons work again.
+                Command2->setEnabled(true);
+                if (budget && MarkRecord > 0)
+                    Command1->setEnabled(ledger::account().kontoData.budget(MarkRecord).BStatus ==
+                                         QLatin1String(" "));
+                if (Module1.AntalPoster > 10)
+                    (budget ? VScroll2 : VScroll1)->setEnabled(true);
+                Module1.Avb = markMode;
+                // A further Esc clears the marking, as a mouse click does.
+                Module1.CancelFlag = QStringLiteral("1");
+            } else if (is(avb, "Fl")) {
+                HelpHold = 0;
+                MoveState.clear();
+                setHelp(QString(), QString());
+                g->setEnabled(true);
+                clearMarking();
+                Command3->setText(QStringLiteral("Avbryt"));
+            } else if (is(avb, "cbonomark")) {
+                Unlock_menues();
+                Unlock_Konto();
+                Picture1->setEnabled(true);
+                g->setEnabled(true);
+                // The main list again, also when the subtransactions were shown.
+                QString& hOpt = budget ? Module1.HOptBudg : Module1.HOptEnk;
+                QString& sOpt = budget ? Module1.SOptBudg : Module1.SOptEnk;
+                if (!is(hOpt, "1") || is(sOpt, "1")) {
+                    hOpt = QStringLiteral("1");
+                    sOpt = QStringLiteral("0");
+                    budget ? Ladda_H_Trans_Budg() : Ladda_H_Trans_Enkel();
+                }
+                combo->setCurrentIndex(-1);
+                transText->clear();
+                for (QLineEdit* e : amountBoxes) {
+                    e->clear();
+                    e->setReadOnly(true);
+                }
+                QRadioButton* hButton = budget ? H_TransOptionBudg : H_TransOptionEnk;
+                QRadioButton* sButton = budget ? S_TransOptionBudg : S_TransOptionEnk;
+                hButton->setEnabled(true);
+                sButton->setEnabled(true);
+                hButton->setChecked(true);
+                sButton->setChecked(false);
+                BudgBelText.clear();
+                VerklBelText.clear();
+                BudgBelOld.clear();
+                VerklBelOld.clear();
+                Module1.BelEditFlag = 0;
+                Module1.TransNr = 0;
+                Module1.HuvudTrans.clear();
+                Module1.TransTecken.clear();
+                // A subtransaction chosen for the abandoned entry must not
+                // follow the next one.
+                Module1.SubTransNr = 0;
+                Module1.SubTrans.clear();
+                Command2->setText(QStringLiteral("Flytta"));
+                Module1.EditMode = QStringLiteral("flt");
+                Command2->setEnabled(true);
+                Label30->clear();
+                FormDate = Module1.DagensDatum;
+                datumset();
+                Command3->setText(QStringLiteral("Avbryt"));
+                Command3->setFocus();
+                Module1.Avb.clear();
+            } else if (is(avb, "nysptr")) {
+                if (MarkRecord > 0) {
+                    Command3->setText(QStringLiteral("Avbryt markera"));
+                    Module1.Avb = markMode;
+                    Module1.CancelFlag = QStringLiteral("1");
+                } else if (is(budget ? Module1.SOptBudg : Module1.SOptEnk, "1")) {
+                    transText->clear();
+                    Command3->setText(QStringLiteral("Avbryt"));
+                    Module1.Avb.clear();
+                }
+                transText->setReadOnly(true);
+                g->setEnabled(true);
+                for (QLineEdit* e : amountBoxes)
+                    e->setEnabled(true);
+                for (QLabel* l : budget ? QList<QLabel*>{Label3, Label4} : QList<QLabel*>{Label11})
+                    l->setEnabled(true);
+                Module1.BelEditFlag = 0;
+                Unlock_trans();
+                Unlock_menues();
+                Unlock_Konto();
+                Picture1->setEnabled(true);
+                Frame3->setEnabled(true);
+                Command2->setEnabled(true);
+                Command2->setText(QStringLiteral("Flytta"));
+                Module1.EditMode = QStringLiteral("flt");
+                Command3->setFocus();
+            } else if (is(avb, "trny")) {
+                Command3->setText(QStringLiteral("Avbryt"));
+                Module1.Avb.clear();
+            } else if (is(avb, "trch")) {
+                Command3->setText(QStringLiteral("Avbryt"));
+                combo->setCurrentIndex(-1);
+                Module1.Avb.clear();
+            } else if (is(avb, "subtrch")) {
+                if (MarkRecord <= 0) {
+                    Command3->setText(QStringLiteral("Avbryt"));
+                    Module1.Avb.clear();
+                } else {
+                    Command3->setText(QStringLiteral("Avbryt markera"));
+                    Module1.Avb = markMode;
+                }
+                // Once more through the dispatcher: idle does nothing, a
+                // marking is cleared.
+                Module1.CancelFlag = QStringLiteral("1");
+                Command3_Click();
+                Command3->setFocus();
+            } else if (is(avb, "trbyt")) {
+                transText->setEnabled(false);
+                transText->setReadOnly(true);
+                for (QLineEdit* e : amountBoxes)
+                    e->setReadOnly(false);
+                combo->setEnabled(false);
+                combo->setCurrentIndex(-1);
+                (budget ? TransLabel_Budg : TransLabel_Enkel)->clear();
+                // The swap's scope is kept by the transaction swap, which
+                // empties it itself when it comes.
+                Module1.TransTecken = MarkSign;
+                Command2->setEnabled(true);
+                Command2->setText(QStringLiteral("Ta bort"));
+                Command3->setText(QStringLiteral("Avbryt markera"));
+                Module1.EditMode = QStringLiteral("rem");
+                Module1.Avb = markMode;
+                Module1.CancelFlag = QStringLiteral("1");
+            } else if (is(avb, "budg")) {
+                Command3->setText(QStringLiteral("Avbryt"));
+                Module1.CancelFlag.clear();
+                Module1.Avb.clear();
+            } else if (is(avb, "saldo")) {
+                SaldoInFlag = QStringLiteral("0");
+                NyttSaldoText.clear();
+                TransCombo_Enkel->setCurrentIndex(-1);
+                TransText_Enkel->clear();
+                Bel_Enkel->clear();
+                Bel_Enkel->setReadOnly(true);
+                Module1.BelEditFlag = 0;
+                Module1.TransNr = 0;
+                Module1.HuvudTrans.clear();
+                Module1.TransTecken.clear();
+                Label11->setText(QStringLiteral("Belopp"));
+                Command3->setText(QStringLiteral("Avbryt"));
+                Module1.CancelFlag.clear();
+                Command2->setEnabled(true);
+                Command2->setText(QStringLiteral("Flytta"));
+                Module1.EditMode = QStringLiteral("flt");
                 Module1.Avb.clear();
             }
         },
         [&] {
             QStringList message;
-            if (avb == QLatin1String("mkg1"))
+            if (is(avb, "chg"))
+                message << QStringLiteral("..ändring]");
+            else if (is(avb, "Fl"))
+                message << QStringLiteral("..Flytta]");
+            else if (is(avb, "cbonomark"))
+                message << QStringLiteral("..Allmänt]");
+            else if (is(avb, "mkg1"))
                 message << QStringLiteral("..Markering Enkel bokf.]");
-            else if (avb == QLatin1String("mkg2"))
+            else if (is(avb, "mkg2"))
                 message << QStringLiteral("..Markering Budg.bokf.]");
-            ErrorContext c(QStringLiteral("Command3_Click [Avbryt..."), message,
+            else if (is(avb, "trch"))
+                message << QStringLiteral("..Ändra transakt.]");
+            ErrorContext c(QStringLiteral("Command3_Click"), message,
                            {QStringLiteral("[Avbryt "), QStringLiteral(" (Avb = ") + avb + ")",
-                            isBudget() ? QStringLiteral("Kontoslag = BudgetKonto")
-                                       : QStringLiteral("Kontoslag = Enkel bokf.")});
-            c.routine = QStringLiteral("Command3_Click");
+                            handler::kindLine()});
             c.messageSuffix = QStringLiteral(" [Avbryt...");
             return c;
         });
@@ -78,6 +290,8 @@ void HeadForm::AllReset() {
     Module1.PostNr = 0;
     Module1.BelEditFlag = 0;
     MarkRecord = 0;
+    ChangeDiffBudg = Amount();
+    ChangeDiffVerkl = Amount();
     MoveState.clear();
     BudgBelText.clear();
     VerklBelText.clear();
@@ -116,38 +330,110 @@ void HeadForm::AllReset() {
     datumset();
 }
 
-// Fills a list with the named main transactions; the item data is the record.
-void HeadForm::fillMainList(QComboBox* combo, const QString& prompt) {
-    combo->clear();
-    const RecordFile& transakt = ledger::account().transakt;
-    const long count = transakt.count();
-    for (long n = 1; n <= count; ++n) {
-        const QString name = trimBlanks(transakt.get<TransPost>(n).TransNamn);
-        if (!name.isEmpty())
-            combo->addItem(name, qlonglong(n));
-    }
-    combo->setCurrentIndex(-1);
-    combo->setPlaceholderText(prompt);
+// [Bekräfta]: the marked budget posting's amounts become actual.
+void HeadForm::Command1_Click() {
+    ledger::PostingFile& data = ledger::account().kontoData;
+    if (!isBudget() || !data.isOpen() || MarkRecord < 1 || MarkRecord > Module1.AntalPoster)
+        return;
+    Command1->setEnabled(false);
+    handler::trapWithHead(
+        [&] {
+            const Answer answer = platform::messages().show(
+                QStringLiteral("Vill du verifiera beloppen:\n") + formatted(BudgBelOld) +
+                    QStringLiteral(" kr.   ") + formatted(VerklBelOld) +
+                    QStringLiteral(" kr.\nsom verkliga ?"),
+                Buttons::YesNo, Icon::None, QStringLiteral("Bekräfta belopp"));
+            if (answer == Answer::No) {
+                Rensa_Mark_G2();
+                FormDate = Module1.DagensDatum;
+                datumset();
+                return;
+            }
+            ledger::confirmPosting(data, MarkRecord, &ledger::account().bmall);
+            Module1.MallAntal = ledger::account().bmall.count();
+            Inläs_G2();
+            Module1.CancelFlag = QStringLiteral("1");
+            Command3_Click();
+            OmLista_Budget();
+        },
+        [&] {
+            const BudgetKontoPost p = data.budget(MarkRecord);
+            return ErrorContext(QStringLiteral("Command1_Click"),
+                                {QStringLiteral("vid klickning [Bekräfta] för ett"),
+                                 QStringLiteral("antaget (blått) belopp")},
+                                {QStringLiteral("vid klickning [Bekräfta]"),
+                                 QStringLiteral("Budgetbeloppet är ") + BudgBelOld,
+                                 QStringLiteral("Verkligt belopp är ") + VerklBelOld,
+                                 QStringLiteral("BG_B.BStatus är ('*' eller ' ' )") + p.BStatus,
+                                 QStringLiteral("(Ska vara = '*' om bekräftad !)"),
+                                 handler::kindLine(), handler::accountLine()});
+        },
+        QStringLiteral("Fel nr 1 i rutinen Command1_Click"));
 }
 
-void HeadForm::Ladda_H_Trans_Budg() {
-    fillMainList(TransCombo_Budget, QStringLiteral("Välj en huvudtransaktion från listan !"));
+// ---- Help texts of the buttons ---------------------------------------------------------
+
+void HeadForm::Command1_MouseMove() {
+    if (HelpHold < 1)
+        setHelp(QStringLiteral("Multiknapp 1"),
+                QStringLiteral("Godkänn nuvarande belopp på markerad rad !"));
 }
 
-void HeadForm::Ladda_H_Trans_Enkel() {
-    fillMainList(TransCombo_Enkel, QStringLiteral("Välj en huvudtransaktion från listan  !"));
-    // The fund-account heading is green when a neutral transaction other than
-    // the account start exists.
-    const RecordFile& transakt = ledger::account().transakt;
-    bool neutral = false;
-    const long count = transakt.count();
-    for (long n = 2; n <= count && !neutral; ++n) {
-        const TransPost t = transakt.get<TransPost>(n);
-        neutral = !trimBlanks(t.TransNamn).isEmpty() && t.Tecken == QLatin1String(" ");
+void HeadForm::Command2_MouseMove() {
+    if (HelpHold >= 1)
+        return;
+    QString text, tip;
+    const QString& mode = Module1.EditMode;
+    if (SaldoInFlag == QLatin1String("1")) {
+        text = QStringLiteral("Beräkna beloppet för standardtransaktion");
+        tip = QStringLiteral("Klicka för beräkning av insatt belopp !");
+    } else if (is(mode, "flt") && Module1.AntalPoster > 1) {
+        text = QStringLiteral("Klicka och flytta sedan post till nytt datum");
+        tip = QStringLiteral("Klicka för flytt");
+    } else if (is(mode, "flt")) {
+        text = QStringLiteral("Ändra till nytt datum och klicka sedan för ändring");
+        tip = QStringLiteral("Klicka för ändrat datum");
+    } else if (is(mode, "rem")) {
+        text = QStringLiteral("Radera markerad post");
+        tip = QStringLiteral("Klicka för radering");
+    } else if (is(mode, "inl")) {
+        text = QStringLiteral("Lägg in ny post i bokföringen");
+        tip = QStringLiteral("Klicka för inläggning");
+    } else if (is(mode, "chg")) {
+        text = QStringLiteral("Genomför ändringen av kontoposten");
+        tip = QStringLiteral("Klicka för ändring");
+    } else {
+        return;
     }
-    QPalette p = Label12->palette();
-    p.setColor(QPalette::Window, neutral ? QColor(0, 255, 0) : QColor(255, 255, 0));
-    Label12->setPalette(p);
+    setHelp(QStringLiteral("Multiknapp 2"), text);
+    Command2->setToolTip(tip);
+}
+
+void HeadForm::Command3_MouseMove() {
+    if (HelpHold >= 1)
+        return;
+    const QString& avb = Module1.Avb;
+    Label29->setText(QStringLiteral("Avbryt (Esc)"));
+    if (avb.isEmpty())
+        Label30->clear();
+    else if (is(avb, "Fl"))
+        Label30->setText(QStringLiteral("Avbryt 'Flytta kontopost'"));
+    else if (is(avb, "cbonomark"))
+        Label30->setText(QStringLiteral("Avbryt val av transaktion / nytt belopp"));
+    else if (is(avb, "mkg1"))
+        Label30->setText(QStringLiteral("Avbryt markering av kontopost (enkel bokf.)"));
+    else if (is(avb, "mkg2"))
+        Label30->setText(QStringLiteral("Avbryt markering av kontopost (budgetbokf.)"));
+    else if (is(avb, "nysptr"))
+        Label30->setText(QStringLiteral("Avbryt inläggning av ny subtransaktion"));
+    else if (is(avb, "trch"))
+        Label30->setText(QStringLiteral("Avbryt ändring av transaktion"));
+    else if (is(avb, "trbyt"))
+        Label30->setText(QStringLiteral("Avbryt byta transaktion i kontopost"));
+    else if (is(avb, "chg"))
+        Label30->setText(QStringLiteral("Ångra ändring av belopp"));
+    else if (is(avb, "budg"))
+        Label30->setText(QStringLiteral("Avbryt budgetering"));
 }
 
 } // namespace fyn

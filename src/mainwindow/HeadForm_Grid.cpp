@@ -9,6 +9,7 @@
 #include "core/RecordFile.h"
 #include "core/State.h"
 #include "ledger/Account.h"
+#include "ledger/Engine.h"
 #include "platform/ClickLabel.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
@@ -54,19 +55,6 @@ Twin twin(HeadForm& f, bool budget) {
 QString amountText(const QString& field) {
     const QString text = ltrimBlanks(Amount::parse(field).abs().pattern());
     return field.startsWith(QLatin1Char('-')) ? QLatin1Char('-') + text : text;
-}
-
-// Where a record's Kryss byte lies, so a tick rewrites that byte and no other.
-template <class R> int kryssOffset() {
-    R r;
-    int at = 0;
-    int found = -1;
-    R::fields(r, [&](QString& field, int width) {
-        if (&field == &r.Kryss)
-            found = at;
-        at += width;
-    });
-    return found;
 }
 
 void applyRange(QScrollBar* bar, const GridWindow& w) {
@@ -398,6 +386,9 @@ void HeadForm::gridClick(bool budget, int row, int col) {
     trap(
         [&] {
             if (!MoveState.isEmpty()) {
+                // A row below the last posting holds nothing to move.
+                if (v + row > n)
+                    return;
                 if (MoveState == QLatin1String("First")) {
                     MoveFirstRow = row;
                     MoveFirstRec = v + row;
@@ -405,8 +396,7 @@ void HeadForm::gridClick(bool budget, int row, int col) {
                     FormDate = g->cellText(row, 0);
                     datumset();
                     g->setBack(row, 0, kGreen);
-                    // PostMover_Enkel / PostMover_Budget call site: the move
-                    // routines take the range on to "Last" (not written yet).
+                    budget ? PostMover_Budget() : PostMover_Enkel();
                 } else if (MoveState == QLatin1String("Last")) {
                     MoveLastRow = row;
                     MoveLastRec = v + row;
@@ -423,8 +413,7 @@ void HeadForm::gridClick(bool budget, int row, int col) {
                         platform::Buttons::YesNo, platform::Icon::None,
                         QStringLiteral("Flytta rader"));
                     if (answer != platform::Answer::No) {
-                        // PostMover_Enkel / PostMover_Budget call site: the move
-                        // routines move the range (not written yet).
+                        budget ? PostMover_Budget() : PostMover_Enkel();
                     } else {
                         Module1.CancelFlag = QStringLiteral("1");
                         Command3_Click();
@@ -443,17 +432,8 @@ void HeadForm::gridClick(bool budget, int row, int col) {
             }
 
             if (col >= t.okCol) {
-                QByteArray record = data.raw(MarkRecord);
-                const int at =
-                    budget ? kryssOffset<BudgetKontoPost>() : kryssOffset<EnkelKontoPost>();
-                kryss = QString::fromLatin1(record.mid(at, 1));
-                if (record[at] == 'x')
-                    record[at] = ' ';
-                else if (record[at] == ' ')
-                    record[at] = 'x';
-                ledger::PostingFile::Edit edit(data);
-                edit.put(MarkRecord, record);
-                edit.commit();
+                kryss = budget ? data.budget(MarkRecord).Kryss : data.enkel(MarkRecord).Kryss;
+                ledger::toggleTick(data, MarkRecord);
                 loadGrid(budget);
                 MarkRow = -1;
                 MarkRecord = 0;

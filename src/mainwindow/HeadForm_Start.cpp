@@ -325,6 +325,7 @@ void HeadForm::Exit_Konto() {
             batch.commit();
             saveWindowPos(WindowPos::HeadForm, pos());
             ledger::account().closeAll();
+            checkpoint(); // everything on disk, the journal empty
             exiting_ = true;
             lock_.reset();
             platform::programEnd().endNow();

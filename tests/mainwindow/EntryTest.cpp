@@ -1,0 +1,398 @@
+// The entry rows: typed amounts and how Enter cleans them, the transaction
+// lists and option buttons, the budget row's two amounts, and a fund
+// account's balance entry.
+#include "core/Paths.h"
+#include "mainwindow/WindowDriver.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+using namespace fyn;
+using fyn::test::rec;
+using fyn::test::records;
+using platform::Answer;
+
+namespace {
+
+class Entry : public test::WindowTest {
+protected:
+    HeadForm& simple() {
+        return start(account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0")),
+                                    rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                                    rec(test::enkel("2026-06-01", "3", "-500", "1000"))}));
+    }
+    HeadForm& budgetAccount() {
+        return start(account(
+            "Bg", {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                   rec(test::budget("2026-03-01", "2", "1500", "1400", "1500", "1400", "-100"))}));
+    }
+};
+
+// ---- Cleaning a typed amount -----------------------------------------------------------
+
+struct Typed {
+    const char* typed;
+    const char* trans; // income "Insättning" or expense "Uttag"
+    const char* shown; // the box after Enter
+    const char* text;  // the cleaned amount kept for the posting
+    const char* box;   // the box shown, if any
+};
+
+TEST_F(Entry, EnterCleansTheAmountOrRefusesIt) {
+    const char* zero = "Nollbelopp eller andra tecken";
+    const char* limit = "Överskriden max-nivå";
+    const Typed cases[] = {
+        {"1.5", "Insättning", "1,50", "1,5", nullptr},
+        {"12 500", "Insättning", "12 500,00", "12500", nullptr},
+        {"-500", "Insättning", "500,00", "500", nullptr}, // a typed "-" never sets the sign
+        {"500", "Uttag", "-500,00", "-500", nullptr},
+        {",75", "Uttag", "-0,75", "-,75", nullptr},
+        {"99999999,49", "Insättning", "99 999 999,49", "99999999,49", nullptr},
+        {"12a", "Insättning", "0,00", "0,00", zero},
+        {"12a", "Uttag", "-0,00", "-0,00", zero},
+        {"", "Insättning", "0,00", "0,00", zero},        // Enter as the first key
+        {"1.234,5", "Insättning", "0,00", "0,00", zero}, // two commas: no number
+        {",", "Insättning", "0,00", "0,00", zero},
+        {"--5", "Insättning", "0,00", "0,00", zero},
+        {"5-", "Insättning", "0,00", "0,00", zero},
+        {"1,23456", "Insättning", "0,00", "0,00", zero}, // more than four decimals
+        {"99 999 999,50", "Insättning", "", "", limit},  // rounds to 100 000 000
+        {"100000000", "Uttag", "", "", limit},
+        {"123456789012345678901234567890", "Insättning", "", "", limit},
+    };
+    HeadForm& f = simple();
+    const QByteArray before = data();
+    for (const Typed& c : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << c.typed << "' " << c.trans);
+        pick(c.trans);
+        type(f.Bel_Enkel, c.typed);
+        EXPECT_EQ(f.Bel_Enkel->text(), c.shown);
+        EXPECT_EQ(f.VerklBelText, c.text);
+        EXPECT_EQ(titles(), c.box ? QStringList{c.box} : QStringList{});
+        EXPECT_EQ(Module1.BelEditFlag, 0);
+        if (c.box == limit) {
+            // Refused before anything is stored; the entry is undone.
+            EXPECT_EQ(Module1.Avb, "");
+            EXPECT_EQ(f.Command2->text(), "Flytta");
+            EXPECT_TRUE(f.Bel_Enkel->isReadOnly());
+        } else {
+            EXPECT_EQ(Module1.Avb, "cbonomark");
+            EXPECT_EQ(Module1.EditMode, "inl");
+            EXPECT_EQ(f.Command2->text(), "Lägg in");
+            EXPECT_TRUE(f.Command2->isEnabled());
+            f.Command3_Click();
+        }
+    }
+    EXPECT_EQ(data(), before);
+}
+
+TEST_F(Entry, AZeroAmountIsStoredAsANumber) {
+    HeadForm& f = budgetAccount();
+    pick("Uttag");
+    type(f.BudgBel_Budget, "x");
+    f.Command2->click();
+    EXPECT_EQ(data().mid(2 * 77),
+              rec(test::budget("2026-12-09", "3", "-0,00", "-0,00", "1500", "1400", "-100")));
+}
+
+TEST_F(Entry, EnterDoesNothingWithoutATransaction) {
+    HeadForm& f = simple();
+    QTest::keyClicks(f.Bel_Enkel, "12"); // locked: nothing is typed
+    QTest::keyClick(f.Bel_Enkel, Qt::Key_Return);
+    EXPECT_EQ(f.Bel_Enkel->text(), "");
+    EXPECT_EQ(f.VerklBelText, "");
+    EXPECT_EQ(Module1.EditMode, "flt");
+    EXPECT_TRUE(titles().isEmpty());
+}
+
+// ---- The budget row's two amounts ------------------------------------------------------
+
+TEST_F(Entry, BudgetAmountFillsTheActualAmountUnlessItIsTypedAfter) {
+    HeadForm& f = budgetAccount();
+    pick("Uttag");
+    EXPECT_FALSE(f.BudgBel_Budget->isReadOnly());
+    type(f.BudgBel_Budget, "300");
+    EXPECT_EQ(f.BudgBelText, "-300");
+    EXPECT_EQ(f.VerklBelText, "-300");
+    EXPECT_EQ(f.VerklBel_Budget->text(), "-300,00");
+    EXPECT_EQ(f.Command2->text(), "Lägg in");
+
+    // The actual amount may differ; the budget amount stays.
+    type(f.VerklBel_Budget, "280,5");
+    EXPECT_EQ(f.VerklBelText, "-280,5");
+    EXPECT_EQ(f.BudgBelText, "-300");
+    EXPECT_EQ(f.BudgBel_Budget->text(), "-300,00");
+
+    f.Command2->click();
+    EXPECT_EQ(data().mid(2 * 77),
+              rec(test::budget("2026-12-09", "3", "-300", "-280,5", "1200", "1119,5", "-80,5")));
+}
+
+// ---- The lists -------------------------------------------------------------------------
+
+TEST_F(Entry, ListsSkipBlankNamesAndKeepTheirRecordNumbers) {
+    test::FixtureAccount a = account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0"))});
+    a.trans = {{"Kontostart", " "}, {"", " "}, {"Uttag", "-"}, {"Lön", "+"}};
+    a.kategori = {"Mat", "", "Hyra"};
+    HeadForm& f = start(a);
+    QComboBox* c = f.TransCombo_Enkel;
+    ASSERT_EQ(c->count(), 3);
+    EXPECT_EQ(c->itemText(2), "Lön");
+    EXPECT_EQ(c->itemData(2).toInt(), 4);
+    EXPECT_EQ(c->placeholderText(), "Välj en huvudtransaktion från listan  !");
+    pick("Lön");
+    EXPECT_EQ(Module1.TransNr, 4);
+    EXPECT_EQ(Module1.HuvudTrans, "Lön");
+    EXPECT_EQ(Module1.TransTecken, "+");
+    EXPECT_EQ(f.TransText_Enkel->text(), "Lön");
+
+    QTest::mouseClick(f.S_TransOptionEnk, Qt::LeftButton);
+    EXPECT_TRUE(f.S_TransOptionEnk->isChecked());
+    EXPECT_FALSE(f.H_TransOptionEnk->isChecked());
+    EXPECT_EQ(Module1.SOptEnk, "1");
+    EXPECT_EQ(Module1.HOptEnk, "0");
+    ASSERT_EQ(c->count(), 2);
+    EXPECT_EQ(c->itemText(1), "Hyra");
+    EXPECT_EQ(c->itemData(1).toInt(), 3);
+    EXPECT_EQ(c->placeholderText(), "Välj en subtransaktion från listan !");
+    EXPECT_EQ(f.TransText_Enkel->text(), "Lön"); // no subtransaction chosen yet
+
+    QTest::mouseClick(f.H_TransOptionEnk, Qt::LeftButton);
+    EXPECT_EQ(c->count(), 3);
+    EXPECT_EQ(Module1.HOptEnk, "1");
+}
+
+TEST_F(Entry, AnEmptySubListSaysSo) {
+    test::FixtureAccount a =
+        account("Bg", {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0"))});
+    a.kategori = {};
+    HeadForm& f = start(a);
+    QTest::mouseClick(f.S_TransOptionBudg, Qt::LeftButton);
+    EXPECT_EQ(f.TransCombo_Budget->count(), 0);
+    EXPECT_EQ(f.TransCombo_Budget->placeholderText(), "Listan subtransaktioner är tom !");
+}
+
+TEST_F(Entry, ASubtransactionGoesWithTheNextPostingOnly) {
+    HeadForm& f = simple();
+    QTest::mouseClick(f.S_TransOptionEnk, Qt::LeftButton);
+    pick("Hyra");
+    EXPECT_EQ(Module1.SubTransNr, 2);
+    EXPECT_EQ(f.TransText_Enkel->text(), "Hyra");
+    EXPECT_EQ(Module1.Avb, "cbonomark");
+    EXPECT_FALSE(f.Command2->isEnabled()); // nothing to insert yet
+    EXPECT_FALSE(f.Combo3->isEnabled());
+
+    QTest::mouseClick(f.H_TransOptionEnk, Qt::LeftButton);
+    pick("Uttag");
+    type(f.Bel_Enkel, "40");
+    f.Command2->click();
+    EXPECT_EQ(data().mid(3 * 43), rec(test::enkel("2026-12-09", "3", "-40", "960", " ", "2")));
+
+    // An entry begun with a subtransaction and cancelled leaves none behind.
+    QTest::mouseClick(f.S_TransOptionEnk, Qt::LeftButton);
+    pick("Mat");
+    f.Command3_Click();
+    EXPECT_EQ(Module1.SubTransNr, 0);
+    EXPECT_EQ(Module1.HOptEnk, "1"); // back to the main list
+    EXPECT_EQ(f.TransCombo_Enkel->count(), 3);
+    pick("Uttag");
+    type(f.Bel_Enkel, "10");
+    f.Command2->click();
+    EXPECT_EQ(data().mid(4 * 43), rec(test::enkel("2026-12-09", "3", "-10", "950")));
+}
+
+TEST_F(Entry, SubtransactionIntoAMarkedPostingAsksFirst) {
+    HeadForm& f = simple();
+    const QByteArray before = data();
+    struct Case {
+        Answer answer;
+        QString title;
+        QByteArray record2;
+    } cases[] = {
+        {Answer::No, "Ny subtransaktion i post",
+         rec(test::enkel("2026-03-01", "2", "1500", "1500"))},
+        {Answer::Yes, "Ny subtransaktion i post",
+         rec(test::enkel("2026-03-01", "2", "1500", "1500", " ", "1"))},
+        {Answer::Yes, "Ändrad subtransaktion i post",
+         rec(test::enkel("2026-03-01", "2", "1500", "1500", " ", "2"))},
+    };
+    const char* chosen[] = {"Mat", "Mat", "Hyra"};
+    QTest::mouseClick(f.S_TransOptionEnk, Qt::LeftButton);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        clickRow(1);
+        fakes.messages->answers = {cases[i].answer};
+        const int at = f.TransCombo_Enkel->findText(chosen[i]);
+        f.TransCombo_Enkel->setCurrentIndex(at);
+        f.TransCombo_Enkel_Click();
+        EXPECT_EQ(titles(), QStringList{cases[i].title});
+        EXPECT_EQ(data().mid(43, 43), cases[i].record2);
+        EXPECT_EQ(data().left(43), before.left(43));
+        EXPECT_EQ(Module1.Avb, cases[i].answer == Answer::No ? "" : "mkg1");
+        Module1.CancelFlag = "1";
+        f.Command3_Click();
+    }
+    EXPECT_EQ(lastBox().text, "Vill du ersätta texten:\n\nMat\n\nmed texten:\n\nHyra\n\n"
+                              "för att förtydliga transaktionen ?");
+}
+
+TEST_F(Entry, OpeningTheListClearsTheChoiceUnlessAPostingIsMarked) {
+    HeadForm& f = simple();
+    pick("Uttag");
+    f.TransCombo_Enkel->showPopup();
+    f.TransCombo_Enkel->hidePopup();
+    EXPECT_EQ(Module1.HuvudTrans, "");
+    EXPECT_EQ(f.TransText_Enkel->text(), "");
+    EXPECT_TRUE(f.Bel_Enkel->isReadOnly());
+    EXPECT_EQ(f.Command2->text(), "Flytta");
+    f.Command3_Click();
+
+    clickRow(2);
+    f.TransCombo_Enkel_DropDown();
+    EXPECT_EQ(Module1.HuvudTrans, "Uttag");
+    EXPECT_EQ(f.TransText_Enkel->text(), "Uttag");
+}
+
+// ---- Help texts ---------------------------------------------------------------------------
+
+TEST_F(Entry, AmountBoxHelpFollowsTheEntry) {
+    HeadForm& f = simple();
+    struct Case {
+        const char* when;
+        std::function<void()> to;
+        const char* tip;
+    } cases[] = {
+        {"idle", [] {}, "Transaktion ej vald !"},
+        {"transaction chosen", [&] { pick("Uttag"); }, "Skriv in beloppet"},
+        {"typing", [&] { QTest::keyClick(f.Bel_Enkel, Qt::Key_4); }, "Avsluta med ENTER !"},
+        {"marked",
+         [&] {
+             f.Command3_Click();
+             clickRow(1);
+         },
+         "Beloppet kan ändras !"},
+        {"changing", [&] { QTest::keyClick(f.Bel_Enkel, Qt::Key_4); }, "Ändra och tryck ENTER !"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        c.to();
+        f.Bel_Enkel_MouseMove();
+        EXPECT_EQ(f.Label29->text(), "Belopp");
+        EXPECT_EQ(f.Bel_Enkel->toolTip(), c.tip);
+    }
+    f.HelpHold = 1;
+    f.Label29->clear();
+    f.Bel_Enkel_MouseMove();
+    EXPECT_EQ(f.Label29->text(), "");
+}
+
+// ---- A fund account's balance entry --------------------------------------------------------
+
+class BalanceEntry : public Entry {
+protected:
+    // The state the fund-account start leaves: its standard transaction
+    // chosen and the amount box waiting for the new balance.
+    HeadForm& begin(const QString& tecken, const QString& accountName = "Fond") {
+        test::FixtureAccount a =
+            account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0")),
+                           rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                           rec(test::enkel("2026-06-01", "3", "-500", "1000"))});
+        a.trans.push_back({"Ändrad kurs", " "});
+        a.name = accountName;
+        HeadForm& f = start(a);
+        Module1.HuvudTrans = "Ändrad kurs";
+        Module1.TransNr = 4;
+        Module1.TransTecken = tecken;
+        f.TransText_Enkel->setText(Module1.HuvudTrans);
+        f.Bel_Enkel->setReadOnly(false);
+        f.Label11->setText("Nytt Saldo");
+        f.Command2->setText("");
+        Module1.EditMode = "inl";
+        f.Command3->setText("Avbryt Saldo-In");
+        Module1.Avb = "saldo";
+        f.SaldoInFlag = "1";
+        return f;
+    }
+};
+
+TEST_F(BalanceEntry, TheAmountIsWorkedOutFromTheNewBalance) {
+    const struct {
+        const char* date;
+        const char* tecken;
+        const char* balance;
+        QStringList boxes;
+        QByteArray file; // empty: unchanged
+    } cases[] = {
+        {"2026-12-09",
+         "",
+         "1 250,50",
+         {"Belopp vid insättning av nytt saldo"},
+         records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                  rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                  rec(test::enkel("2026-06-01", "3", "-500", "1000")),
+                  rec(test::enkel("2026-12-09", "4", "250,5", "1250,5"))})},
+        {"2026-04-01",
+         "",
+         "-200",
+         {"Belopp vid insättning av nytt saldo"},
+         records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                  rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                  rec(test::enkel("2026-04-01", "4", "-1700", "-200")),
+                  rec(test::enkel("2026-06-01", "3", "-500", "-700"))})},
+        // Before every posting: the balance is the amount, and nothing is said.
+        {"2025-12-31",
+         "",
+         "75",
+         {},
+         records({rec(test::enkel("2025-12-31", "4", "75", "75")),
+                  rec(test::enkel("2026-01-01", "1", "0", "75")),
+                  rec(test::enkel("2026-03-01", "2", "1500", "1575")),
+                  rec(test::enkel("2026-06-01", "3", "-500", "1075"))})},
+        {"2026-12-09", "-", "1100", {"Positivt belopp vid utgifts-transaktion"}, {}},
+        {"2026-12-09", "+", "900", {"Negativt belopp vid inkomst-transaktion"}, {}},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.date << " " << c.balance);
+        // Each case on an account of its own.
+        form.reset();
+        ledger::account().closeAll();
+        HeadForm& f = begin(c.tecken, QString("Fond%1").arg(++run));
+        const QByteArray before = data();
+        setDate(c.date);
+        f.Bel_Enkel->setText(c.balance); // pasted
+        QTest::mouseClick(f.Bel_Enkel, Qt::LeftButton);
+        EXPECT_EQ(f.Command2->text(), "Beräkna");
+        EXPECT_EQ(f.NyttSaldoText, c.balance);
+        f.Command2->click();
+        EXPECT_EQ(titles(), c.boxes);
+        EXPECT_EQ(data(), c.file.isEmpty() ? before : c.file);
+        EXPECT_EQ(Module1.Avb, "");
+        EXPECT_EQ(f.SaldoInFlag, "0");
+        EXPECT_EQ(f.Label11->text(), "Belopp");
+    }
+}
+
+TEST_F(BalanceEntry, TheComputedAmountIsShownBeforeItIsInserted) {
+    HeadForm& f = begin("");
+    type(f.Bel_Enkel, "1234,5");
+    EXPECT_EQ(f.Bel_Enkel->text(), "1 234,50");
+    f.Command2->click();
+    EXPECT_EQ(lastBox().text, "Framräknat belopp från nytt saldo den 2026-12-09 blir\n\n 234,5");
+}
+
+TEST_F(BalanceEntry, ABalanceThatIsNoNumberIsAskedForAgain) {
+    HeadForm& f = begin("");
+    const QByteArray before = data();
+    type(f.Bel_Enkel, "12a");
+    EXPECT_EQ(titles(), QStringList{"Felaktigt saldo"});
+    EXPECT_EQ(f.Bel_Enkel->text(), "");
+    EXPECT_NE(f.Command2->text(), "Beräkna");
+    EXPECT_EQ(Module1.Avb, "saldo");
+    type(f.Bel_Enkel, "100000000");
+    EXPECT_EQ(titles(), QStringList{"Överskriden max-nivå"});
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_EQ(data(), before);
+}
+
+} // namespace

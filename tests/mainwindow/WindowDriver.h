@@ -1,0 +1,123 @@
+#pragma once
+// Drives the main window on a small account as the user would: choosing a
+// transaction, typing amounts, pressing the buttons and clicking the grid.
+#include "core/Paths.h"
+#include "core/RecordFile.h"
+#include "core/State.h"
+#include "ledger/Account.h"
+#include "mainwindow/HeadForm.h"
+#include "support/AccountFixture.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+namespace fyn::test {
+
+inline QByteArray records(std::initializer_list<QByteArray> parts) {
+    QByteArray out;
+    for (const QByteArray& p : parts)
+        out += p;
+    return out;
+}
+inline QByteArray rec(const EnkelKontoPost& p) {
+    return encodeRecord(p);
+}
+inline QByteArray rec(const BudgetKontoPost& p) {
+    return encodeRecord(p);
+}
+inline QByteArray mall(const QString& ref, const QString& belopp, const QString& manad,
+                       const QString& dag) {
+    return encodeRecord(BudgMallPost{ref, belopp, manad, dag, "  "});
+}
+
+class WindowTest : public Sandbox {
+protected:
+    void SetUp() override {
+        oldCurrent = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() override {
+        form.reset();
+        ledger::account().closeAll();
+        QDir::setCurrent(oldCurrent);
+    }
+
+    // Starts the program on the account, as the only one in the register.
+    HeadForm& start(const FixtureAccount& a) {
+        name = a.name;
+        writeAccount(a, 1);
+        writeKontoIni("1\r\nAnna\r\n");
+        form = std::make_unique<HeadForm>();
+        form->Form_Load();
+        return *form;
+    }
+
+    static FixtureAccount account(const QString& slag, std::vector<QByteArray> postings) {
+        FixtureAccount a;
+        a.name = "Hushåll";
+        a.slag = slag;
+        a.postings = std::move(postings);
+        a.kategori = {"Mat", "Hyra"};
+        return a;
+    }
+
+    bool budget() const { return Module1.KontoSlag == "Bg"; }
+    QComboBox* combo() const { return budget() ? form->TransCombo_Budget : form->TransCombo_Enkel; }
+    QLineEdit* firstBox() const { return budget() ? form->BudgBel_Budget : form->Bel_Enkel; }
+    QLineEdit* verklBox() const { return budget() ? form->VerklBel_Budget : form->Bel_Enkel; }
+
+    // Chooses a name in the transaction list as a click on it does.
+    void pick(const QString& item) {
+        QComboBox* c = combo();
+        const int i = c->findText(item);
+        ASSERT_GE(i, 0) << item.toStdString();
+        c->setCurrentIndex(i);
+        emit c->activated(i);
+    }
+
+    // Types into an amount box and ends with Enter.
+    static void type(QLineEdit* box, const QString& text) {
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    // Replaces a marked posting's amount, as selecting the text and typing does.
+    static void retype(QLineEdit* box, const QString& text) {
+        box->selectAll();
+        type(box, text);
+    }
+
+    void clickRow(int row, int col = 0) {
+        budget() ? form->G2_Click(row, col) : form->G1_Click(row, col);
+    }
+
+    void setDate(const QString& date) {
+        form->FormDate = date;
+        form->datumset();
+    }
+
+    QByteArray data() const { return readFile(accountFile(name, "KontoData")); }
+    QByteArray bmall() const { return readFile(accountFile(name, "B-mall")); }
+
+    // The titles of the boxes shown since the last call.
+    QStringList titles() {
+        QStringList t;
+        for (size_t i = seen; i < fakes.messages->calls.size(); ++i)
+            t << fakes.messages->calls[i].title;
+        seen = fakes.messages->calls.size();
+        return t;
+    }
+    const platform::testing::MessageCall& lastBox() const { return fakes.messages->calls.back(); }
+
+    QString oldCurrent;
+    QString name;
+    size_t seen = 0;
+    std::unique_ptr<HeadForm> form;
+};
+
+} // namespace fyn::test
