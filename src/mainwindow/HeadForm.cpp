@@ -65,6 +65,9 @@ HeadForm::HeadForm(QWidget* parent) : QMainWindow(parent) {
     placeForKind(false);
 }
 
+std::function<void(HeadForm&)> HeadForm::openTransForm;
+std::function<void(HeadForm&)> HeadForm::openSubTransForm;
+
 HeadForm::~HeadForm() = default;
 
 void HeadForm::buildMenus() {
@@ -80,7 +83,7 @@ void HeadForm::buildMenus() {
     Ark_mn = menuBar()->addMenu(QStringLiteral("Arkiv"));
     Ark_mn->setObjectName(QStringLiteral("Ark_mn"));
     Nykonto_mn = action(Ark_mn, "Nykonto_mn", QStringLiteral("Nytt konto"), false);
-    Radko_mn = action(Ark_mn, "Radko_mn", QStringLiteral("Radera inloggat Konto"), true);
+    Radko_mn = action(Ark_mn, "Radko_mn", QStringLiteral("Radera inloggat Konto"), false);
     Ex_mn = action(Ark_mn, "Ex_mn", QStringLiteral("Avsluta"), false);
     bupl_mn = action(Ark_mn, "bupl_mn", QStringLiteral("Budgetplanering"), true);
     utskrstat_mn = action(Ark_mn, "utskrstat_mn", QStringLiteral("Utskrift o Statistik"), true);
@@ -100,6 +103,7 @@ void HeadForm::buildMenus() {
 
     connect(Nykonto_mn, &QAction::triggered, this, &HeadForm::Nykonto_mn_Click);
     connect(Ex_mn, &QAction::triggered, this, &HeadForm::Ex_mn_Click);
+    connect(Radko_mn, &QAction::triggered, this, &HeadForm::Radko_mn_Click);
 }
 
 void HeadForm::buildControls() {
@@ -186,6 +190,8 @@ void HeadForm::buildControls() {
     placeTwips(TransText_Enkel, 2247, kEntryTop + 400, kG1Widths[1] - 700, 330);
     TransText_Enkel->setReadOnly(true);
     TransText_Enkel->setAccessibleName(QStringLiteral("Vald transaktion"));
+    TransText_Enkel->installEventFilter(this);
+    TransText_Enkel->setMouseTracking(true);
     Bel_Enkel = makeControl<QLineEdit>(Frame1, "Bel_Enkel");
     placeTwips(Bel_Enkel, 120 + 6238, kEntryTop, kG1Widths[2], 330);
     Bel_Enkel->setAlignment(Qt::AlignRight);
@@ -248,6 +254,8 @@ void HeadForm::buildControls() {
     placeTwips(TransText_Budget, 2248, kEntryTop + 400, kG2Widths[1] - 700, 330);
     TransText_Budget->setReadOnly(true);
     TransText_Budget->setAccessibleName(QStringLiteral("Vald transaktion"));
+    TransText_Budget->installEventFilter(this);
+    TransText_Budget->setMouseTracking(true);
     BudgBel_Budget = makeControl<QLineEdit>(Frame2, "BudgBel_Budget");
     placeTwips(BudgBel_Budget, 120 + 6239, kEntryTop, kG2Widths[2], 330);
     BudgBel_Budget->setAccessibleName(QStringLiteral("Budgetbelopp"));
@@ -393,6 +401,8 @@ NyKontoForm& HeadForm::nyKontoForm() {
 }
 
 bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
+    if (transTextEvent(watched, e))
+        return true;
     if (entryEvent(watched, e))
         return true;
     if (watched == Text10) {

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -42,6 +43,11 @@ public:
     explicit HeadForm(QWidget* parent = nullptr);
     ~HeadForm() override;
 
+    // The name dialogs, installed by their library so that the window needs
+    // no link to it.
+    static std::function<void(HeadForm&)> openTransForm;
+    static std::function<void(HeadForm&)> openSubTransForm;
+
     // ---- Start-up, first run and exit -------------------------------------
     void Form_Load();
     void Inläs_Kontofil();
@@ -66,6 +72,8 @@ public:
     void Lock_Konto();
     void Unlock_Konto();
     void Radera_KontoNamn();
+    void Radko_mn_Click();
+    void Reducera_Konto();
 
     // ---- Account creation -----------------------------------------------------
     void Nykonto_mn_Click();
@@ -162,6 +170,16 @@ public:
     void Bel_Enkel_MouseMove();
     void BudgBel_Budget_MouseMove();
     void VerklBel_Budget_MouseMove();
+
+    // ---- The transaction text box: swap and the name dialogs ------------------
+    void TransText_Enkel_MouseDown();
+    void TransText_Budget_MouseDown();
+    void TransText_Enkel_MouseMove();
+    void TransText_Budget_MouseMove();
+    // Swaps the marked posting's transaction (or every posting of it); false
+    // when nothing was changed.
+    bool ChgAccountTrans();
+    QString SwapScope; // "one" or "all"
 
     // The window's own state, read by the dialogs and the tests.
     QString FormDate;
@@ -278,6 +296,17 @@ private:
     void recountBalances(bool budget);
     void stepDate(int years, int months, int days);
     void listAccounts();
+    bool transTextEvent(QObject* watched, QEvent* e);
+    void transTextPressed(bool budget);
+    void swapDialogue(bool budget);
+    void changeMainName(bool budget);
+    void changeSubName(bool budget);
+    void newMainName(bool budget, bool ask);
+    void newSubName(bool budget, bool ask);
+    void transTextHover(bool budget);
+    void swapChosen(bool budget, const QString& name, const QString& sign);
+    void accountGone();
+    void removeOnlyPosting(bool budget);
     void missingAccountFolder(const QString& name, const QString& folder);
     void openAtStart();
     void openFirstAvailable();

@@ -227,13 +227,6 @@ void HeadForm::removeMarked(bool budget) {
     const long n = Module1.AntalPoster;
     if (!data.isOpen() || r < 1 || r > n)
         return;
-    if (n < 2) {
-        // Reducera_Konto: removing the only posting deletes the account, which
-        // comes with the account deletion; until then nothing is removed.
-        Module1.CancelFlag = QStringLiteral("1");
-        Command3_Click();
-        return;
-    }
     trap(
         [&] {
             QString amounts = budget ? formatted(BudgBelOld) + QStringLiteral(" kr.,  ") +
@@ -249,6 +242,10 @@ void HeadForm::removeMarked(bool budget) {
                     FormDate = Module1.DagensDatum;
                     datumset();
                 }
+                return;
+            }
+            if (n < 2) {
+                removeOnlyPosting(budget);
                 return;
             }
             const ledger::EditResult res = ledger::removePosting(data, n, r);

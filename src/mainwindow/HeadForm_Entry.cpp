@@ -411,11 +411,7 @@ void HeadForm::mainChosen(bool budget) {
         return;
 
     if (MarkRecord > 0) {
-        // ChgAccountTrans: swapping the transaction of the marked posting
-        // comes with the transaction swap; until then the choice is dropped
-        // and the marking ends.
-        Module1.CancelFlag = QStringLiteral("1");
-        Command3_Click();
+        swapChosen(budget, name, sign);
         return;
     }
 

@@ -57,12 +57,13 @@ TEST_F(Edits, AnInsertOverTheLimitOrTooLongWritesNothing) {
     }
 }
 
-TEST_F(Edits, TheOnlyPostingIsNotRemovedHere) {
+TEST_F(Edits, TheOnlyPostingStaysWhenTheAccountIsToStay) {
     HeadForm& f = start(account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0"))}));
     const QByteArray before = data();
     clickRow(0);
+    fakes.messages->answers = {Answer::Yes, Answer::No}; // remove it, but keep the account
     f.Command2->click();
-    EXPECT_TRUE(titles().isEmpty());
+    EXPECT_EQ(titles(), QStringList({"Borttagning av post", "Ta bort konto ? ?"}));
     EXPECT_EQ(data(), before);
     EXPECT_EQ(Module1.Avb, "");
     EXPECT_EQ(f.MarkRecord, 0);

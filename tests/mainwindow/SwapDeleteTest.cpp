@@ -1,0 +1,161 @@
+// The transaction swap of marked postings and the deletion of accounts.
+#include "WindowDriver.h"
+
+#include "core/Paths.h"
+#include "platform/testing/FakePlatform.h"
+
+#include <QFile>
+#include <QMouseEvent>
+
+using namespace fyn;
+using namespace fyn::test;
+using platform::Answer;
+
+namespace {
+
+class SwapTest : public WindowTest {
+protected:
+    // Marks a posting and answers the swap dialogue for one or all postings.
+    void startSwap(int row, bool all) {
+        clickRow(row);
+        fakes.messages->answers = all ? std::deque<Answer>{Answer::No, Answer::Yes, Answer::Yes}
+                                      : std::deque<Answer>{Answer::Yes, Answer::Yes};
+        QLineEdit* text = budget() ? form->TransText_Budget : form->TransText_Enkel;
+        QTest::mouseClick(text, Qt::LeftButton);
+    }
+};
+
+TEST_F(SwapTest, OneExpenseBecomesAnIncomeWithEveryLaterBalanceMoved) {
+    // The budget posting -250 / -200 of "Uttag" swapped to "Insättning".
+    start(account("Bg",
+                  {rec(fyn::test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                   rec(fyn::test::budget("2026-02-01", "3", "-250", "-200", "-250", "-200", "50")),
+                   rec(fyn::test::budget("2026-03-01", "3", "-10", "-10", "-260", "-210", "50"))}));
+    startSwap(1, false);
+    EXPECT_EQ(Module1.Avb, "trbyt");
+    EXPECT_EQ(form->Command3->text(), "Avbryt Tr-byte");
+    EXPECT_TRUE(form->TransCombo_Budget->isEnabled());
+    fakes.messages->answers = {Answer::Yes};
+    pick("Insättning");
+    EXPECT_EQ(
+        data(),
+        records({rec(fyn::test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                 rec(fyn::test::budget("2026-02-01", "2", "250", "200", "250", "200", "-50")),
+                 rec(fyn::test::budget("2026-03-01", "3", "-10", "-10", "240", "190", "-50"))}));
+    // The template built at opening learns the new transaction too.
+    EXPECT_TRUE(bmall().endsWith(mall("2", "190", "02", "01")));
+    EXPECT_EQ(lastBox().title, "Transaktionsbyte utfört");
+    EXPECT_EQ(Module1.Avb, ""); // back to idle
+}
+
+TEST_F(SwapTest, AllPostingsOfATransactionOrNone) {
+    const auto fixture = account("Ek", {rec(enkel("2026-01-01", "1", "0", "0")),
+                                        rec(enkel("2026-02-01", "3", "-100", "-100")),
+                                        rec(enkel("2026-03-01", "2", "1000", "900")),
+                                        rec(enkel("2026-04-01", "3", "-50", "850"))});
+    start(fixture);
+    startSwap(3, true);
+    EXPECT_EQ(form->SwapScope, "all");
+    fakes.messages->answers = {Answer::Yes};
+    pick("Insättning");
+    EXPECT_EQ(data(), records({rec(enkel("2026-01-01", "1", "0", "0")),
+                               rec(enkel("2026-02-01", "2", "100", "100")),
+                               rec(enkel("2026-03-01", "2", "1000", "1100")),
+                               rec(enkel("2026-04-01", "2", "50", "1150"))}));
+
+    // No to the swap question: nothing changes and the marking stays.
+    const QByteArray before = data();
+    startSwap(1, false);
+    fakes.messages->answers = {Answer::No};
+    pick("Uttag");
+    EXPECT_EQ(data(), before);
+    EXPECT_EQ(Module1.Avb, "mkg1");
+}
+
+TEST_F(SwapTest, ASwapThatBreaksTheLimitWritesNothing) {
+    start(account("Ek", {rec(enkel("2026-01-01", "1", "0", "0")),
+                         rec(enkel("2026-02-01", "3", "-60000000", "-60000000")),
+                         rec(enkel("2026-03-01", "2", "90000000", "30000000"))}));
+    const QByteArray before = data();
+    startSwap(1, false);
+    fakes.messages->answers = {Answer::Yes};
+    pick("Insättning");
+    EXPECT_EQ(data(), before);
+    EXPECT_NE(std::find_if(fakes.messages->calls.begin(), fakes.messages->calls.end(),
+                           [](const auto& c) { return c.title == "Överskriden max-nivå"; }),
+              fakes.messages->calls.end());
+}
+
+// ---- Deleting accounts ------------------------------------------------------------
+
+class DeleteTest : public WindowTest {
+protected:
+    HeadForm& startTwo() {
+        FixtureAccount second = account("Ek", {rec(enkel("2026-01-01", "1", "0", "0"))});
+        second.name = "Spar";
+        writeAccount(second, 2);
+        return start(
+            account("Bg", {rec(fyn::test::budget("2026-01-01", "1", "0", "0", "0", "0", "0"))}));
+    }
+};
+
+TEST_F(DeleteTest, AMiddleAccountGoesAndTheNextOneOpens) {
+    HeadForm& f = startTwo();
+    fakes.messages->answers = {Answer::Yes, Answer::Yes};
+    f.Radko_mn->trigger();
+    EXPECT_FALSE(QDir(accountFolder("Hushåll")).exists());
+    EXPECT_EQ(openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(1).KontoNamn,
+              QString(35, ' '));
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_EQ(Module1.KontoNamn, "Spar");
+    EXPECT_EQ(f.Combo3->count(), 1);
+    EXPECT_TRUE(QDir(accountFolder("Spar")).exists());
+}
+
+TEST_F(DeleteTest, TheLastAccountGoesWithTheRegister) {
+    HeadForm& f = start(account("Ek", {rec(enkel("2026-01-01", "1", "0", "0"))}));
+    fakes.messages->answers = {Answer::Yes, Answer::Yes, // delete, sure
+                               Answer::No, Answer::No};  // no first account, don't quit
+    f.Radko_mn->trigger();
+    EXPECT_FALSE(QFile::exists(kontoFilPath()));
+    EXPECT_FALSE(QDir(accountFolder("Hushåll")).exists());
+    EXPECT_EQ(Module1.KontoNum, 0);
+    EXPECT_EQ(f.Text10->text(), "Kontouppgift saknas");
+    EXPECT_FALSE(f.Radko_mn->isEnabled());
+}
+
+TEST_F(DeleteTest, NoDeletesNothingAndTheAccountStaysUsable) {
+    HeadForm& f = startTwo();
+    const QByteArray register_ = readFile(kontoFilPath());
+    fakes.messages->answers = {Answer::Yes, Answer::No};
+    f.Radko_mn->trigger();
+    EXPECT_EQ(readFile(kontoFilPath()), register_);
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+    EXPECT_EQ(fakes.messages->calls[1].title, "Kontot används");
+}
+
+TEST_F(DeleteTest, OnlyARealAccountFolderIsDeleted) {
+    // A register name that is no safe folder name (written by hand) and a name
+    // whose folder is a link out of the data folder: the register slot goes,
+    // nothing outside the account's own folder is touched.
+    HeadForm& f = startTwo();
+    QDir(dir.path()).mkpath("Elsewhere");
+    writeFile(path("Elsewhere/keep"), "x");
+    QDir(accountFolder("Hushåll")).removeRecursively();
+    ASSERT_TRUE(QFile::link(path("Elsewhere"), accountFolder("Hushåll")));
+    fakes.messages->answers = {Answer::Yes, Answer::Yes};
+    f.Radko_mn->trigger();
+    EXPECT_TRUE(QFile::exists(path("Elsewhere/keep")));
+    EXPECT_EQ(Module1.KontoNum, 2);
+}
+
+TEST_F(DeleteTest, RemovingTheOnlyPostingDeletesTheAccountAfterTwoQuestions) {
+    HeadForm& f = startTwo();
+    clickRow(0);
+    fakes.messages->answers = {Answer::Yes, Answer::Yes};
+    f.Command2_Click(); // "Ta bort"
+    EXPECT_FALSE(QDir(accountFolder("Hushåll")).exists());
+    EXPECT_EQ(Module1.KontoNamn, "Spar");
+}
+
+} // namespace
