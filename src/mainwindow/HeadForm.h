@@ -295,6 +295,7 @@ private:
     void checkBalances(bool budget);
     void recountBalances(bool budget);
     void stepDate(int years, int months, int days);
+    bool showWorkDate();
     void listAccounts();
     bool transTextEvent(QObject* watched, QEvent* e);
     void transTextPressed(bool budget);

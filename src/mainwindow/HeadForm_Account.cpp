@@ -1,6 +1,8 @@
 // Choosing and opening an account, and laying the window out for its kind.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/HandlerTexts.h"
+
 #include "core/DateText.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -26,16 +28,13 @@
 
 namespace fyn {
 
+using handler::kindLine;
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
 namespace {
-
-QString kindLine() {
-    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
-                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
-}
 
 QString nowText() {
     return timeText(platform::clock().timeOfDay());

@@ -70,14 +70,8 @@ void HeadForm::Command3_MouseDown() {
         return;
     }
     // Nothing under way: back to the last posting on or before the working date.
-    if (!ledger::account().kontoData.isOpen())
-        return;
-    const long found =
-        ledger::account().kontoData.lastOnOrBefore(Module1.WorkDate, Module1.AntalPoster);
-    if (found > 0)
-        Module1.PostNr = found;
-    refreshWithoutCheck();
-    AllReset();
+    if (showWorkDate())
+        AllReset();
 }
 
 void HeadForm::Com3_Routines() {

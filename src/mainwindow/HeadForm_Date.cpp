@@ -96,15 +96,22 @@ void HeadForm::dateLabel_MouseMove() {
                 QStringLiteral("Klicka och sök data på inställt datum. Återställ med 'Avbryt' !"));
 }
 
-void HeadForm::Finder() {
+// The grid to the last posting dated on or before the working date.
+bool HeadForm::showWorkDate() {
     ledger::Kind kind;
     if (!ledger::kindOf(Module1.KontoSlag, kind) || !ledger::account().kontoData.isOpen())
-        return;
+        return false;
     const long found =
         ledger::account().kontoData.lastOnOrBefore(Module1.WorkDate, Module1.AntalPoster);
     if (found > 0)
         Module1.PostNr = found;
     refreshWithoutCheck();
+    return true;
+}
+
+void HeadForm::Finder() {
+    if (!showWorkDate())
+        return;
     Module1.WorkDate = Module1.DagensDatum;
     Command3->setFocus();
 }

@@ -1,6 +1,8 @@
 // Deleting the current account.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/HandlerTexts.h"
+
 #include "core/AccountName.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -21,16 +23,13 @@
 
 namespace fyn {
 
+using handler::kindLine;
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
 namespace {
-
-QString kindLine() {
-    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
-                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
-}
 
 bool hasData(const QString& file) {
     return QFileInfo(file).size() >= 1;

@@ -1,6 +1,8 @@
 // Start-up, the first run and the exit.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/HandlerTexts.h"
+
 #include "core/DateText.h"
 #include "core/Errors.h"
 #include "core/InsetBox.h"
@@ -26,18 +28,13 @@
 
 namespace fyn {
 
+using handler::kindLine;
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
-namespace {
-
-QString kindLine() {
-    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
-                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
-}
-
-} // namespace
+namespace {} // namespace
 
 void HeadForm::Form_Load() {
     bool ok = trap(

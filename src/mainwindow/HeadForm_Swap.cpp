@@ -2,6 +2,8 @@
 // to the name dialogs.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/HandlerTexts.h"
+
 #include "core/Amount.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -24,11 +26,6 @@ using platform::Buttons;
 using platform::Icon;
 
 namespace {
-
-QString kindLine(bool budget) {
-    return budget ? QStringLiteral("Kontoslag = BudgetKonto")
-                  : QStringLiteral("Kontoslag = Enkel bokf.");
-}
 
 bool yes(const QString& text, const QString& title) {
     return platform::messages().show(text, Buttons::YesNo, Icon::None, title) != Answer::No;
@@ -106,7 +103,7 @@ void HeadForm::transTextPressed(bool budget) {
                      (budget ? QStringLiteral("Är TransCombo_Budget öppen ? ")
                              : QStringLiteral("Är TransCombo_Enkel öppen ? ")) +
                          (combo->isEnabled() ? QStringLiteral("Ja !") : QStringLiteral("Nej !")),
-                     kindLine(budget),
+                     handler::kindLine(),
                      QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
             return ErrorContext(head,
                                 {budget ? QStringLiteral(" vid försök att ändra transaktionstext.")
@@ -118,7 +115,7 @@ void HeadForm::transTextPressed(bool budget) {
                                                          ? ledger::account().transakt.count()
                                                          : 0),
                                  QStringLiteral("Inhämtat tecken från fil  ") + Module1.TransTecken,
-                                 kindLine(budget)});
+                                 handler::kindLine()});
         });
 }
 
