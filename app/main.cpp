@@ -1,4 +1,5 @@
 #include "mainwindow/HeadForm.h"
+#include "names/NameDialogs.h"
 #include "platform/Platform.h"
 #include "services/RappForm.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Fynlar"));
     platform::installReal();
     fyn::installReportForm();
+    fyn::installNameDialogs();
 
     fyn::HeadForm window;
     window.Form_Load();

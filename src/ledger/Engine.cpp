@@ -595,8 +595,19 @@ long refOf(const char* rec) {
 
 } // namespace
 
+namespace {
+// Commits other writes alone, when an edit found nothing to change.
+void commitAlone(const AlsoWrite& alsoWrite) {
+    if (!alsoWrite)
+        return;
+    WriteBatch batch;
+    alsoWrite(batch);
+    batch.commit();
+}
+} // namespace
+
 TransactionEditResult changeTransaction(PostingFile& f, long n, const TransactionEdit& e,
-                                        BudgetTemplate* t) {
+                                        BudgetTemplate* t, const AlsoWrite& alsoWrite) {
     const Layout& l = layoutOf(f);
     TransactionEditResult result;
     result.antalPoster = n;
@@ -609,8 +620,10 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
         if (e.onlyRecord > 0)
             break;
     }
-    if (first == 0)
+    if (first == 0) {
+        commitAlone(alsoWrite);
         return result;
+    }
 
     QByteArray out = f.rawRange(first, n);
     Checked check(l);
@@ -658,6 +671,8 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     PostingFile::Edit edit(f);
     const long last = (e.onlyRecord > 0 && !e.resign) ? first : n;
     edit.putRange(first, out.left((last - first + 1) * l.length));
+    if (alsoWrite)
+        alsoWrite(edit.batch());
     BudgetTemplate* learner = !learnt.empty() && t ? t : nullptr;
     if (learner)
         for (const BudgetKontoPost& p : learnt)
@@ -667,7 +682,8 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     return result;
 }
 
-RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref) {
+RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
+                                        const AlsoWrite& alsoWrite) {
     const Layout& l = layoutOf(f);
     RemovalResult result;
     result.antalPoster = n;
@@ -675,8 +691,10 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref) {
     for (long i = 1; i <= n && first == 0; ++i)
         if (refOf(f.raw(i).constData()) == ref)
             first = i;
-    if (first == 0)
+    if (first == 0) {
+        commitAlone(alsoWrite);
         return result;
+    }
 
     // Records first..n: the staying postings close up with their balances
     // lowered by what was removed before them; the freed tail keeps its bytes
@@ -714,6 +732,8 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref) {
     }
     PostingFile::Edit edit(f);
     edit.putRange(first, out);
+    if (alsoWrite)
+        alsoWrite(edit.batch());
     edit.commit();
     result.postNr = first;
     result.antalPoster = n - result.removed;
@@ -726,7 +746,7 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref) {
     return result;
 }
 
-long clearSubtransaction(PostingFile& f, long n, long subRef) {
+long clearSubtransaction(PostingFile& f, long n, long subRef, const AlsoWrite& alsoWrite) {
     const Layout& l = layoutOf(f);
     PostingFile::Edit edit(f);
     long changed = 0;
@@ -740,8 +760,9 @@ long clearSubtransaction(PostingFile& f, long n, long subRef) {
             ++changed;
         }
     }
-    if (changed > 0)
-        edit.commit();
+    if (alsoWrite)
+        alsoWrite(edit.batch());
+    edit.commit();
     return changed;
 }
 

@@ -13,6 +13,7 @@
 #include "ledger/PostingFile.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -148,8 +149,11 @@ struct TransactionEditResult : EditResult {
 // changes, amounts of the new sign (the same magnitude); every balance moves by
 // the new amount less the stored one, summed over the changed postings before
 // it. All or nothing. postNr is the first changed posting (0 when none).
+// alsoWrite adds other writes (the name's record) to the same commit; they are
+// committed even when no posting changes.
+using AlsoWrite = std::function<void(WriteBatch&)>;
 TransactionEditResult changeTransaction(PostingFile& f, long n, const TransactionEdit& e,
-                                        BudgetTemplate* t);
+                                        BudgetTemplate* t, const AlsoWrite& alsoWrite = {});
 
 struct RemovalResult : EditResult {
     long removed = 0;
@@ -160,11 +164,12 @@ struct RemovalResult : EditResult {
 // Removes every posting of a transaction; the later ones close up with their
 // balances lowered and the freed records at the end get a blank date. All or
 // nothing. postNr is the first removed posting's record (0 when none).
-RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref);
+RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
+                                        const AlsoWrite& alsoWrite = {});
 
 // Clears a subtransaction from every posting that carries it; one commit.
 // Returns how many postings changed.
-long clearSubtransaction(PostingFile& f, long n, long subRef);
+long clearSubtransaction(PostingFile& f, long n, long subRef, const AlsoWrite& alsoWrite = {});
 
 // ---- Balance check and recount ----------------------------------------------
 

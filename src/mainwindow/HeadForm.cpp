@@ -1,5 +1,7 @@
 #include "mainwindow/HeadForm.h"
 
+#include "core/Errors.h"
+#include "core/SafeWrite.h"
 #include "core/State.h"
 #include "mainwindow/DropDownCombo.h"
 #include "mainwindow/NyKontoForm.h"
@@ -68,7 +70,14 @@ HeadForm::HeadForm(QWidget* parent) : QMainWindow(parent) {
 std::function<void(HeadForm&)> HeadForm::openTransForm;
 std::function<void(HeadForm&)> HeadForm::openSubTransForm;
 
-HeadForm::~HeadForm() = default;
+HeadForm::~HeadForm() {
+    // Whatever the journal holds is written home before the window goes; when
+    // that fails the journal stays and the next start replays it.
+    try {
+        checkpoint();
+    } catch (const RuntimeError&) {
+    }
+}
 
 void HeadForm::buildMenus() {
     auto action = [this](QMenu* menu, const char* name, const QString& text, bool pending) {

@@ -39,9 +39,14 @@ public:
         }
         QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("Nej"), QMessageBox::NoRole);
+        QPushButton* cancel = buttons == Buttons::YesNoCancel
+                                  ? box.addButton(QStringLiteral("Avbryt"), QMessageBox::RejectRole)
+                                  : nullptr;
         box.setDefaultButton(yes);
-        box.setEscapeButton(no);
+        box.setEscapeButton(cancel ? cancel : no);
         box.exec();
+        if (cancel && box.clickedButton() == cancel)
+            return Answer::Cancel;
         return box.clickedButton() == no ? Answer::No : Answer::Yes;
     }
 };

@@ -12,9 +12,9 @@ class QDialog;
 namespace platform {
 
 // ---- Message boxes -------------------------------------------------------
-enum class Buttons { Ok, YesNo };
+enum class Buttons { Ok, YesNo, YesNoCancel };
 enum class Icon { None, Information, Warning };
-enum class Answer { Ok, Yes, No };
+enum class Answer { Ok, Yes, No, Cancel };
 
 class MessageBoxes {
 public:

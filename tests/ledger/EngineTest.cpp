@@ -447,3 +447,49 @@ TEST_F(EngineTest, RemovingATransactionsPostingsClosesUpTheFile) {
 }
 
 } // namespace
+
+namespace {
+
+// A name's record and its postings change together or not at all.
+TEST_F(EngineTest, ANameAndItsPostingsAreOneCommit) {
+    const QString trans = path("FynData/Konto/Transakt");
+    const QByteArray names = encodeRecord(TransPost{"Kontostart", " "}) +
+                             encodeRecord(TransPost{"Lön", "+"}) +
+                             encodeRecord(TransPost{"Mat", "-"});
+    namespace sw = fyn::safewrite_testing;
+    auto run = [&] {
+        simple(expenses());
+        writeFile(trans, names);
+        QFile::remove(journalPath());
+        const RecordFile t3 = openRecordFile<TransPost>(trans);
+        return removeTransactionPostings(f, 5, 3, [&](WriteBatch& b) {
+            t3.put(b, 3, TransPost{"", " "});
+        });
+    };
+    sw::armCrash(-1, false);
+    ASSERT_EQ(run().removed, 2);
+    const QByteArray afterData = readFile(data);
+    const QByteArray afterNames = readFile(trans);
+    EXPECT_EQ(afterNames.mid(72, 35), QByteArray(35, ' '));
+    const int points = sw::pointsPassed();
+    for (int k = 0; k < points; ++k) {
+        sw::armCrash(-1, false);
+        simple(expenses());
+        writeFile(trans, names);
+        QFile::remove(journalPath());
+        const RecordFile t3 = openRecordFile<TransPost>(trans);
+        sw::armCrash(k, true);
+        EXPECT_THROW(removeTransactionPostings(f, 5, 3,
+                                               [&](WriteBatch& b) {
+                                                   t3.put(b, 3, TransPost{"", " "});
+                                               }),
+                     sw::Crash);
+        sw::armCrash(-1, false);
+        recoverJournal();
+        const bool old = readFile(data) == expenses() && readFile(trans) == names;
+        const bool now = readFile(data) == afterData && readFile(trans) == afterNames;
+        EXPECT_TRUE(old || now) << "a mix after a crash at point " << k;
+    }
+}
+
+} // namespace

@@ -30,7 +30,8 @@ struct MessageCall {
 
 class FakeMessages final : public MessageBoxes {
 public:
-    // Answers for Yes/No boxes, in order. OK boxes answer themselves.
+    // Answers for Yes/No (and Yes/No/Cancel) boxes, in order. OK boxes answer
+    // themselves.
     std::deque<Answer> answers;
     std::vector<MessageCall> calls;
     Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) override;

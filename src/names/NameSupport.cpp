@@ -1,0 +1,76 @@
+#include "names/NameSupport.h"
+
+#include "core/Amount.h"
+#include "core/Codec1252.h"
+#include "core/State.h"
+#include "ledger/Engine.h"
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+namespace fyn {
+
+bool blankName(const QString& name) {
+    for (const QChar c : name)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+QString nameProblem(const QString& trimmedName) {
+    if (blankName(trimmedName))
+        return QStringLiteral("Namnet är tomt. Skriv ett namn med minst ett synligt tecken !");
+    for (const QChar c : trimmedName)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("Namnet innehåller styrtecken (t ex tabb eller radbrytning), "
+                                  "som inte kan sparas !");
+    if (!fitsCp1252(trimmedName))
+        return QStringLiteral("Namnet innehåller tecken som programmet inte kan spara "
+                              "(endast västeuropeiska bokstäver och tecken går att använda) !");
+    if (toCp1252(trimmedName).size() > kNameBytes)
+        return QStringLiteral("Namnet är för långt: högst %1 tecken får plats !").arg(kNameBytes);
+    return {};
+}
+
+void refuseName(const QString& problem) {
+    platform::messages().show(problem + QStringLiteral("\n\nIngenting har sparats."),
+                              platform::Buttons::Ok, platform::Icon::Warning,
+                              QStringLiteral("Ogiltigt namn"));
+}
+
+void plainLabel(QLabel* label) {
+    label->setTextFormat(Qt::PlainText);
+}
+
+void uncheck(QRadioButton* option) {
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+}
+
+bool ask(const QString& text, const QString& title) {
+    return platform::messages().show(text, platform::Buttons::YesNo, platform::Icon::None, title) !=
+           platform::Answer::No;
+}
+
+void inform(const QString& text, const QString& title) {
+    platform::messages().show(text, platform::Buttons::Ok, platform::Icon::Information, title);
+}
+
+void showRefusal(ledger::Refusal refusal) {
+    if (refusal == ledger::Refusal::OverLimit)
+        MaxLevel_Msg();
+    else if (refusal == ledger::Refusal::FieldTooLong)
+        platform::messages().show(
+            QStringLiteral("Ett belopp eller saldo som ändringen ger får inte plats\n"
+                           "i datafilens fält om 11 tecken.\n\nIngenting har ändrats !"),
+            platform::Buttons::Ok, platform::Icon::Warning, QStringLiteral("För långt belopp"));
+}
+
+QString kindLine() {
+    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
+                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
+}
+
+} // namespace fyn

@@ -1,0 +1,89 @@
+#pragma once
+// What the two name dialogs share: the rules for a typed name, finding the
+// record that a shown name stands for, and small helpers for their messages.
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "core/RecordFile.h"
+
+#include <QString>
+
+namespace fyn::ledger {
+enum class Refusal;
+} // namespace fyn::ledger
+
+class QLabel;
+class QRadioButton;
+
+namespace fyn {
+
+// A name field holds 35 bytes of Windows-1252.
+constexpr int kNameBytes = 35;
+
+// True when the name holds nothing but white space.
+bool blankName(const QString& name);
+
+// Empty when the trimmed, non-blank name can be stored; otherwise why not, as a
+// message for the user.
+QString nameProblem(const QString& trimmedName);
+
+// Shows the refusal of a name; nothing has been saved.
+void refuseName(const QString& problem);
+
+// The record that holds name (trimmed) among the non-blank records of a name
+// file: preferred when that record holds exactly the name, else the first that
+// does; 0 when none does. Field reads the name of a record.
+template <class R, class Field>
+long findName(const RecordFile& file, const QString& name, long preferred, Field field);
+
+// The first record 1..count whose name is blank, else count + 1.
+template <class R, class Field> long freeSlot(const RecordFile& file, Field field);
+
+// Labels that show names show them as they are, never as markup.
+void plainLabel(QLabel* label);
+
+void uncheck(QRadioButton* option);
+
+// A Yes/No question without an icon: any answer but No is Yes.
+bool ask(const QString& text, const QString& title);
+// An information box with OK.
+void inform(const QString& text, const QString& title);
+// Why the posting engine refused an edit; nothing was written.
+void showRefusal(ledger::Refusal refusal);
+// "Kontoslag = BudgetKonto" or "Kontoslag = Enkel bokf."
+QString kindLine();
+
+// The position is a convenience: failing to read or store it must not keep a
+// dialog from opening or closing.
+template <class F> void positionQuietly(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError&) {
+    }
+}
+
+// ---- Templates ----------------------------------------------------------------
+
+template <class R, class Field>
+long findName(const RecordFile& file, const QString& name, long preferred, Field field) {
+    const QString wanted = trimBlanks(name);
+    if (wanted.isEmpty())
+        return 0;
+    const long count = file.count();
+    if (preferred >= 1 && preferred <= count &&
+        trimBlanks(field(file.template get<R>(preferred))) == wanted)
+        return preferred;
+    for (long n = 1; n <= count; ++n)
+        if (trimBlanks(field(file.template get<R>(n))) == wanted)
+            return n;
+    return 0;
+}
+
+template <class R, class Field> long freeSlot(const RecordFile& file, Field field) {
+    const long count = file.count();
+    for (long n = 1; n <= count; ++n)
+        if (trimBlanks(field(file.template get<R>(n))).isEmpty())
+            return n;
+    return count + 1;
+}
+
+} // namespace fyn
