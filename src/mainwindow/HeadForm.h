@@ -287,7 +287,6 @@ private:
     void amountEnter(QLineEdit* box);
     void balanceEntered();
     void amountHelp(QLineEdit* box);
-    void showRefusal(ledger::Refusal refusal);
     void insertEntry(bool budget);
     void removeMarked(bool budget);
     void changeMarked(bool budget);

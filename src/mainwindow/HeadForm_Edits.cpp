@@ -2,6 +2,8 @@
 // posting engine, shows a refusal, and refreshes the grid with the balance check.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/DialogSupport.h"
+
 #include "core/Amount.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -62,18 +64,6 @@ QString changeText(const QString& field) {
 }
 
 } // namespace
-
-void HeadForm::showRefusal(ledger::Refusal refusal) {
-    if (refusal == ledger::Refusal::OverLimit) {
-        MaxLevel_Msg();
-    } else if (refusal == ledger::Refusal::FieldTooLong) {
-        platform::messages().show(
-            QStringLiteral("Beloppet, eller ett saldo som det ger, får inte plats\n"
-                           "i datafilens fält om 11 tecken.\n\n"
-                           "Ingenting har ändrats !"),
-            Buttons::Ok, Icon::Warning, QStringLiteral("För långt belopp"));
-    }
-}
 
 // ---- The refresh chain ----------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // to the name dialogs.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/HandlerTexts.h"
 
 #include "core/Amount.h"

@@ -11,6 +11,7 @@
 #include "core/Register.h"
 #include "core/State.h"
 #include "ledger/Account.h"
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/HeadForm.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
@@ -69,21 +70,6 @@ bool registered(const QString& name) {
         // An unreadable register fails the creation itself, which reports it.
     }
     return false;
-}
-
-// The position is a convenience: failing to read or store it must not keep the
-// dialog from opening or closing.
-template <class F> void positionQuietly(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError&) {
-    }
-}
-
-void uncheck(QRadioButton* option) {
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(true);
 }
 
 } // namespace
@@ -161,18 +147,7 @@ void NyKontoForm::Form_Load() {
     uncheck(Option1);
     uncheck(Option2);
     Kind.clear();
-    if (!isVisible()) {
-        move(head_.frameGeometry().center() - QPoint(width() / 2, height() / 2));
-        positionQuietly([this] { restoreWindowPosition(*this, WindowPos::NyKontoForm); });
-        // Kept above the main window by the window manager, without being its child.
-        if (QWindow* main = head_.windowHandle()) {
-            winId();
-            windowHandle()->setTransientParent(main);
-        }
-    }
-    show();
-    activateWindow();
-    head_.setEnabled(false);
+    showBeside(*this, head_, WindowPos::NyKontoForm);
     showOpeningText();
     Text1->setFocus();
 }

@@ -43,12 +43,6 @@ void plainLabel(QLabel* label) {
     label->setTextFormat(Qt::PlainText);
 }
 
-void uncheck(QRadioButton* option) {
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(true);
-}
-
 bool ask(const QString& text, const QString& title) {
     return platform::messages().show(text, platform::Buttons::YesNo, platform::Icon::None, title) !=
            platform::Answer::No;
@@ -56,21 +50,6 @@ bool ask(const QString& text, const QString& title) {
 
 void inform(const QString& text, const QString& title) {
     platform::messages().show(text, platform::Buttons::Ok, platform::Icon::Information, title);
-}
-
-void showRefusal(ledger::Refusal refusal) {
-    if (refusal == ledger::Refusal::OverLimit)
-        MaxLevel_Msg();
-    else if (refusal == ledger::Refusal::FieldTooLong)
-        platform::messages().show(
-            QStringLiteral("Ett belopp eller saldo som ändringen ger får inte plats\n"
-                           "i datafilens fält om 11 tecken.\n\nIngenting har ändrats !"),
-            platform::Buttons::Ok, platform::Icon::Warning, QStringLiteral("För långt belopp"));
-}
-
-QString kindLine() {
-    return Module1.KontoSlag == QLatin1String("Bg") ? QStringLiteral("Kontoslag = BudgetKonto")
-                                                    : QStringLiteral("Kontoslag = Enkel bokf.");
 }
 
 } // namespace fyn

@@ -4,6 +4,8 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/RecordFile.h"
+#include "mainwindow/DialogSupport.h"
+#include "mainwindow/HandlerTexts.h"
 
 #include <QString>
 
@@ -15,6 +17,8 @@ class QLabel;
 class QRadioButton;
 
 namespace fyn {
+
+using handler::kindLine;
 
 // A name field holds 35 bytes of Windows-1252.
 constexpr int kNameBytes = 35;
@@ -41,25 +45,10 @@ template <class R, class Field> long freeSlot(const RecordFile& file, Field fiel
 // Labels that show names show them as they are, never as markup.
 void plainLabel(QLabel* label);
 
-void uncheck(QRadioButton* option);
-
 // A Yes/No question without an icon: any answer but No is Yes.
 bool ask(const QString& text, const QString& title);
 // An information box with OK.
 void inform(const QString& text, const QString& title);
-// Why the posting engine refused an edit; nothing was written.
-void showRefusal(ledger::Refusal refusal);
-// "Kontoslag = BudgetKonto" or "Kontoslag = Enkel bokf."
-QString kindLine();
-
-// The position is a convenience: failing to read or store it must not keep a
-// dialog from opening or closing.
-template <class F> void positionQuietly(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError&) {
-    }
-}
 
 // ---- Templates ----------------------------------------------------------------
 

@@ -136,17 +136,7 @@ void SubTransForm::setHint(const QString& text, bool green) {
 void SubTransForm::Form_Load() {
     record_ = 0;
     renaming_ = false;
-    head_.setEnabled(false);
-    if (!isVisible()) {
-        move(head_.frameGeometry().center() - QPoint(width() / 2, height() / 2));
-        positionQuietly([this] { restoreWindowPosition(*this, WindowPos::SubTransForm); });
-        if (QWindow* main = head_.windowHandle()) {
-            winId();
-            windowHandle()->setTransientParent(main);
-        }
-    }
-    show();
-    activateWindow();
+    showBeside(*this, head_, WindowPos::SubTransForm);
     uncheck(Option1);
     uncheck(Option2);
     SubRenameFlag = QStringLiteral("0");

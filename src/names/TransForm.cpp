@@ -191,19 +191,8 @@ void TransForm::Form_Load() {
     record_ = 0;
     oldSign_.clear();
     renaming_ = false;
-    if (!isVisible()) {
-        move(head_.frameGeometry().center() - QPoint(width() / 2, height() / 2));
-        positionQuietly([this] { restoreWindowPosition(*this, WindowPos::TransForm); });
-        if (QWindow* main = head_.windowHandle()) {
-            winId();
-            windowHandle()->setTransientParent(main);
-        }
-    }
-    show();
-    activateWindow();
-    if (fromHead())
-        head_.setEnabled(false);
-    // TransCaller "budg": the budgeting dialog is disabled here once it exists.
+    // TransCaller "budg": beside the budgeting dialog, once it exists.
+    showBeside(*this, head_, WindowPos::TransForm);
     for (QRadioButton* o : {Option1, Option2, Option3, Option4})
         uncheck(o);
     Command1->setEnabled(false);

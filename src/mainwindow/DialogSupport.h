@@ -1,0 +1,36 @@
+#pragma once
+// What the dialogs beside the main window share.
+#include "core/Errors.h"
+#include "core/PosFil.h"
+
+class QRadioButton;
+class QWidget;
+
+namespace fyn::ledger {
+enum class Refusal;
+} // namespace fyn::ledger
+
+namespace fyn {
+
+// The position is a convenience: failing to read or store it must not keep a
+// dialog from opening or closing.
+template <class F> void positionQuietly(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError&) {
+    }
+}
+
+// Shows a dialog beside the window that opened it and disables that: on its
+// first showing centred over it, or at its stored place, and kept above it by
+// the window manager without being its child (which would disable the dialog
+// too).
+void showBeside(QWidget& dialog, QWidget& caller, WindowPos place);
+
+// Clears an option button of a group.
+void uncheck(QRadioButton* option);
+
+// Why the posting engine refused an edit; nothing was written.
+void showRefusal(ledger::Refusal refusal);
+
+} // namespace fyn
