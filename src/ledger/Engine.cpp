@@ -77,6 +77,16 @@ Numbers numbersOf(const Layout& l, const QByteArray& rec) {
     return numbersOf(l, rec.constData());
 }
 
+// Only the balances: what the shifting loops need (they leave amounts alone).
+Numbers balancesOf(const Layout& l, const char* rec) {
+    Numbers n;
+    for (int k = 0; k < l.amounts; ++k)
+        n.balance[k] = fieldAmount(rec, l.balance[k]);
+    if (l.diff >= 0)
+        n.diff = fieldAmount(rec, l.diff);
+    return n;
+}
+
 // Builds the records of an edit, checking every value it writes before any
 // of them reaches the file.
 class Checked {
@@ -289,7 +299,7 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
     const Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
     for (long i = 1; i <= later; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = balancesOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + e.value[k]);
         check.diff(rec, num.diff + diffRaise);
@@ -355,7 +365,7 @@ EditResult removePosting(PostingFile& f, long n, long r) {
     Checked check(l);
     for (long i = 0; i < n - r; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = balancesOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] - removed.amount[k]);
         check.diff(rec, num.diff - diffRemoved);
@@ -400,7 +410,7 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
         changed[l.bstatus] = confirmed ? '*' : ' ';
     for (long i = 0; i <= n - r; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = balancesOf(l, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + delta[k]);
         check.diff(rec, num.diff + diffDelta);
@@ -475,7 +485,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         else
             out.append(f.raw(old));
         char* rec = out.data() + out.size() - l.length;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = balancesOf(l, rec);
         const bool beforeMoved = old > last; // the moved ones stood before it
         for (int k = 0; k < l.amounts; ++k) {
             Amount b = num.balance[k];
@@ -491,7 +501,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         if (afterPlace)
             d += movedDiff;
         check.diff(rec, d);
-        prev = numbersOf(l, rec);
+        prev = balancesOf(l, rec);
     };
     std::vector<BudgetKontoPost> confirmed;
     for (size_t s = 0; s < at; ++s)
