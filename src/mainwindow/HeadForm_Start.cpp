@@ -69,7 +69,7 @@ void HeadForm::Form_Load() {
             // One program at a time on a data folder.
             lock_ = std::make_unique<QLockFile>(dataFolder() + QStringLiteral("/.lock"));
             lock_->setStaleLockTime(0);
-            if (!lock_->tryLock(0)) {
+            if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {
                 platform::messages().show(
                     QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
                                    "Använd det fönster som redan är öppet !")
@@ -78,6 +78,8 @@ void HeadForm::Form_Load() {
                 lock_.reset();
                 platform::programEnd().endNow();
             }
+            // A folder where no lock can be made is one where nothing can be
+            // written either; every write then says so.
             // A commit that a crash cut short is put back before anything is read.
             setJournalPath(dataFolder() + QStringLiteral("/.journal"));
             recoverJournal();
