@@ -493,3 +493,30 @@ TEST_F(EngineTest, ANameAndItsPostingsAreOneCommit) {
 }
 
 } // namespace
+
+namespace {
+
+// Damaged files: the edit stops with the runtime's error before it writes.
+TEST_F(EngineTest, DamagedFilesStopAnEditBeforeItWrites) {
+    // A later posting's balance is no number.
+    const QByteArray damaged =
+        file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "100", "1O0"),
+              enkel("2026-03-01", "2", "5", "105")});
+    simple(damaged);
+    EXPECT_THROW(insertPosting(f, 3, {"2026-01-15", 2, 0, "", "1", "2026-12-09"}, nullptr),
+                 RuntimeError);
+    EXPECT_THROW(removePosting(f, 3, 1), RuntimeError);
+    EXPECT_EQ(readFile(data), damaged);
+
+    // A record with a blank date inside the postings: edits after it go on,
+    // the blank record is kept as it is.
+    QByteArray blank = encodeRecord(enkel("", "2", "0", "0"));
+    const QByteArray withHole = file({enkel("2026-01-01", "1", "0", "0")}) + blank +
+                                file({enkel("2026-03-01", "2", "5", "5")});
+    simple(withHole);
+    EXPECT_EQ(f.lastDated(), 3);
+    ASSERT_TRUE(insertPosting(f, 3, {"2026-04-01", 2, 0, "", "1", "2026-12-09"}, nullptr).ok());
+    EXPECT_EQ(readFile(data), withHole + encodeRecord(enkel("2026-04-01", "2", "1", "6")));
+}
+
+} // namespace
