@@ -405,3 +405,33 @@ TEST_F(MainWindowTest, DateSearchPlacesTheWindowAndLeavesTodayAsWorkingDate) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, OddRegisterAndEmptyAccountFolderAreReportedAndTheStartGoesOn) {
+    twoAccounts();
+    // A register cut in the middle of its second record: 1.5 records count as 2,
+    // the cut record reads with blanks.
+    const QByteArray full = readFile(kontoFilPath());
+    writeFile(kontoFilPath(), full.left(82 + 41));
+    test::writeKontoIni("1\r\nAnna\r\n");
+    HeadForm& f = start();
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+    EXPECT_EQ(f.Combo3->count(), 2);
+
+    // An account folder without files: the choice is reported through the error
+    // routine and the account that was open stays open; nothing is created.
+    writeFile(kontoFilPath(), full);
+    QDir(accountFolder("Budget")).removeRecursively();
+    QDir().mkpath(accountFolder("Budget"));
+    fakes.messages->answers = {Answer::No}; // no error report
+    f.Combo3->setCurrentIndex(1);
+    f.Combo3_Click();
+    ASSERT_FALSE(fakes.messages->calls.empty());
+    EXPECT_EQ(fakes.messages->calls.back().title, "Felspec. = File not found");
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+    EXPECT_TRUE(QDir(accountFolder("Budget")).isEmpty());
+}
+
+} // namespace
