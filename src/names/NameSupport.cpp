@@ -5,9 +5,12 @@
 #include "core/State.h"
 #include "ledger/Engine.h"
 #include "platform/Platform.h"
+#include "platform/Ui.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace fyn {
 
@@ -37,6 +40,20 @@ void refuseName(const QString& problem) {
     platform::messages().show(problem + QStringLiteral("\n\nIngenting har sparats."),
                               platform::Buttons::Ok, platform::Icon::Warning,
                               QStringLiteral("Ogiltigt namn"));
+}
+
+QWidget* dialogBody(QWidget& dialog, QAction*& help, int widthTwips, int heightTwips) {
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QMenuBar(&dialog);
+    layout->setMenuBar(bar);
+    help = bar->addAction(QStringLiteral("Hjälp"));
+    help->setObjectName(QStringLiteral("hlp_mn"));
+    help->setEnabled(false);
+    auto* body = new QWidget(&dialog);
+    body->setFixedSize(platform::twips(widthTwips), platform::twips(heightTwips));
+    layout->addWidget(body);
+    return body;
 }
 
 void plainLabel(QLabel* label) {

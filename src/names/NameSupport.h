@@ -13,7 +13,9 @@ namespace fyn::ledger {
 enum class Refusal;
 } // namespace fyn::ledger
 
+class QAction;
 class QLabel;
+class QWidget;
 class QRadioButton;
 
 namespace fyn {
@@ -41,6 +43,10 @@ long findName(const RecordFile& file, const QString& name, long preferred, Field
 
 // The first record 1..count whose name is blank, else count + 1.
 template <class R, class Field> long freeSlot(const RecordFile& file, Field field);
+
+// A name dialog's frame: the "Hjälp" menu (unavailable until the program has
+// a help viewer) above a body of the given size in twips, where the controls go.
+QWidget* dialogBody(QWidget& dialog, QAction*& help, int widthTwips, int heightTwips);
 
 // Labels that show names show them as they are, never as markup.
 void plainLabel(QLabel* label);

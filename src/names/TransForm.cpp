@@ -83,17 +83,7 @@ TransForm::TransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head)
     setWindowTitle(QStringLiteral("Ny/Ändrad huvudtransaktion"));
     setFont(uiFont(kArial, 9.75));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QMenuBar(this);
-    layout->setMenuBar(bar);
-    hlp_mn = bar->addAction(QStringLiteral("Hjälp"));
-    hlp_mn->setObjectName(QStringLiteral("hlp_mn"));
-    // The program has no help viewer yet.
-    hlp_mn->setEnabled(false);
-    auto* body = new QWidget(this);
-    body->setFixedSize(twips(6240), twips(3960));
-    layout->addWidget(body);
+    QWidget* body = dialogBody(*this, hlp_mn, 6240, 3960);
 
     Label1 = makeControl<QLabel>(body, "Label1", QStringLiteral("Transaktionsnamn"));
     placeTwips(Label1, 240, 120, 3720, 255);
