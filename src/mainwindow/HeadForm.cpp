@@ -179,7 +179,9 @@ void HeadForm::buildControls() {
     G1 = makeControl<PostingGrid>(Frame1, "G1", kG1Widths);
     G1->setGeometry(twips(120), twips(kGridTop), twips(sum(kG1Widths)) + 2 * G1->frameWidth(),
                     G1->rowsHeight());
+    G1->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll1 = makeControl<QScrollBar>(Frame1, "VScroll1", Qt::Vertical);
+    VScroll1->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
     connect(G1, &QTableWidget::cellClicked, this, &HeadForm::G1_Click);
     connect(G1, &PostingGrid::hovered, this, &HeadForm::G1_MouseMove);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
@@ -243,7 +245,9 @@ void HeadForm::buildControls() {
     G2 = makeControl<PostingGrid>(Frame2, "G2", kG2Widths);
     G2->setGeometry(twips(120), twips(kGridTop), twips(sum(kG2Widths)) + 2 * G2->frameWidth(),
                     G2->rowsHeight());
+    G2->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll2 = makeControl<QScrollBar>(Frame2, "VScroll2", Qt::Vertical);
+    VScroll2->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
     connect(G2, &QTableWidget::cellClicked, this, &HeadForm::G2_Click);
     connect(G2, &PostingGrid::hovered, this, &HeadForm::G2_MouseMove);
     connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
@@ -268,6 +272,7 @@ void HeadForm::buildControls() {
     BudgBel_Budget = makeControl<QLineEdit>(Frame2, "BudgBel_Budget");
     placeTwips(BudgBel_Budget, 120 + 6239, kEntryTop, kG2Widths[2], 330);
     BudgBel_Budget->setAccessibleName(QStringLiteral("Budgetbelopp"));
+    TransCombo_Budget->setAccessibleDescription(QStringLiteral("Huvud- eller subtransaktioner"));
     VerklBel_Budget = makeControl<QLineEdit>(Frame2, "VerklBel_Budget");
     placeTwips(VerklBel_Budget, 120 + 7824, kEntryTop, kG2Widths[3], 330);
     VerklBel_Budget->setAccessibleName(QStringLiteral("Verkligt belopp"));
@@ -311,6 +316,7 @@ void HeadForm::buildControls() {
     }
 
     Label29 = makeControl<QLabel>(central, "Label29");
+    Label29->setAccessibleName(QStringLiteral("Hjälprubrik"));
     Label29->setFont(uiFont(kArial, 10, true));
     Label30 = makeControl<QLabel>(central, "Label30");
     Label30->setWordWrap(true);
