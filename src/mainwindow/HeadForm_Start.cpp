@@ -1,6 +1,7 @@
 // Start-up, the first run and the exit.
 #include "mainwindow/HeadForm.h"
 
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/HandlerTexts.h"
 
 #include "core/DateText.h"
@@ -85,7 +86,16 @@ void HeadForm::Form_Load() {
             recoverJournal();
 
             show();
-            restoreWindowPosition(*this, WindowPos::HeadForm);
+            // A damaged place is reported; the accounts open all the same.
+            trap([&] { restoreWindowPosition(*this, WindowPos::HeadForm); },
+                 [] {
+                     return ErrorContext(
+                         QStringLiteral("Form_Load"),
+                         {QStringLiteral("vid laddning av programformuläret."),
+                          QStringLiteral("Fönstrets läge i PosFil kan inte läsas.")},
+                         {QStringLiteral("vid laddning av programformuläret."),
+                          QStringLiteral("PosFil, fält 1-2")});
+                 });
             Inläs_Kontofil();
             ClickedRow = -1;
         },
@@ -322,7 +332,8 @@ void HeadForm::Exit_Konto() {
             WriteBatch batch;
             writeKontoIni(batch, kontoIniPath(), Module1.KontoNum, Module1.AnvNamn);
             batch.commit();
-            saveWindowPos(WindowPos::HeadForm, pos());
+            // A place that cannot be stored must not keep the program from ending.
+            positionQuietly([&] { saveWindowPos(WindowPos::HeadForm, pos()); });
             ledger::account().closeAll();
             checkpoint(); // everything on disk, the journal empty
             exiting_ = true;

@@ -435,3 +435,21 @@ TEST_F(MainWindowTest, OddRegisterAndEmptyAccountFolderAreReportedAndTheStartGoe
 }
 
 } // namespace
+
+namespace {
+
+// The window's place is a convenience: a damaged pair is reported, but the
+// account still opens and the program can still end.
+TEST_F(MainWindowTest, ADamagedWindowPlaceNeitherStopsTheStartNorTheExit) {
+    twoAccounts();
+    writeFile(posFilPath(), padded("12ab", 7) + padded("3500", 7) + QByteArray(126, ' '));
+    fakes.messages->answers = {Answer::No}; // no error report
+    HeadForm& f = start();
+    EXPECT_EQ(fakes.messages->calls.at(0).title, "Felspec. = Type mismatch");
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+    EXPECT_EQ(f.Combo3->count(), 2);
+    EXPECT_THROW(f.Command4_Click(), ProgramEnded);
+    EXPECT_EQ(readFile(kontoIniPath()), "2\r\nAnna\r\n");
+}
+
+} // namespace
