@@ -72,12 +72,9 @@ void InsetBox::prepare(const QString& prompt, const QString& title, const QStrin
 bool InsetBox::eventFilter(QObject* watched, QEvent* e) {
     // Enter in the text box takes the answer and nothing more: the dialog must
     // not see it as a press of its default button.
-    if (watched == Text1 && e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Text1_Enter();
-            return true;
-        }
+    if (watched == Text1 && platform::isEnterPress(e)) {
+        Text1_Enter();
+        return true;
     }
     return QDialog::eventFilter(watched, e);
 }

@@ -2,6 +2,8 @@
 // boxes with their key handling, and the help texts of these controls.
 #include "mainwindow/HeadForm.h"
 
+#include "platform/Ui.h"
+
 #include "core/Amount.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -116,7 +118,7 @@ bool HeadForm::entryEvent(QObject* watched, QEvent* e) {
             // Tab moves on and Esc belongs to the cancel button: neither starts an amount.
             if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape)
                 return false;
-            const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+            const bool enter = platform::isEnterPress(e);
             if (box == Bel_Enkel) {
                 Bel_Enkel_KeyDown();
                 Bel_Enkel_KeyPress(enter ? 13 : 0);

@@ -190,12 +190,9 @@ void SubTransForm::closeEvent(QCloseEvent* e) {
 }
 
 bool SubTransForm::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == Text1 && e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Text1_KeyPress(13);
-            return true;
-        }
+    if (watched == Text1 && platform::isEnterPress(e)) {
+        Text1_KeyPress(13);
+        return true;
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers for laying out windows in twips with the stand-in fonts.
+#include <QEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QString>
 #include <QWidget>
 
@@ -24,6 +26,14 @@ inline QFont uiFont(const QString& family, double points, bool bold = false) {
 // Places a control at left, top, width, height in twips.
 inline void placeTwips(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+// A press of Enter (either key), the key the text boxes answer on.
+inline bool isEnterPress(const QEvent* e) {
+    if (e->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(e)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 // Creates a child control with its objectName set.
