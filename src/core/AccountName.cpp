@@ -9,6 +9,15 @@ QString accountNameProblem(const QString& name) {
         return QStringLiteral("Kontonamnet är tomt !");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("Kontonamnet kan inte vara '%1' !").arg(name);
+    // The data folder's own files share the folder with the accounts; a name
+    // from a case-blind file system (a stick) must not hit them either.
+    if (name.startsWith(QLatin1Char('.')))
+        return QStringLiteral("Kontonamnet får inte börja med en punkt !");
+    for (const char* own : {"KontoFil", "KontoIni", "PosFil", "RedDayFil", "ErrLog"})
+        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("Kontonamnet '%1' är upptaget av en av programmets egna filer "
+                                  "!")
+                .arg(name);
     for (QChar c : name) {
         if (c.unicode() < 32 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
             return QStringLiteral("Kontonamnet innehåller ett styrtecken, som inte kan ingå i ett "

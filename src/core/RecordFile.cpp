@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "core/SafeOpen.h"
 #include "platform/SysError.h"
 
 #include <QFile>
@@ -16,7 +17,7 @@ RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
     : path_(path), length_(recordLength) {
     if (missing == Missing::Create)
         ensureFileExists(path);
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    fd_ = safeOpen(path, O_RDONLY);
     if (fd_ < 0)
         raiseErrno(errno);
 }

@@ -48,8 +48,13 @@ private:
 void recoverJournal();
 
 // Syncs every file written since the last checkpoint and empties the journal;
-// for the end of the program and before the data folder is copied.
+// for the end of the program, before a folder is removed and before the data
+// folder is copied. Throws a RuntimeError when a file cannot be synced; the
+// journal is then kept.
 void checkpoint();
+
+// Makes what was removed from a folder (outside a commit) stay removed.
+void syncFolder(const QString& path);
 
 // Creates the file empty when it is missing (a harmless single step). Throws a
 // RuntimeError ("Path not found", ...) when it cannot.

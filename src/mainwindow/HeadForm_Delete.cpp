@@ -8,6 +8,7 @@
 #include "core/Numbers.h"
 #include "core/Paths.h"
 #include "core/Register.h"
+#include "core/SafeWrite.h"
 #include "core/State.h"
 #include "ledger/Account.h"
 #include "mainwindow/NyKontoForm.h"
@@ -125,6 +126,9 @@ void HeadForm::Reducera_Konto() {
             // register forgets the name only after it has gone.
             if (number < 1 || name.isEmpty())
                 return;
+            // Nothing in the journal may name the folder once it is gone: a
+            // replay would stop at it.
+            checkpoint();
             // A link in its place is removed as a link; what it points at stays.
             const QFileInfo place(accountFolder(name));
             if (place.isSymLink() && accountNameProblem(name).isEmpty())
@@ -137,6 +141,7 @@ void HeadForm::Reducera_Konto() {
                 }
                 if (!QDir(folder).removeRecursively())
                     raiseError(platform::kPermissionDenied);
+                syncFolder(dataFolder());
                 progress = QStringLiteral("T o m Katalog borttagen !");
             }
             (isBudget() ? TransCombo_Budget : TransCombo_Enkel)->clear();
@@ -145,6 +150,10 @@ void HeadForm::Reducera_Konto() {
             QString text;
             if (Combo3->count() < 2) {
                 Combo3->clear();
+                // Emptied as a commit, so that a crash cannot bring the name back.
+                WriteBatch batch;
+                batch.replaceFile(kontoFilPath(), QByteArray());
+                batch.commit();
                 QFile::remove(kontoFilPath());
                 Module1.KontoNum = 0;
                 title = QStringLiteral("Alla konton raderade");

@@ -21,6 +21,7 @@ QString sysErrorText(int e) {
     case EEXIST:
     case ENOTEMPTY:
     case EISDIR:
+    case ELOOP: // a link where a file belongs
         return kPathFileAccess;
     case ENAMETOOLONG:
     case EINVAL:

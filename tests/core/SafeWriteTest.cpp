@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <map>
 #include <optional>
 
@@ -16,7 +17,21 @@ namespace sw = fyn::safewrite_testing;
 namespace {
 
 // What a set of files holds; a missing file is nullopt.
-using Snapshot = std::map<QString, std::optional<QByteArray>>;
+struct Snapshot {
+    std::map<QString, std::optional<QByteArray>> files;
+    bool operator==(const Snapshot&) const = default;
+    std::optional<QByteArray>& operator[](const QString& f) { return files[f]; }
+    const std::optional<QByteArray>& at(const QString& f) const { return files.at(f); }
+};
+
+// Short: each file's size and a hash, so that a failure stays readable.
+void PrintTo(const Snapshot& s, std::ostream* os) {
+    for (const auto& [path, bytes] : s.files)
+        *os << QFileInfo(path).fileName().toStdString() << "="
+            << (bytes ? std::to_string(bytes->size()) + "/" + std::to_string(qHash(*bytes))
+                      : std::string("none"))
+            << " ";
+}
 
 class SafeWriteTest : public fyn::test::Sandbox {
 protected:
@@ -24,6 +39,8 @@ protected:
     QString b = path("FynData/KontoFil");
     QString c = path("FynData/Konto/Transakt"); // made by the commit
     QString d = path("FynData/KontoIni");       // replaced by a shorter text
+    // Large beside the journal, so that the commits stay in it until a checkpoint.
+    QString e = path("FynData/Konto/Stor");
 
     void SetUp() override { QDir(dir.path()).mkpath("FynData/Konto"); }
 
@@ -35,12 +52,13 @@ protected:
         writeFile(b, QByteArray(82, 'k'));
         QFile::remove(c);
         writeFile(d, "12\r\nEn lång användare\r\n");
+        writeFile(e, QByteArray(20000, 's'));
         QFile::remove(journalPath());
     }
 
     Snapshot snapshot() const {
         Snapshot s;
-        for (const QString& f : {a, b, c, d})
+        for (const QString& f : {a, b, c, d, e})
             s[f] = QFile::exists(f) ? std::optional(readFile(f)) : std::nullopt;
         return s;
     }
@@ -55,6 +73,7 @@ protected:
         batch.write(b, 82, QByteArray(82, 'n'));
         batch.write(c, 0, QByteArray(36, 't'));
         batch.replaceFile(d, "3\r\nAnna\r\n");
+        batch.write(e, 100, "S");
         batch.commit();
     }
 };
@@ -113,44 +132,121 @@ TEST_F(SafeWriteTest, CrashAtEveryWritePointGivesOldOrNew) {
     }
 }
 
+// A write that fails at any point either stands whole or is undone whole and
+// reported, and a later restart does not bring it back. A full disk gives the
+// journal's room back and tries once more.
 TEST_F(SafeWriteTest, FailedWriteIsRolledBackAndReported) {
     writeOld();
-    // The device that is always full: the second file's write fails after the
-    // first file has been written.
-    const QString full = path("FynData/Full");
-    ASSERT_TRUE(QFile::link("/dev/full", full));
     const Snapshot before = snapshot();
-    WriteBatch batch;
-    batch.write(a, 0, QByteArray(43, 'X'));
-    batch.write(full, 0, QByteArray(10, 'F'));
-    try {
-        batch.commit();
-        FAIL() << "a write to a full disk succeeded";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.text(), "Disk full");
+    sw::armCrash(-1, false);
+    commitAction();
+    const Snapshot after = snapshot();
+    const int points = sw::pointsPassed();
+    for (int error : {EIO, ENOSPC}) {
+        int refused = 0;
+        for (int k = 0; k < points; ++k) {
+            writeOld();
+            sw::armFailure({k}, error);
+            bool threw = false;
+            try {
+                commitAction();
+            } catch (const RuntimeError& e) {
+                threw = true;
+                EXPECT_EQ(e.text(), "Device I/O error");
+            }
+            sw::armCrash(-1, false);
+            refused += threw;
+            EXPECT_EQ(snapshot(), threw ? before : after) << "failure at point " << k;
+            setJournalPath(journalPath()); // a restart
+            recoverJournal();
+            EXPECT_EQ(snapshot(), threw ? before : after) << "restart after point " << k;
+        }
+        if (error == EIO)
+            EXPECT_GT(refused, 0);
+        else
+            EXPECT_EQ(refused, 0) << "a full disk once is not a failure";
     }
-    EXPECT_EQ(snapshot(), before);
-    // The journal cancels the failed commit: recovery does not redo it.
-    QFile::remove(full);
-    recoverJournal();
-    EXPECT_EQ(snapshot(), before);
+}
+
+// Two points fail: a write and then what puts it right (the undo, or cutting
+// the entry off the journal). Nothing more is written until the journal is
+// clean; then the next commit works and a restart keeps exactly that.
+TEST_F(SafeWriteTest, AFailureThatCannotBeCancelledStopsFurtherWrites) {
+    writeOld();
+    sw::armCrash(-1, false);
+    commitAction();
+    const int points = sw::pointsPassed() + 8; // and the error paths
+    auto second = [&] {
+        WriteBatch batch;
+        batch.write(b, 0, "andra");
+        batch.commit();
+    };
+    writeOld();
+    const Snapshot before = snapshot();
+    second();
+    const Snapshot beforeThenSecond = snapshot();
+    writeOld();
+    commitAction();
+    second();
+    const Snapshot afterThenSecond = snapshot();
+
+    for (int k1 = 0; k1 < points; ++k1) {
+        for (int k2 = k1 + 1; k2 < points; ++k2) {
+            writeOld();
+            setJournalPath(journalPath());
+            sw::armFailure({k1, k2}, ENOSPC);
+            bool threw = false;
+            try {
+                commitAction();
+            } catch (const RuntimeError&) {
+                threw = true;
+            }
+            // Still failing: nothing more goes to disk.
+            const Snapshot stuck = snapshot();
+            sw::armFailure({}, ENOSPC, 0);
+            EXPECT_THROW(second(), RuntimeError);
+            EXPECT_EQ(snapshot(), stuck);
+            // The disk has room again.
+            sw::armCrash(-1, false);
+            second();
+            const Snapshot& expected = threw ? beforeThenSecond : afterThenSecond;
+            EXPECT_EQ(snapshot(), expected) << "failures at " << k1 << ", " << k2;
+            setJournalPath(journalPath());
+            recoverJournal();
+            EXPECT_EQ(snapshot(), expected) << "restart, failures at " << k1 << ", " << k2;
+        }
+    }
+    (void)before;
 }
 
 TEST_F(SafeWriteTest, RecoveryReplaysEveryCommitInOrder) {
     writeOld();
     for (const char* text : {"AAAA", "BB", "C"}) {
         WriteBatch batch;
-        batch.write(a, 0, text);
+        batch.write(e, 0, text);
         batch.commit();
     }
     const Snapshot after = snapshot();
-    EXPECT_EQ(readFile(a).left(4), "CBAA");
+    EXPECT_EQ(readFile(e).left(4), "CBAA");
     // As if the writes had not reached the disk: the journal brings them back.
     const QByteArray journal = readFile(journalPath());
     writeOld();
     writeFile(journalPath(), journal);
     recoverJournal();
     EXPECT_EQ(snapshot(), after);
+}
+
+// On a small stick the journal must not eat the free space: it is emptied
+// whenever it has grown larger than the files it stands for.
+TEST_F(SafeWriteTest, TheJournalNeverOutgrowsTheFiles) {
+    writeOld();
+    for (int i = 0; i < 20; ++i) {
+        WriteBatch batch;
+        batch.write(e, (i % 2) * 10000, QByteArray(10000, char('a' + i)));
+        batch.commit();
+        EXPECT_LE(QFileInfo(journalPath()).size(), QFileInfo(e).size()) << "commit " << i;
+    }
+    EXPECT_EQ(readFile(e), QByteArray(10000, 's') + QByteArray(10000, 't'));
 }
 
 TEST_F(SafeWriteTest, MissingFolderFailsBeforeAnythingIsWritten) {

@@ -228,6 +228,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"Colon", "Mat:Hyra", "12", "Ek", "", kRed},
                       RefusalCase{"DotDot", " .. ", "12", "Ek", "", kRed},
                       RefusalCase{"Dot", ".", "12", "Ek", "", kRed},
+                      // The data folder's own files and hidden names.
+                      RefusalCase{"Journal", ".journal", "12", "Ek", "", kRed},
+                      RefusalCase{"Hidden", ".gömd", "12", "Ek", "", kRed},
+                      RefusalCase{"Register", "KontoFil", "12", "Ek", "", kRed},
+                      RefusalCase{"SettingsAnyCase", "kontoini", "12", "Bg", "", kRed},
+                      RefusalCase{"Holidays", "RedDayFil", "12", "Ek", "", kRed},
                       RefusalCase{"ControlCharacter", "Fond" + QString(QChar(6)), "12", "Ek", "",
                                   kRed},
                       RefusalCase{"OutsideWindows1252", "Ωmega", "12", "Ek", "", kRed},

@@ -2,6 +2,8 @@
 #include "WindowDriver.h"
 
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
 #include "platform/testing/FakePlatform.h"
 
 #include <QFile>
@@ -156,6 +158,63 @@ TEST_F(DeleteTest, RemovingTheOnlyPostingDeletesTheAccountAfterTwoQuestions) {
     f.Command2_Click(); // "Ta bort"
     EXPECT_FALSE(QDir(accountFolder("Hushåll")).exists());
     EXPECT_EQ(Module1.KontoNamn, "Spar");
+}
+
+// A crash at any point of deleting an account, or right after it: the next
+// start replays what the journal holds without stopping at the folder that went,
+// and an account opens.
+TEST_F(DeleteTest, ACrashDuringOrAfterADeletionLeavesADataFolderThatOpens) {
+    namespace sw = fyn::safewrite_testing;
+    // An empty template is taught from the confirmed postings when the account
+    // opens: an entry in the journal that names the account's folder.
+    FixtureAccount hushall = account(
+        "Bg",
+        {rec(fyn::test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+         rec(fyn::test::budget("2026-02-01", "3", "-100", "-100", "-100", "-100", "0", "*"))});
+    auto begin = [&]() -> HeadForm& {
+        form.reset();
+        ledger::account().closeAll();
+        QDir(dataFolder()).removeRecursively();
+        FixtureAccount second = account("Ek", {rec(enkel("2026-01-01", "1", "0", "0"))});
+        second.name = "Spar";
+        writeAccount(second, 2);
+        HeadForm& f = start(hushall);
+        EXPECT_FALSE(bmall().isEmpty());
+        fakes.messages->answers = {Answer::Yes, Answer::Yes};
+        return f;
+    };
+    // What a crash leaves: the files as they are and the journal unemptied.
+    auto crashAndStart = [&] {
+        sw::armCrash(-1, false);
+        const bool had = QFile::exists(journalPath());
+        const QByteArray journal = readFile(journalPath());
+        form.reset(); // (its own checkpoint is undone below)
+        ledger::account().closeAll();
+        if (had)
+            writeFile(journalPath(), journal);
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {Answer::No, Answer::No}; // keep a name, do not quit
+        form = std::make_unique<HeadForm>();
+        form->Form_Load();
+        for (const auto& call : fakes.messages->calls)
+            EXPECT_FALSE(call.title.startsWith("Felspec")) << call.text.toStdString();
+        EXPECT_TRUE(ledger::account().kontoData.isOpen());
+    };
+
+    HeadForm& first = begin();
+    sw::armCrash(-1, false);
+    first.Radko_mn_Click();
+    EXPECT_FALSE(QDir(accountFolder("Hushåll")).exists());
+    const int points = sw::pointsPassed();
+    crashAndStart();
+    EXPECT_EQ(Module1.KontoNamn, "Spar");
+
+    for (int k = 0; k < points; ++k) {
+        HeadForm& f = begin();
+        sw::armCrash(k, true);
+        EXPECT_THROW(f.Radko_mn_Click(), sw::Crash) << "point " << k;
+        crashAndStart();
+    }
 }
 
 } // namespace

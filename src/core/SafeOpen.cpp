@@ -1,0 +1,175 @@
+#include "core/SafeOpen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace fyn {
+
+namespace {
+
+QString g_root; // absolute and clean, no trailing "/"
+
+// Repeated and trailing slashes go; nothing else is resolved, so a ".." stays
+// visible to the component check.
+QString tidy(const QString& path) {
+    static const QRegularExpression repeats(QStringLiteral("/{2,}"));
+    QString p = path;
+    p.replace(repeats, QStringLiteral("/"));
+    if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return p;
+}
+
+QString absTidy(const QString& path) {
+    return tidy(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+}
+
+class Dir {
+public:
+    Dir() = default;
+    Dir(const Dir&) = delete;
+    Dir& operator=(const Dir&) = delete;
+    ~Dir() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int fd = -1;
+};
+
+// The folder that holds path, opened without following links inside the data
+// folder, and the last component. Outside it: the working folder and the path.
+bool openParent(const QString& path, Dir& dir, QByteArray& leaf, int& at) {
+    const QString rel = relativeToDataRoot(path);
+    if (rel.isEmpty()) {
+        const bool inside = insideDataRoot(path);
+        if (inside && absTidy(path) != g_root) {
+            errno = EINVAL; // a "..", "." or empty component
+            return false;
+        }
+        at = AT_FDCWD; // outside, or the data folder itself
+        leaf = QFile::encodeName(inside ? g_root : path);
+        return true;
+    }
+    const QStringList parts = rel.split(QLatin1Char('/'));
+    dir.fd = ::open(QFile::encodeName(g_root).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir.fd < 0)
+        return false;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        const int next = ::openat(dir.fd, QFile::encodeName(parts[i]).constData(),
+                                  O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            return false; // a link on the way reads as "not a folder"
+        ::close(dir.fd);
+        dir.fd = next;
+    }
+    at = dir.fd;
+    leaf = QFile::encodeName(parts.last());
+    return true;
+}
+
+} // namespace
+
+void setDataRoot(const QString& folder) {
+    g_root = folder.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+QString dataRoot() {
+    return g_root;
+}
+
+bool insideDataRoot(const QString& path) {
+    if (g_root.isEmpty())
+        return false;
+    const QString p = absTidy(path);
+    return p == g_root || p.startsWith(g_root + QLatin1Char('/'));
+}
+
+QString relativeToDataRoot(const QString& path) {
+    if (!insideDataRoot(path))
+        return {};
+    const QString p = absTidy(path);
+    const QString rel = p.mid(g_root.size() + 1);
+    return isPlainRelativePath(rel) ? rel : QString();
+}
+
+bool isPlainRelativePath(const QString& rel) {
+    if (rel.isEmpty())
+        return false;
+    for (const QString& part : rel.split(QLatin1Char('/'))) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+        if (part.contains(QLatin1Char('\\')) || part.contains(QChar(0)))
+            return false;
+    }
+    return true;
+}
+
+int safeOpen(const QString& path, int flags, mode_t mode) {
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(path, dir, leaf, at))
+        return -1;
+    if (at != AT_FDCWD)
+        flags |= O_NOFOLLOW;
+    return ::openat(at, leaf.constData(), flags | O_CLOEXEC, mode);
+}
+
+int safeMkdir(const QString& path, mode_t mode) {
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(path, dir, leaf, at))
+        return -1;
+    return ::mkdirat(at, leaf.constData(), mode);
+}
+
+int safeUnlink(const QString& path) {
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(path, dir, leaf, at))
+        return -1;
+    return ::unlinkat(at, leaf.constData(), 0);
+}
+
+int safeRmdir(const QString& path) {
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(path, dir, leaf, at))
+        return -1;
+    return ::unlinkat(at, leaf.constData(), AT_REMOVEDIR);
+}
+
+int safeLstat(const QString& path, struct stat& st) {
+    // The data folder itself may be a link the user made (to a stick, say).
+    if (insideDataRoot(path) && absTidy(path) == g_root)
+        return ::stat(QFile::encodeName(g_root).constData(), &st);
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(path, dir, leaf, at))
+        return -1;
+    return ::fstatat(at, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW);
+}
+
+int safeRename(const QString& from, const QString& to) {
+    Dir dir;
+    QByteArray leaf;
+    int at = AT_FDCWD;
+    if (!openParent(from, dir, leaf, at))
+        return -1;
+    Dir dir2;
+    QByteArray leaf2;
+    int at2 = AT_FDCWD;
+    if (!openParent(to, dir2, leaf2, at2))
+        return -1;
+    return ::renameat(at, leaf.constData(), at2, leaf2.constData());
+}
+
+} // namespace fyn

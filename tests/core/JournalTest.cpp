@@ -1,0 +1,282 @@
+// The journal and the data folder as untrusted input: planted journals, links
+// that lead out of the data folder, torn tails and entries whose folder is gone.
+#include "core/Errors.h"
+#include "core/RecordFile.h"
+#include "core/SafeWrite.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+
+using namespace fyn;
+using fyn::test::readFile;
+using fyn::test::writeFile;
+
+namespace {
+
+// One file of an entry as the journal spells it.
+struct Change {
+    QByteArray path;
+    bool existed = true;
+    qint64 oldSize = 0;
+    qint64 newSize = 0;
+    std::vector<std::pair<qint64, QByteArray>> regions;
+};
+
+template <class T> void put(QByteArray& out, T v) {
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+void putBytes(QByteArray& out, const QByteArray& b) {
+    put<quint32>(out, quint32(b.size()));
+    out += b;
+}
+quint64 fnv(const QByteArray& b) {
+    quint64 h = 1469598103934665603ULL;
+    qsizetype n = b.size();
+    const char* p = b.constData();
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 1099511628211ULL;
+    }
+    for (; n > 0; ++p, --n)
+        h = (h ^ static_cast<unsigned char>(*p)) * 1099511628211ULL;
+    return h;
+}
+
+// An entry with a right length and checksum, whatever it says.
+QByteArray entry(const std::vector<QByteArray>& folders, const std::vector<Change>& files) {
+    QByteArray body;
+    put<quint8>(body, 1);
+    put<quint32>(body, quint32(folders.size()));
+    for (const QByteArray& f : folders)
+        putBytes(body, f);
+    put<quint32>(body, quint32(files.size()));
+    for (const Change& c : files) {
+        putBytes(body, c.path);
+        put<quint8>(body, c.existed ? 1 : 0);
+        put<qint64>(body, c.oldSize);
+        put<qint64>(body, c.newSize);
+        put<quint32>(body, quint32(c.regions.size()));
+        for (const auto& [offset, bytes] : c.regions) {
+            put<qint64>(body, offset);
+            putBytes(body, bytes);
+        }
+    }
+    QByteArray out("FYNW");
+    put<quint64>(out, quint64(body.size()));
+    out += body;
+    put<quint64>(out, fnv(body));
+    out += "DONE";
+    return out;
+}
+
+class JournalTest : public fyn::test::Sandbox {
+public:
+    QString data = path("FynData");
+    QString kontoFil = path("FynData/KontoFil");
+    QString victim = path("victim"); // beside the data folder: must never change
+    QString outside = path("ute");   // a folder outside the data folder
+
+    void SetUp() override {
+        QDir(dir.path()).mkpath("FynData/Konto");
+        QDir(dir.path()).mkpath("ute");
+        writeFile(kontoFil, QByteArray(82, 'k'));
+        writeFile(victim, "orört");
+    }
+
+    // Writes "R" over the register's first byte: replayed only if the journal is.
+    QByteArray registerEntry() { return entry({}, {{"KontoFil", true, 82, 82, {{0, "R"}}}}); }
+
+    void expectSetAside() {
+        EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k')) << "nothing may be replayed";
+        EXPECT_EQ(readFile(victim), "orört");
+        EXPECT_TRUE(QDir(outside).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(journalPath()));
+        EXPECT_TRUE(QFileInfo::exists(journalPath() + ".skadad"));
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        EXPECT_EQ(fakes.messages->calls[0].title, "Ofullbordad ändring");
+        EXPECT_TRUE(fakes.messages->calls[0].text.contains(".journal.skadad"));
+    }
+};
+
+struct Planted {
+    const char* name;
+    std::function<QByteArray(JournalTest&)> journal;
+    std::function<void(JournalTest&)> prepare = [](JournalTest&) {};
+};
+
+void PrintTo(const Planted& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class PlantedJournal : public JournalTest, public ::testing::WithParamInterface<Planted> {};
+
+TEST_P(PlantedJournal, IsSetAsideAndNothingIsReplayed) {
+    GetParam().prepare(*this);
+    writeFile(journalPath(), GetParam().journal(*this));
+    ASSERT_NO_THROW(recoverJournal());
+    expectSetAside();
+    // The next change starts a journal of its own.
+    WriteBatch batch;
+    batch.write(kontoFil, 1, "N");
+    batch.commit();
+    EXPECT_EQ(readFile(kontoFil).left(2), "kN");
+    EXPECT_EQ(readFile(journalPath() + ".skadad").isEmpty(), false);
+}
+
+Change overVictim(const QByteArray& path) {
+    return {path, true, 7, 7, {{0, "HACKED!"}}};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journal, PlantedJournal,
+    ::testing::Values(
+        Planted{"AbsolutePath",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim(t.victim.toUtf8())});
+                }},
+        Planted{"ParentFolder",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim("../victim")});
+                }},
+        Planted{"ParentInsidePath",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim("Konto/../../victim")});
+                }},
+        Planted{"FolderOutside",
+                [](JournalTest& t) { return t.registerEntry() + entry({"../ute/ny"}, {}); }},
+        Planted{"EmptyComponent",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim("Konto//KontoData")});
+                }},
+        // "FYNW" and a negative length: once a crash at every start.
+        Planted{"NegativeLength",
+                [](JournalTest&) {
+                    QByteArray j("FYNW");
+                    put<qint64>(j, -16);
+                    return j + QByteArray(16, 'x');
+                }},
+        Planted{"RegionPastTheNewEnd",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 82, 82, {{80, "abcdef"}}}});
+                }},
+        Planted{
+            "NegativeOffset",
+            [](JournalTest& t) {
+                return t.registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {{-5, "ab"}}}});
+            }},
+        // A 512 GB sparse file out of a 60-byte entry.
+        Planted{"FileGrowsBeyondWhatIsWritten",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 512LL << 30, 512LL << 30, {}}});
+                }},
+        Planted{"GarbageAfterAnEntry",
+                [](JournalTest& t) {
+                    return t.registerEntry() + QByteArray("this is not a journal entry at all");
+                }},
+        Planted{"DamagedEntryBeforeAnother",
+                [](JournalTest& t) {
+                    QByteArray first = t.registerEntry();
+                    first[20] = first[20] ^ 1; // the checksum no longer matches
+                    return first + t.registerEntry();
+                }},
+        Planted{"LinkedFolderLeadsOut",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {{"Ut/fil", false, 0, 5, {{0, "utom"}}}});
+                },
+                [](JournalTest& t) { QFile::link(t.outside, t.data + "/Ut"); }},
+        Planted{"LinkedFileLeadsOut",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim("Konto/B-mall")});
+                },
+                [](JournalTest& t) { QFile::link(t.victim, t.data + "/Konto/B-mall"); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
+    writeFile(outside + "/journal", registerEntry());
+    ASSERT_TRUE(QFile::link(outside + "/journal", journalPath()));
+    recoverJournal();
+    EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k'));
+    EXPECT_TRUE(QFileInfo(journalPath() + ".skadad").isSymLink());
+    // A commit writes a journal of its own, not through the link.
+    const QByteArray linked = readFile(outside + "/journal");
+    WriteBatch batch;
+    batch.write(kontoFil, 0, "N");
+    batch.commit();
+    EXPECT_EQ(readFile(outside + "/journal"), linked);
+    EXPECT_EQ(fakes.messages->calls.size(), 1u);
+}
+
+// A crash while an entry was written leaves a torn tail: the whole entries
+// before it are replayed, without a word to the user.
+TEST_F(JournalTest, ATornTailIsNotDamage) {
+    const QByteArray whole = registerEntry();
+    const QByteArray next = entry({}, {{"KontoFil", true, 82, 82, {{1, "S"}}}});
+    for (const QByteArray& tail : {next.left(5), next.left(next.size() / 2),
+                                   next.left(next.size() - 1), QByteArray(next.size(), '\0')}) {
+        writeFile(kontoFil, QByteArray(82, 'k'));
+        writeFile(journalPath(), whole + tail);
+        recoverJournal();
+        EXPECT_EQ(readFile(kontoFil).left(2), "Rk");
+        EXPECT_FALSE(QFileInfo::exists(journalPath()));
+    }
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_FALSE(QFileInfo::exists(journalPath() + ".skadad"));
+}
+
+// An account deleted after its entry was written: the entry is passed over,
+// the rest replayed, and the start goes on.
+TEST_F(JournalTest, AnEntryWhoseFolderIsGoneIsSkipped) {
+    writeFile(journalPath(), entry({}, {{"Borta/B-mall", true, 18, 18, {{0, "1   100 01 01  "}}}}) +
+                                 entry({"Borta2", "Borta2/Under"},
+                                       {{"Borta2/Under/KontoData", false, 0, 3, {{0, "abc"}}}}) +
+                                 registerEntry());
+    ASSERT_NO_THROW(recoverJournal());
+    EXPECT_EQ(readFile(kontoFil).left(2), "Rk");
+    EXPECT_FALSE(QFileInfo::exists(path("FynData/Borta")));
+    // A folder the journal makes itself is made again, with its files.
+    EXPECT_EQ(readFile(path("FynData/Borta2/Under/KontoData")), "abc");
+    EXPECT_TRUE(fakes.messages->calls.empty());
+}
+
+// Links planted in the data folder lead nowhere: neither a commit nor opening
+// a record file writes or creates anything through them.
+TEST_F(JournalTest, WritesNeverFollowALinkOutOfTheDataFolder) {
+    struct Case {
+        const char* name;
+        QString link;   // made in the data folder
+        QString target; // where it points
+        QString file;   // what the program writes
+    };
+    const Case cases[] = {
+        {"folder", data + "/Länk", outside, data + "/Länk/B-mall"},
+        {"file", data + "/Konto/B-mall", victim, data + "/Konto/B-mall"},
+        {"dangling file", data + "/Konto/Transakt", outside + "/ny", data + "/Konto/Transakt"},
+        {"register", data + "/PosFil", victim, data + "/PosFil"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(QFile::link(c.target, c.link));
+        EXPECT_THROW(openRecordFile<KontoFilPost>(c.file), RuntimeError);
+        WriteBatch batch;
+        batch.write(c.file, 0, "HACKED!");
+        EXPECT_THROW(batch.commit(), RuntimeError);
+        EXPECT_THROW(ensureFileExists(c.file), RuntimeError);
+        QFile::remove(c.link);
+    }
+    EXPECT_EQ(readFile(victim), "orört");
+    EXPECT_TRUE(QDir(outside).isEmpty());
+    // A name with ".." is refused before anything is opened.
+    WriteBatch batch;
+    batch.write(data + "/Konto/../../victim", 0, "HACKED!");
+    EXPECT_THROW(batch.commit(), RuntimeError);
+    EXPECT_THROW(openRecordFile<KontoFilPost>(data + "/../victim"), RuntimeError);
+    EXPECT_EQ(readFile(victim), "orört");
+}
+
+} // namespace
