@@ -11,7 +11,10 @@ namespace fyn {
 
 namespace {
 
-constexpr std::int64_t kMaxWhole = INT64_MAX / Amount::kScale - 1;
+// Magnitudes reach INT64_MAX at most, the most negative value excluded, so that
+// every amount can be negated.
+constexpr std::uint64_t kMaxRaw = std::uint64_t(INT64_MAX);
+constexpr std::uint64_t kMaxWhole = kMaxRaw / Amount::kScale;
 
 // Reads s[0..n) through at(i), which gives the character code.
 template <class At> bool parseChars(qsizetype n, At at, std::int64_t& out, bool& overflow) {
@@ -25,37 +28,47 @@ template <class At> bool parseChars(qsizetype n, At at, std::int64_t& out, bool&
     if (i < n && (at(i) == '-' || at(i) == '+'))
         neg = at(i++) == '-';
     auto isDigit = [&](qsizetype k) { return k < n && at(k) >= '0' && at(k) <= '9'; };
-    std::int64_t whole = 0;
-    int digits = 0;
-    for (; isDigit(i); ++i, ++digits) {
-        if (whole > kMaxWhole / 10)
+    // Unsigned, and never past kMaxWhole: no step below can overflow.
+    std::uint64_t whole = 0;
+    bool anyDigit = false;
+    for (; isDigit(i); ++i) {
+        anyDigit = true;
+        const unsigned d = unsigned(at(i) - '0');
+        if (overflow || whole > (kMaxWhole - d) / 10)
             overflow = true;
         else
-            whole = whole * 10 + (at(i) - '0');
+            whole = whole * 10 + d;
     }
-    std::int64_t frac = 0;
-    int fracDigits = 0;
+    std::uint64_t frac = 0;
+    qsizetype fracDigits = 0;
     int roundDigit = -1;
     bool restNonZero = false;
     if (i < n && at(i) == ',') {
         for (++i; isDigit(i); ++i, ++fracDigits) {
+            anyDigit = true;
             const int d = at(i) - '0';
             if (fracDigits < 4)
-                frac = frac * 10 + d;
+                frac = frac * 10 + unsigned(d);
             else if (fracDigits == 4)
                 roundDigit = d;
             else if (d != 0)
                 restNonZero = true;
         }
     }
-    if (i != n || digits + fracDigits == 0)
+    if (i != n || !anyDigit)
         return false;
-    for (int k = fracDigits; k < 4; ++k)
+    if (overflow)
+        return true;
+    for (qsizetype k = fracDigits; k < 4; ++k)
         frac *= 10;
-    std::int64_t v = whole * Amount::kScale + frac;
+    std::uint64_t v = whole * Amount::kScale + frac;
     if (roundDigit > 5 || (roundDigit == 5 && (restNonZero || (v & 1))))
         ++v;
-    out = neg ? -v : v;
+    if (v > kMaxRaw) {
+        overflow = true;
+        return true;
+    }
+    out = neg ? -std::int64_t(v) : std::int64_t(v);
     return true;
 }
 

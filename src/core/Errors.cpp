@@ -4,12 +4,13 @@
 #include "core/State.h"
 #include "platform/SysError.h"
 
+#include <QFileInfo>
 #include <new>
 
 namespace fyn {
 
-RuntimeError::RuntimeError(const QString& text)
-    : std::runtime_error(text.toStdString()), text_(text) {}
+RuntimeError::RuntimeError(const QString& text, QString where)
+    : std::runtime_error(text.toStdString()), text_(text), where_(std::move(where)) {}
 
 void raiseError(const QString& sysText) {
     throw RuntimeError(sysText);
@@ -17,6 +18,20 @@ void raiseError(const QString& sysText) {
 
 void raiseErrno(int errnoValue) {
     throw RuntimeError(platform::sysErrorText(errnoValue));
+}
+
+QString recordPlace(const QString& path, long record) {
+    return QFileInfo(path).fileName() + QStringLiteral(", post ") + QString::number(record);
+}
+
+QString currentErrorWhere() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e.where();
+    } catch (...) {
+        return {};
+    }
 }
 
 QString currentErrorText() {
@@ -31,12 +46,15 @@ QString currentErrorText() {
     }
 }
 
-void fillErrorTexts(const QString& sysText, const ErrorContext& c) {
+void fillErrorTexts(const QString& sysText, const ErrorContext& c, const QString& where) {
     Module1.SysFel = sysText;
     QString text =
         QStringLiteral("Ett fel har uppstått i subrutinen ") + c.routine + c.messageSuffix;
     for (const QString& line : c.messageLines)
         text += QLatin1Char('\n') + line;
+    const QString whereLine = QStringLiteral("Felet finns i ") + where;
+    if (!where.isEmpty())
+        text += QLatin1Char('\n') + whereLine;
     text += QString(c.trailingLineFeeds, QLatin1Char('\n'));
     Module1.FelText = text;
 
@@ -45,6 +63,8 @@ void fillErrorTexts(const QString& sysText, const ErrorContext& c) {
         dump += QStringLiteral(" (%1)").arg(c.region);
     for (const QString& line : c.dumpLines)
         dump += c.separator + line;
+    if (!where.isEmpty())
+        dump += c.separator + whereLine;
     Module1.FelDump = dump;
     Module1.FelSep = c.separator;
 }

@@ -10,15 +10,35 @@ namespace fyn {
 // An error of the runtime, carrying its text ("Permission denied", "Type mismatch", ...).
 class RuntimeError : public std::runtime_error {
 public:
-    explicit RuntimeError(const QString& text);
+    explicit RuntimeError(const QString& text, QString where = {});
     const QString& text() const { return text_; }
+    // The data the error was found in, when a file is to blame ("KontoData, post 17").
+    const QString& where() const { return where_; }
+    void setWhere(const QString& where) { where_ = where; }
 
 private:
     QString text_;
+    QString where_;
 };
 
 [[noreturn]] void raiseError(const QString& sysText);
 [[noreturn]] void raiseErrno(int errnoValue);
+
+// "KontoData, post 17": the name of the file at path and a record number.
+QString recordPlace(const QString& path, long record);
+
+// Runs body, which decodes record n of the file at path. A runtime error from
+// it that names no place yet goes on naming that record, so that the user
+// learns which record is damaged and not just "Type mismatch".
+template <class Body> decltype(auto) inRecord(const QString& path, long n, Body&& body) {
+    try {
+        return body();
+    } catch (RuntimeError& e) {
+        if (e.where().isEmpty())
+            e.setWhere(recordPlace(path, n));
+        throw;
+    }
+}
 
 inline const QChar kFelSep = QChar(0xA6); // Chr(166)
 
@@ -37,11 +57,14 @@ struct ErrorContext {
     QChar separator = kFelSep;
 };
 
-// Fills SysFel, FelText and FelDump by the handler convention.
-void fillErrorTexts(const QString& sysText, const ErrorContext& context);
+// Fills SysFel, FelText and FelDump by the handler convention; where, when
+// given, ends both with the damaged data it names.
+void fillErrorTexts(const QString& sysText, const ErrorContext& context, const QString& where = {});
 
 // The text of whatever is being handled now (call inside a catch block).
 QString currentErrorText();
+// Its place (RuntimeError::where), or empty.
+QString currentErrorWhere();
 
 // Calls GeneralError (kept out of this header's includes).
 void reportError();
@@ -55,7 +78,8 @@ template <class Body, class Context> bool trap(Body&& body, Context&& context) {
         return true;
     } catch (const std::exception&) {
         const QString text = currentErrorText();
-        fillErrorTexts(text, context());
+        const QString where = currentErrorWhere();
+        fillErrorTexts(text, context(), where);
     }
     reportError();
     return false;

@@ -62,29 +62,37 @@ struct Numbers {
     Amount diff;
 };
 
-Numbers numbersOf(const Layout& l, const char* rec) {
-    Numbers n;
-    for (int k = 0; k < l.amounts; ++k) {
-        n.amount[k] = fieldAmount(rec, l.amount[k]);
-        n.balance[k] = fieldAmount(rec, l.balance[k]);
-    }
-    if (l.diff >= 0)
-        n.diff = fieldAmount(rec, l.diff);
-    return n;
+// The numbers of record r of f, read from rec (its bytes, or an edit's copy of
+// them). A field that is no number fails naming the record.
+Numbers numbersOf(const PostingFile& f, long r, const char* rec) {
+    return inRecord(f.path(), r, [&] {
+        const Layout& l = layoutOf(f);
+        Numbers n;
+        for (int k = 0; k < l.amounts; ++k) {
+            n.amount[k] = fieldAmount(rec, l.amount[k]);
+            n.balance[k] = fieldAmount(rec, l.balance[k]);
+        }
+        if (l.diff >= 0)
+            n.diff = fieldAmount(rec, l.diff);
+        return n;
+    });
 }
 
-Numbers numbersOf(const Layout& l, const QByteArray& rec) {
-    return numbersOf(l, rec.constData());
+Numbers numbersOf(const PostingFile& f, long r) {
+    return numbersOf(f, r, f.raw(r).constData());
 }
 
 // Only the balances: what the shifting loops need (they leave amounts alone).
-Numbers balancesOf(const Layout& l, const char* rec) {
-    Numbers n;
-    for (int k = 0; k < l.amounts; ++k)
-        n.balance[k] = fieldAmount(rec, l.balance[k]);
-    if (l.diff >= 0)
-        n.diff = fieldAmount(rec, l.diff);
-    return n;
+Numbers balancesOf(const PostingFile& f, long r, const char* rec) {
+    return inRecord(f.path(), r, [&] {
+        const Layout& l = layoutOf(f);
+        Numbers n;
+        for (int k = 0; k < l.amounts; ++k)
+            n.balance[k] = fieldAmount(rec, l.balance[k]);
+        if (l.diff >= 0)
+            n.diff = fieldAmount(rec, l.diff);
+        return n;
+    });
 }
 
 // Builds the records of an edit, checking every value it writes before any
@@ -268,7 +276,7 @@ void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTem
     for (long i = start; i <= end; ++i) {
         const BudgetKontoPost p = f.budget(i);
         if (!trimBlanks(p.BStatus).isEmpty())
-            t.learn(batch, p);
+            inRecord(f.path(), i, [&] { t.learn(batch, p); });
     }
     try {
         batch.commit();
@@ -299,7 +307,7 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
     const Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
     for (long i = 1; i <= later; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(l, rec);
+        const Numbers num = balancesOf(f, at + i - 1, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + e.value[k]);
         check.diff(rec, num.diff + diffRaise);
@@ -307,7 +315,7 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
 
     Numbers prev;
     if (at >= 2)
-        prev = numbersOf(l, f.raw(at - 1));
+        prev = numbersOf(f, at - 1);
     QByteArray rec(l.length, ' ');
     putText(rec, 0, 10, toCp1252(p.datum));
     putText(rec, 10, 4, refText(p.transRef));
@@ -345,7 +353,8 @@ Amount balanceEntryAmount(const PostingFile& f, long n, const QString& date, Amo
                           long& insertAt) {
     insertAt = insertPoint(f, n, date);
     const Amount prev =
-        insertAt >= 2 ? fieldAmount(f.raw(insertAt - 1), kEnkel.balance[0]) : Amount();
+        insertAt >= 2 ? balancesOf(f, insertAt - 1, f.raw(insertAt - 1).constData()).balance[0]
+                      : Amount();
     return newBalance - prev;
 }
 
@@ -355,7 +364,7 @@ EditResult removePosting(PostingFile& f, long n, long r) {
     const Layout& l = layoutOf(f);
     if (n < 2 || r < 1 || r > n)
         raiseError(platform::kBadRecordNumber);
-    const Numbers removed = numbersOf(l, f.raw(r));
+    const Numbers removed = numbersOf(f, r);
     const Amount diffRemoved = l.amounts == 2 ? removed.amount[1] - removed.amount[0] : Amount();
 
     // Records r..n: the later ones one record down with lowered balances, then
@@ -365,7 +374,7 @@ EditResult removePosting(PostingFile& f, long n, long r) {
     Checked check(l);
     for (long i = 0; i < n - r; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(l, rec);
+        const Numbers num = balancesOf(f, r + 1 + i, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] - removed.amount[k]);
         check.diff(rec, num.diff - diffRemoved);
@@ -388,7 +397,7 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
     if (r < 1 || r > n)
         raiseError(platform::kBadRecordNumber);
     const EntryAmounts e = entryAmounts(l, budgText, verklText);
-    const Numbers old = numbersOf(l, f.raw(r));
+    const Numbers old = numbersOf(f, r);
     Amount delta[2];
     for (int k = 0; k < l.amounts; ++k)
         delta[k] = e.value[k] - old.amount[k];
@@ -410,7 +419,7 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
         changed[l.bstatus] = confirmed ? '*' : ' ';
     for (long i = 0; i <= n - r; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(l, rec);
+        const Numbers num = balancesOf(f, r + i, rec);
         for (int k = 0; k < l.amounts; ++k)
             check.balance(rec, k, num.balance[k] + delta[k]);
         check.diff(rec, num.diff + diffDelta);
@@ -461,7 +470,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
     Amount movedDiff;
     std::vector<Numbers> rows;
     for (long i = first; i <= last; ++i) {
-        rows.push_back(numbersOf(l, f.raw(i)));
+        rows.push_back(numbersOf(f, i));
         for (int k = 0; k < l.amounts; ++k)
             moved[k] += rows.back().amount[k];
         if (l.amounts == 2)
@@ -476,7 +485,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
     out.reserve((n - lo + 1) * l.length);
     Numbers prev;
     if (lo >= 2)
-        prev = numbersOf(l, f.raw(lo - 1)); // record lo-1 stays where it is
+        prev = numbersOf(f, lo - 1); // record lo-1 stays where it is
     // Appends a staying posting to out with its balances moved.
     auto stayingRecord = [&](long old, bool afterPlace) {
         const char* src = f.record(old);
@@ -485,7 +494,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         else
             out.append(f.raw(old));
         char* rec = out.data() + out.size() - l.length;
-        const Numbers num = balancesOf(l, rec);
+        const Numbers num = balancesOf(f, old, rec);
         const bool beforeMoved = old > last; // the moved ones stood before it
         for (int k = 0; k < l.amounts; ++k) {
             Amount b = num.balance[k];
@@ -501,7 +510,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         if (afterPlace)
             d += movedDiff;
         check.diff(rec, d);
-        prev = balancesOf(l, rec);
+        prev = balancesOf(f, old, rec);
     };
     std::vector<BudgetKontoPost> confirmed;
     for (size_t s = 0; s < at; ++s)
@@ -525,7 +534,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         }
         putText(rec, l.subRef, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(l.subRef, 4)))));
         putText(rec, l.reserv, 2, QByteArray());
-        prev = numbersOf(l, rec);
+        prev = numbersOf(f, i, rec.constData());
         out += rec;
     }
     for (size_t s = at; s < stay.size(); ++s)
@@ -580,7 +589,7 @@ void confirmPosting(PostingFile& f, long r, BudgetTemplate* t) {
     PostingFile::Edit edit(f);
     edit.put(r, rec);
     if (t)
-        t->learn(edit.batch(), budgetPost(rec));
+        inRecord(f.path(), r, [&] { t->learn(edit.batch(), budgetPost(rec)); });
     commitEdit(edit, t);
 }
 
@@ -643,7 +652,7 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     for (long i = first; i <= n; ++i) {
         char* rec = out.data() + (i - first) * l.length;
         const bool ours = e.onlyRecord > 0 ? i == e.onlyRecord : refOf(rec) == e.oldRef;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = numbersOf(f, i, rec);
         Amount delta[2];
         if (ours) {
             ++result.changed;
@@ -716,7 +725,7 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
     Amount removed[2];
     for (long i = 0; i <= n - first; ++i) {
         const char* src = before.constData() + i * l.length;
-        const Numbers num = numbersOf(l, src);
+        const Numbers num = numbersOf(f, first + i, src);
         if (refOf(src) == ref) {
             ++result.removed;
             for (int k = 0; k < l.amounts; ++k)
@@ -793,10 +802,10 @@ std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n) {
         from = 1;
     Numbers prev;
     if (from >= 2)
-        prev = numbersOf(l, f.raw(from - 1));
+        prev = numbersOf(f, from - 1);
     for (long i = from; i <= n; ++i) {
         const char* inMemory = f.record(i);
-        const Numbers num = inMemory ? numbersOf(l, inMemory) : numbersOf(l, f.raw(i));
+        const Numbers num = inMemory ? numbersOf(f, i, inMemory) : numbersOf(f, i);
         if (l.amounts == 1) {
             const Amount expected = prev.balance[0] + num.amount[0];
             if (!sameShown(num.balance[0], expected))
@@ -825,13 +834,13 @@ EditResult recount(PostingFile& f, long from, long n) {
         return {Refusal::None, from, n};
     Numbers prev;
     if (from >= 2)
-        prev = numbersOf(l, f.raw(from - 1));
+        prev = numbersOf(f, from - 1);
     const QByteArray before = f.rawRange(from, n);
     QByteArray out = before;
     Checked check(l);
     for (long i = 0; i <= n - from; ++i) {
         char* rec = out.data() + i * l.length;
-        const Numbers num = numbersOf(l, rec);
+        const Numbers num = numbersOf(f, from + i, rec);
         Amount now[2];
         for (int k = 0; k < l.amounts; ++k) {
             now[k] = prev.balance[k] + num.amount[k];

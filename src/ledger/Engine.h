@@ -6,8 +6,10 @@
 // Every edit is checked in full before anything is written (amount limit, field
 // widths); a refused edit writes nothing. An edit's writes, the budget
 // template's included, are one commit: a crash leaves the files as before or
-// as after. Records are counted 1..n, n being the number of postings
-// (Module1.AntalPoster); records after n are free.
+// as after. A posting whose numbers cannot be read stops an edit with a
+// RuntimeError ("Type mismatch") whose where() names its record. Records are
+// counted 1..n, n being the number of postings (Module1.AntalPoster); records
+// after n are free.
 #include "core/Amount.h"
 #include "core/RecordFile.h"
 #include "ledger/PostingFile.h"
@@ -183,7 +185,7 @@ struct Mismatch {
 
 // Checks the balances of records from..n against the one before from (0 before
 // record 1), as the display shows them (two decimals). The first mismatch, or
-// nothing. A field that is no number throws a RuntimeError ("Type mismatch").
+// nothing. A field that is no number throws as in the edits.
 std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n);
 
 // Recomputes the balances of records from..n from the one before from; one

@@ -5,12 +5,21 @@
 #include "core/Numbers.h"
 #include "platform/SysError.h"
 
+#include <QFileInfo>
+
 namespace fyn::ledger {
 
 void PostingFile::open(const QString& path, Kind kind) {
     close();
     RecordFile f(path, recordLength(kind));
     const qint64 size = f.sizeInBytes();
+    // Judged by its length before a byte is read: a file past the longest
+    // posting file is refused at once, not read whole into memory first.
+    if (size > kMaxBytes)
+        throw RuntimeError(
+            platform::kOverflow,
+            QFileInfo(path).fileName() +
+                QStringLiteral(", %1 byte: längre än en postfil kan vara").arg(size));
     QByteArray data =
         size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) / recordLength(kind)))
                  : QByteArray();

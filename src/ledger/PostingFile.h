@@ -18,7 +18,13 @@ constexpr int recordLength(Kind k) {
 
 class PostingFile {
 public:
-    // Opens (creating it empty when missing) and reads the whole file.
+    // The longest posting file. The data files' lengths and record positions are
+    // 32-bit signed numbers (some 50 million simple postings); a longer file is
+    // no posting file, and reading it whole would cost seconds and gigabytes.
+    static constexpr qint64 kMaxBytes = 0x7FFFFFFF;
+
+    // Opens (creating it empty when missing) and reads the whole file. A file
+    // longer than kMaxBytes fails with "Overflow" naming it, before any reading.
     void open(const QString& path, Kind kind);
     void close();
     bool isOpen() const { return file_.isOpen(); }

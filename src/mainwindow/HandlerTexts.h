@@ -25,8 +25,9 @@ bool trapWithHead(Body&& body, Context&& context, const QString& dumpHead) {
         return true;
     } catch (const std::exception&) {
         const QString text = currentErrorText();
+        const QString where = currentErrorWhere();
         const ErrorContext c = context();
-        fillErrorTexts(text, c);
+        fillErrorTexts(text, c, where);
         QString head = QStringLiteral("Fel i rutinen ") + c.routine;
         if (c.region > 0)
             head += QStringLiteral(" (%1)").arg(c.region);

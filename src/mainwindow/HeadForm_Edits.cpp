@@ -509,21 +509,25 @@ void HeadForm::checkBalances(bool budget) {
             if (!m)
                 return;
             at = m->record;
-            QString datum, ref, amounts;
-            if (budget) {
-                const BudgetKontoPost p = data.budget(at);
-                datum = p.Datum;
-                ref = p.TransRef;
-                amounts = QStringLiteral("Budgetbelopp: ") + formatted(p.BudgBelopp) +
-                          QStringLiteral("\nVerkl.belopp: ") + formatted(p.VerklBelopp);
-            } else {
-                const EnkelKontoPost p = data.enkel(at);
-                datum = p.Datum;
-                ref = p.TransRef;
-                amounts = QStringLiteral("Belopp: ") + formatted(p.Belopp);
-            }
-            Module1.HuvudTrans = trimBlanks(
-                ledger::account().transakt.get<TransPost>(std::abs(toInt(ref))).TransNamn);
+            QString datum, amounts;
+            const int transNr = inRecord(data.path(), at, [&] {
+                QString ref;
+                if (budget) {
+                    const BudgetKontoPost p = data.budget(at);
+                    datum = p.Datum;
+                    ref = p.TransRef;
+                    amounts = QStringLiteral("Budgetbelopp: ") + formatted(p.BudgBelopp) +
+                              QStringLiteral("\nVerkl.belopp: ") + formatted(p.VerklBelopp);
+                } else {
+                    const EnkelKontoPost p = data.enkel(at);
+                    datum = p.Datum;
+                    ref = p.TransRef;
+                    amounts = QStringLiteral("Belopp: ") + formatted(p.Belopp);
+                }
+                return std::abs(toInt(ref));
+            });
+            Module1.HuvudTrans =
+                trimBlanks(ledger::account().transakt.get<TransPost>(transNr).TransNamn);
             QString which;
             switch (m->which) {
             case ledger::Mismatch::Which::Saldo:

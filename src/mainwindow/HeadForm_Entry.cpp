@@ -499,7 +499,9 @@ void HeadForm::subChosen(bool budget) {
                 if (!subRef.isEmpty()) {
                     const RecordFile kategori = openRecordFile<KategoriPost>(
                         accountFile(Module1.KontoNamn, QStringLiteral("Kategori")));
-                    oldName = trimBlanks(kategori.get<KategoriPost>(toInt(subRef)).SubNamn);
+                    const int subNr =
+                        inRecord(data.path(), MarkRecord, [&] { return toInt(subRef); });
+                    oldName = trimBlanks(kategori.get<KategoriPost>(subNr).SubNamn);
                 }
                 const QString purpose = budget
                                             ? QStringLiteral("för att precisera transaktionen ?")

@@ -193,27 +193,30 @@ void HeadForm::loadGrid(bool budget) {
                 if (row >= int(GridRows.size()))
                     raiseError(kSubscriptOutOfRange);
                 auto& cells = GridRows[row];
-                QString ref;
-                if (budget) {
-                    const BudgetKontoPost p = data.budget(r);
-                    cells[0] = trimBlanks(p.Datum);
-                    ref = p.TransRef;
-                    cells[2] = amountText(p.BudgBelopp);
-                    cells[3] = amountText(p.VerklBelopp);
-                    cells[4] = amountText(p.BudgSaldo);
-                    cells[5] = amountText(p.VerklSaldo);
-                    cells[6] = amountText(p.SaldoDiff);
-                    cells[7] = p.Kryss;
-                    cells[8] = p.BStatus;
-                } else {
-                    const EnkelKontoPost p = data.enkel(r);
-                    cells[0] = trimBlanks(p.Datum);
-                    ref = p.TransRef;
-                    cells[2] = amountText(p.Belopp);
-                    cells[3] = amountText(p.Saldo);
-                    cells[4] = p.Kryss;
-                }
-                cells[1] = trimBlanks(transakt.get<TransPost>(std::abs(toInt(ref))).TransNamn);
+                const int transNr = inRecord(data.path(), r, [&] {
+                    QString ref;
+                    if (budget) {
+                        const BudgetKontoPost p = data.budget(r);
+                        cells[0] = trimBlanks(p.Datum);
+                        ref = p.TransRef;
+                        cells[2] = amountText(p.BudgBelopp);
+                        cells[3] = amountText(p.VerklBelopp);
+                        cells[4] = amountText(p.BudgSaldo);
+                        cells[5] = amountText(p.VerklSaldo);
+                        cells[6] = amountText(p.SaldoDiff);
+                        cells[7] = p.Kryss;
+                        cells[8] = p.BStatus;
+                    } else {
+                        const EnkelKontoPost p = data.enkel(r);
+                        cells[0] = trimBlanks(p.Datum);
+                        ref = p.TransRef;
+                        cells[2] = amountText(p.Belopp);
+                        cells[3] = amountText(p.Saldo);
+                        cells[4] = p.Kryss;
+                    }
+                    return std::abs(toInt(ref));
+                });
+                cells[1] = trimBlanks(transakt.get<TransPost>(transNr).TransNamn);
             }
         },
         [&] {
@@ -475,7 +478,18 @@ void HeadForm::gridClick(bool budget, int row, int col) {
                 kryss = p.Kryss;
                 verklBelopp = p.Belopp;
             }
-            const long transNr = std::abs(toInt(transRef));
+            // The posting's numbers, read before anything shows them.
+            const QString sub = trimBlanks(subRef);
+            long transNr = 0;
+            int subNr = 0;
+            QString budgShown, verklShown;
+            inRecord(data.path(), MarkRecord, [&] {
+                transNr = std::abs(toInt(transRef));
+                subNr = sub.isEmpty() ? 0 : toInt(sub);
+                if (budget)
+                    budgShown = amountText(belopp);
+                verklShown = amountText(verklBelopp);
+            });
             const TransPost trans = ledger::account().transakt.get<TransPost>(transNr);
             Module1.HuvudTrans = trimBlanks(trans.TransNamn);
             Module1.TransTecken = trans.Tecken;
@@ -489,9 +503,8 @@ void HeadForm::gridClick(bool budget, int row, int col) {
                     Command1->setEnabled(false);
             }
 
-            const QString sub = trimBlanks(subRef);
             if (!sub.isEmpty()) {
-                Module1.SubTransNr = toInt(sub);
+                Module1.SubTransNr = subNr;
                 if (Module1.SubTransNr > 0) {
                     const RecordFile kategori = openRecordFile<KategoriPost>(
                         accountFile(Module1.KontoNamn, QStringLiteral("Kategori")));
@@ -510,13 +523,13 @@ void HeadForm::gridClick(bool budget, int row, int col) {
             if (budget) {
                 BudgBel_Budget->setReadOnly(false);
                 VerklBel_Budget->setReadOnly(false);
-                BudgBel_Budget->setText(amountText(belopp));
-                VerklBel_Budget->setText(amountText(verklBelopp));
+                BudgBel_Budget->setText(budgShown);
+                VerklBel_Budget->setText(verklShown);
                 BudgBelOld = trimBlanks(belopp);
                 BudgBelText = BudgBelOld;
             } else {
                 Bel_Enkel->setReadOnly(false);
-                Bel_Enkel->setText(amountText(verklBelopp));
+                Bel_Enkel->setText(verklShown);
             }
             VerklBelOld = trimBlanks(verklBelopp);
             VerklBelText = VerklBelOld;

@@ -55,6 +55,57 @@ TEST(Amount, RefusesWhatIsNotANumber) {
     }
 }
 
+// The whole part near INT64_MAX / 10000: exact, or "Overflow"; never a wrapped value.
+TEST(Amount, LargeWholePartsParseExactlyOrOverflow) {
+    constexpr std::int64_t kMax = INT64_MAX;
+    const struct {
+        const char* in;
+        std::int64_t raw; // 0: "Overflow"
+    } cases[] = {
+        {"922337203685476,9999", 9223372036854769999},
+        {"922337203685477", 9223372036854770000},
+        {"922337203685477,5807", kMax},
+        {"-922337203685477,5807", -kMax},
+        {"922337203685477,58074999", kMax},
+        {"922337203685477,58065", kMax - 1}, // half to even stays
+        {"00000000000000000000922337203685477,5807", kMax},
+        {"922337203685477,5808", 0},
+        {"-922337203685477,5808", 0}, // every amount must negate
+        {"922337203685477,58075", 0}, // rounded past the top
+        {"922337203685478", 0},
+        {"922337203685479,9999", 0},
+        {"1844674407370955,1616", 0},
+        {"-9999999999999999999", 0},
+    };
+    for (const auto& c : cases) {
+        Amount a;
+        EXPECT_EQ(Amount::tryParse(c.in, a), c.raw != 0) << c.in;
+        try {
+            EXPECT_EQ(Amount::parse(c.in).raw(), c.raw) << c.in;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(c.raw, 0) << c.in;
+            EXPECT_EQ(e.text(), "Overflow") << c.in;
+        }
+    }
+    // However long the digits run, they overflow; a stray character still mismatches.
+    const QString many(100000, QLatin1Char('9'));
+    const std::pair<QString, const char*> longOnes[] = {
+        {many, "Overflow"},
+        {"-" + many + ",5", "Overflow"},
+        {many + "x", "Type mismatch"},
+    };
+    for (const auto& [in, error] : longOnes) {
+        try {
+            Amount::parse(in);
+            ADD_FAILURE() << error;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), error);
+        }
+    }
+    const QByteArray field = "  -922337203685477,5807  ";
+    EXPECT_EQ(Amount::parseField(field.constData(), field.size()).raw(), -kMax);
+}
+
 TEST(Amount, DisplayPatternGroupsWithLiteralBlanks) {
     const struct {
         const char* in;

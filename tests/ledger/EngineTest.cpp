@@ -8,6 +8,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace fyn;
 using namespace fyn::ledger;
@@ -496,6 +497,31 @@ TEST_F(EngineTest, ANameAndItsPostingsAreOneCommit) {
 
 namespace {
 
+// The length is judged before anything is read: a cut last record counts by
+// the rounding rule, a file past the longest posting file is refused at once.
+TEST_F(EngineTest, APostingFileIsJudgedByItsLengthFirst) {
+    const QByteArray three = threeSimple();
+    for (const auto& [cut, count] : {std::pair{21, 3L}, {22, 4L}}) {
+        simple(three + QByteArray(cut, ' '));
+        EXPECT_EQ(f.recordCount(), count) << cut;
+        EXPECT_EQ(f.raw(count), count == 4 ? QByteArray(43, ' ') : three.right(43));
+    }
+    for (const Kind kind : {Kind::Enkel, Kind::Budget}) {
+        writeFile(data, "");
+        // Sparse: two gigabytes that take no disk.
+        ASSERT_TRUE(QFile::resize(data, PostingFile::kMaxBytes + 1));
+        try {
+            f.open(data, kind);
+            ADD_FAILURE() << "opened";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), "Overflow");
+            EXPECT_EQ(e.where(), "KontoData, 2147483648 byte: längre än en postfil kan vara");
+        }
+        EXPECT_FALSE(f.isOpen());
+        EXPECT_EQ(f.recordCount(), 0);
+    }
+}
+
 // Damaged files: the edit stops with the runtime's error before it writes.
 TEST_F(EngineTest, DamagedFilesStopAnEditBeforeItWrites) {
     // A later posting's balance is no number.
@@ -503,10 +529,39 @@ TEST_F(EngineTest, DamagedFilesStopAnEditBeforeItWrites) {
         file({enkel("2026-01-01", "1", "0", "0"), enkel("2026-02-01", "2", "100", "1O0"),
               enkel("2026-03-01", "2", "5", "105")});
     simple(damaged);
-    EXPECT_THROW(insertPosting(f, 3, {"2026-01-15", 2, 0, "", "1", "2026-12-09"}, nullptr),
-                 RuntimeError);
-    EXPECT_THROW(removePosting(f, 3, 1), RuntimeError);
+    // Each names the record it could not read.
+    const std::function<void()> edits[] = {
+        [&] {
+            insertPosting(f, 3, {"2026-01-15", 2, 0, "", "1", "2026-12-09"}, nullptr);
+        },
+        [&] { removePosting(f, 3, 1); },
+        [&] { changePosting(f, 3, 1, "", "1", "2026-01-01", "2026-12-09", nullptr); },
+        [&] { movePostings(f, 3, 3, 3, "2026-01-15", "2026-12-09", nullptr); },
+        [&] { removeTransactionPostings(f, 3, 1); },
+        [&] { checkBalances(f, 1, 3); },
+        [&] { recount(f, 1, 3); },
+    };
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        try {
+            edits[i]();
+            ADD_FAILURE() << "edit " << i;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), "Type mismatch") << i;
+            EXPECT_EQ(e.where(), "KontoData, post 2") << i;
+        }
+    }
     EXPECT_EQ(readFile(data), damaged);
+
+    // A confirmation teaches the template from an amount that is no number.
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-02-01", "2", "5", "5x", "5", "5", "0", " ")}));
+    try {
+        confirmPosting(f, 2, &t);
+        ADD_FAILURE();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.where(), "KontoData, post 2");
+    }
+    EXPECT_EQ(readFile(mall), "");
 
     // A record with a blank date inside the postings: edits after it go on,
     // the blank record is kept as it is.

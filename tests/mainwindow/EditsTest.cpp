@@ -302,7 +302,8 @@ TEST_F(BalanceCheck, AFieldThatIsNoNumberEndsInTheErrorRoutine) {
     form->SaldoKontroll_Enkel();
     EXPECT_EQ(lastBox().title, "Felspec. = Type mismatch");
     EXPECT_TRUE(Module1.FelText.startsWith("Ett fel har uppstått i subrutinen SaldoKontroll_Enkel\n"
-                                           "vid kontrollräkning av kontoposter från"));
+                                           "vid kontrollräkning av kontoposter från\n"
+                                           "Felet finns i KontoData, post 2\n"));
     EXPECT_TRUE(Module1.FelDump.startsWith(QString("Fel i rutinen Saldokontroll_Enkel") +
                                            QChar(0xA6) + " vid kontrollräkning"));
 }

@@ -6,12 +6,14 @@
 #include "ledger/Account.h"
 #include "mainwindow/HeadForm.h"
 #include "mainwindow/ScrollRules.h"
+#include "mainwindow/WindowDriver.h"
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -483,6 +485,100 @@ TEST_P(GridKindTest, DamagedAmountEndsInTheErrorRoutine) {
     EXPECT_EQ(fakes.messages->calls[1].title, "Felspec. = Type mismatch");
     EXPECT_TRUE(Module1.FelText.startsWith(QString("Ett fel har uppstått i subrutinen ") +
                                            (k.budget ? "G2_Click" : "G1_Click")));
+}
+
+using DamagedAccount = test::WindowTest;
+
+// A posting that cannot be read is named by file and record, whichever road
+// reads it: the start-up's grid, or an insert whose engine reads it.
+TEST_F(DamagedAccount, APostingThatIsNoNumberIsNamedByFileAndRecord) {
+    using test::rec;
+    // Ten postings after the damaged one, so that the start shows only them.
+    std::vector<QByteArray> firstHidden = {rec(test::enkel("2026-01-01", "1", "0", "O"))};
+    for (int i = 1; i <= 10; ++i)
+        firstHidden.push_back(rec(test::enkel(dayText(i + 60), "2", "1", QString::number(i))));
+    const struct {
+        const char* slag;
+        std::vector<QByteArray> postings;
+        bool insert; // after the start, insert a posting on 2026-01-15
+        const char* routine;
+        const char* where;
+    } cases[] = {
+        {"Ek",
+         {rec(test::enkel("2026-01-01", "1", "0", "0")),
+          rec(test::enkel("2026-02-01", "2", "5", "5")),
+          rec(test::enkel("2026-03-01", "2", "1", "6,0x"))},
+         false,
+         "Inläs_G1",
+         "KontoData, post 3"},
+        {"Bg",
+         {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+          rec(test::budget("2026-02-01", "x2", "5", "5", "5", "5", "0"))},
+         false,
+         "Inläs_G2",
+         "KontoData, post 2"},
+        {"Ek", firstHidden, true, "Inpost_Enkel", "KontoData, post 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        form.reset();
+        ledger::account().closeAll();
+        fakes.messages->calls.clear();
+        seen = 0;
+        fakes.messages->answers = {Answer::No, Answer::No, Answer::No};
+        start(account(c.slag, c.postings));
+        if (c.insert) {
+            EXPECT_TRUE(titles().isEmpty());
+            setDate("2026-01-15");
+            pick("Insättning");
+            type(firstBox(), "7");
+            form->Command2->click();
+        }
+        const QStringList shown = titles();
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown[0], "Felspec. = Type mismatch");
+        const QString text = fakes.messages->calls[0].text;
+        EXPECT_TRUE(
+            text.startsWith(QString("Ett fel har uppstått i subrutinen ") + c.routine + "\n"))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QString("\nFelet finns i ") + c.where + "\n"))
+            << text.toStdString();
+        EXPECT_EQ(Module1.SysFel, "Type mismatch");
+        EXPECT_TRUE(Module1.FelDump.endsWith(QString("Felet finns i ") + c.where));
+    }
+}
+
+// Bytes this process has read so far, by the kernel's count.
+qint64 bytesRead() {
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+TEST_F(DamagedAccount, APostingFileOfTwoGigabytesIsRefusedBeforeItIsRead) {
+    const FixtureAccount a = account("Ek", {test::rec(test::enkel("2026-01-01", "1", "0", "0"))});
+    test::writeAccount(a, 1);
+    test::writeKontoIni("1\r\nAnna\r\n");
+    // Sparse: no disk behind it.
+    ASSERT_TRUE(QFile::resize(accountFile(a.name, "KontoData"), qint64(1) << 31));
+    fakes.messages->answers = {Answer::No};
+    const qint64 before = bytesRead();
+    ASSERT_GE(before, 0);
+    form = std::make_unique<HeadForm>();
+    form->Form_Load();
+    EXPECT_LT(bytesRead() - before, qint64(64) << 20);
+
+    ASSERT_EQ(titles(), QStringList{"Felspec. = Overflow"});
+    EXPECT_TRUE(fakes.messages->calls[0].text.startsWith(
+        "Ett fel har uppstått i subrutinen Inläs\nvid öppnande av KontoData (huvudregister)\n"
+        "Felet finns i KontoData, 2147483648 byte: längre än en postfil kan vara\n"));
+    EXPECT_FALSE(ledger::account().kontoData.isOpen());
+    EXPECT_EQ(Module1.AntalPoster, 0);
+    EXPECT_EQ(form->G1->cellText(0, 0), "");
 }
 
 // ---- Help text ----------------------------------------------------------------------------
