@@ -1,3 +1,4 @@
+#include "core/EventGuard.h"
 #include "mainwindow/HeadForm.h"
 #include "names/NameDialogs.h"
 #include "platform/Platform.h"
@@ -5,8 +6,21 @@
 
 #include <QApplication>
 
+namespace {
+
+// An error that no routine trapped is reported instead of ending the program.
+class Application final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* e) override {
+        return fyn::deliverGuarded([&] { return QApplication::notify(receiver, e); }, receiver);
+    }
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fynlar"));
     platform::installReal();
     fyn::installReportForm();

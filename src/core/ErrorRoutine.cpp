@@ -1,10 +1,12 @@
 #include "core/ErrorRoutine.h"
 
 #include "core/Numbers.h"
+#include "core/Paths.h"
 #include "core/State.h"
 #include "platform/Platform.h"
 #include "platform/SysError.h"
 
+#include <QDir>
 #include <cmath>
 
 namespace fyn {
@@ -24,21 +26,17 @@ void GeneralError() {
     using platform::Buttons;
     using platform::Icon;
     if (trimBlanks(Module1.SysFel) == platform::kPermissionDenied) {
-        const QString text = QStringLiteral(
-            "'Permission denied' !\n\n"
-            "Ditt datorsystem tillåter troligen inte att filer, genererade"
-            " av programmet, placeras eller skrivs/läses till/från systemdisken C:\\ !"
-            "\n\n"
-            "Det kan med vissa systeminställningar, vara kinkigt med"
-            " tillåtelsen för programmet att använda systemdisken (C:\\),"
-            " om du nu har valt att placera dina konton där."
-            " Jag rekommenderar därför att du placerar dem på en andra hårdisk,"
-            " om sådan finns !"
-            "\n\n"
-            "Som antyds redan i installationsinformationen, rekommenderas"
-            " också att du sänker User Account Control (UAC) till den lägsta nivån,"
-            " vilken tillåter även ocertifierade program - som detta - att köras"
-            " på din dator.");
+        const QString text =
+            QStringLiteral(
+                "'Permission denied' !\n\n"
+                "Programmet fick inte skriva eller läsa en av sina filer i datamappen\n") +
+            QDir::toNativeSeparators(dataFolder()) +
+            QStringLiteral(
+                " !\n\n"
+                "Datamappen och filerna i den måste vara skrivbara för dig som användare."
+                " Kontrollera att mappen tillhör dig eller att du har skrivrätt till den,"
+                " och att disken eller minnesstickan som den ligger på inte är monterad"
+                " skrivskyddad !");
         platform::messages().show(text, Buttons::Ok, Icon::Information,
                                   QStringLiteral("Otillåten filåtkomst"));
         return;

@@ -1,6 +1,7 @@
 #include "mainwindow/HeadForm.h"
 
 #include "core/Errors.h"
+#include "core/FolderLock.h"
 #include "core/SafeWrite.h"
 #include "core/State.h"
 #include "mainwindow/DropDownCombo.h"
@@ -14,7 +15,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,7 +75,8 @@ HeadForm::~HeadForm() {
     // that fails the journal stays and the next start replays it.
     try {
         checkpoint();
-    } catch (const RuntimeError&) {
+    } catch (const std::exception&) {
+        // Nothing may leave a destructor; the next start replays the journal.
     }
 }
 
@@ -440,11 +441,13 @@ bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void HeadForm::closeEvent(QCloseEvent* e) {
-    // The close box ends the program only through the exit routine; when that
-    // fails, the window stays.
+    e->ignore();
+    // A dialog that disabled the window is still open: its work must end first.
+    if (!isEnabled())
+        return;
+    // The close box ends the program only through the exit routine.
     if (!exiting_)
         Exit_Konto();
-    e->ignore();
 }
 
 } // namespace fyn

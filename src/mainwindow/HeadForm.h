@@ -18,7 +18,6 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QLockFile;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -35,6 +34,7 @@ namespace ledger {
 enum class Refusal;
 } // namespace ledger
 
+class FolderLock;
 class NyKontoForm;
 
 class HeadForm : public QMainWindow {
@@ -308,8 +308,14 @@ private:
     void accountGone();
     void removeOnlyPosting(bool budget);
     void missingAccountFolder(const QString& name, const QString& folder);
+    // Why a name from the register cannot be opened as a folder of the data
+    // folder; empty when it can.
+    static QString accountRefusal(const QString& name);
+    void refusedAccount(int number, const QString& name, const QString& why);
+    void logAccountFault(const QStringList& lines);
     void openAtStart();
     void openFirstAvailable();
+    void lockDataFolder();
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;
@@ -318,7 +324,7 @@ private:
     NyKontoForm* nyKontoForm_ = nullptr;
     bool exiting_ = false;
     // Held while the window runs, so that a second copy cannot write beside it.
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<FolderLock> lock_;
 };
 
 } // namespace fyn

@@ -3,6 +3,7 @@
 
 #include "mainwindow/HandlerTexts.h"
 
+#include "core/AccountName.h"
 #include "core/DateText.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
@@ -49,11 +50,50 @@ QString chosenName(const QString& field) {
     return name;
 }
 
+// The error texts of an account that the account choice cannot open.
+ErrorContext choiceContext(const QString& name, const QString& folder) {
+    return ErrorContext(
+        QStringLiteral("Combo3_Click"),
+        {QStringLiteral("vid försök att välja ett konto"),
+         QStringLiteral("Kontot [") + name + QStringLiteral("] kunde inte öppnas !")},
+        {QStringLiteral("vid försök att välja ett konto"),
+         QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+         QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder});
+}
+
 } // namespace
 
-// The folder an account lies in, by the register's own folder field.
-static QString registerFolder(const KontoFilPost& rec, const QString& name) {
-    return QDir::cleanPath(sokvagPath(rec.Sokvag) + QLatin1Char('/') + name);
+// The register's Sökväg is only shown: every account lies in the data folder,
+// so a name is all that places it, and a name that would place it elsewhere
+// (or a link in its place) is not opened.
+QString HeadForm::accountRefusal(const QString& name) {
+    if (const QString problem = accountNameProblem(name); !problem.isEmpty())
+        return problem;
+    if (QFileInfo(accountFolder(name)).isSymLink())
+        return QStringLiteral("Kontots mapp i datamappen är en symbolisk länk, som kan leda till "
+                              "filer utanför datamappen !");
+    return {};
+}
+
+void HeadForm::refusedAccount(int number, const QString& name, const QString& why) {
+    platform::messages().show(
+        QStringLiteral("Kontot [%1] på plats %2 i kontoregistret (KontoFil) kan inte öppnas !"
+                       "\n\n%3\n\n"
+                       "Kontot står kvar i kontolistan, men programmet öppnar bara konton vars "
+                       "mapp är en vanlig mapp direkt i datamappen\n%4")
+            .arg(name, QString::number(number), why, QDir::toNativeSeparators(dataFolder())),
+        Buttons::Ok, Icon::Warning, QStringLiteral("Ogiltigt kontonamn"));
+}
+
+// The error log is a help afterwards: failing to write it is reported on its
+// own and leaves the account's own message as it was.
+void HeadForm::logAccountFault(const QStringList& lines) {
+    trap([&] { appendErrLog(lines); },
+         [] {
+             return ErrorContext(QStringLiteral("Combo3_Click"),
+                                 {QStringLiteral("vid skrivning till felloggen ErrLog")},
+                                 {QStringLiteral("vid skrivning till felloggen ErrLog")});
+         });
 }
 
 void HeadForm::Combo3_Click() {
@@ -64,15 +104,20 @@ void HeadForm::Combo3_Click() {
     Text10->setText(trimBlanks(Combo3->currentText()));
     QString name;
     QString folder;
+    QString refusal;
     bool folderMissing = false;
+    bool emptyData = false;
     const bool ok = trap(
         [&] {
             const KontoFilPost rec =
                 openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
             name = chosenName(rec.KontoNamn);
             folder = trimBlanks(rec.Sokvag);
+            refusal = accountRefusal(name);
+            if (!refusal.isEmpty())
+                return; // its own road below, and the open account stays open
             ledger::account().closeAll();
-            const QString accountDir = registerFolder(rec, name);
+            const QString accountDir = accountFolder(name);
             if (!QFileInfo(accountDir).isDir()) {
                 folderMissing = true; // its own road below, not the general one
                 return;
@@ -80,44 +125,43 @@ void HeadForm::Combo3_Click() {
             const QFileInfo data(accountDir + QStringLiteral("/KontoData"));
             if (!data.isFile())
                 raiseError(platform::kFileNotFound);
-            if (data.size() == 0) {
-                Module1.FelText = QStringLiteral("Ett fel har upptäckts i subrutinen Combo3_Click\n"
-                                                 "vid försök att välja ett konto\n\n"
-                                                 "Filen 'KontoData' i kontot [") +
-                                  name + QStringLiteral("]\ninnehåller inga data !\n");
-                appendErrLog(
-                    {QStringLiteral("Fel: Kontokatalogen innehåller inga data !"),
-                     QStringLiteral("Datum = ") + Module1.DagensDatum +
-                         QStringLiteral(", Tidpunkt = ") + nowText(),
-                     QString(), QStringLiteral("Filen 'KontoData'saknar innehåll !"), QString(),
-                     QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
-                     QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
-                     QString()});
-                platform::messages().show(Module1.FelText, Buttons::Ok, Icon::Warning,
-                                          QStringLiteral("Saknas Data"));
-            }
+            emptyData = data.size() == 0;
         },
-        [&] {
-            return ErrorContext(
-                QStringLiteral("Combo3_Click"),
-                {QStringLiteral("vid försök att välja ett konto"),
-                 QStringLiteral("Kontot [") + name + QStringLiteral("] kunde inte öppnas !")},
-                {QStringLiteral("vid försök att välja ett konto"),
+        [&] { return choiceContext(name, folder); });
+    if (ok && refusal.isEmpty() && !folderMissing) {
+        if (emptyData) {
+            const QString message =
+                QStringLiteral("Ett fel har upptäckts i subrutinen Combo3_Click\n"
+                               "vid försök att välja ett konto\n\n"
+                               "Filen 'KontoData' i kontot [") +
+                name + QStringLiteral("]\ninnehåller inga data !\n");
+            logAccountFault(
+                {QStringLiteral("Fel: Kontokatalogen innehåller inga data !"),
+                 QStringLiteral("Datum = ") + Module1.DagensDatum +
+                     QStringLiteral(", Tidpunkt = ") + nowText(),
+                 QString(), QStringLiteral("Filen 'KontoData'saknar innehåll !"), QString(),
                  QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
-                 QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder});
-        });
-    if (ok && !folderMissing) {
+                 QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
+                 QString()});
+            platform::messages().show(message, Buttons::Ok, Icon::Warning,
+                                      QStringLiteral("Saknas Data"));
+        }
         Konto_Konfig();
         return;
     }
+    if (!refusal.isEmpty())
+        refusedAccount(Module1.KontoNum, name, refusal);
     if (folderMissing) {
         Module1.SysFel = platform::kPathNotFound;
         missingAccountFolder(name, folder);
     }
-    // Back to the account that was open before.
+    // Back to the account that was open before; when the choice failed before
+    // closing it, it is open still.
     Module1.KontoNum = PrevKontoNum;
     Text10->setText(Module1.KontoNamn);
     Combo3->setCurrentIndex(-1);
+    if (ledger::account().kontoData.isOpen())
+        return;
     if (Combo3->findData(Module1.KontoNum) >= 0)
         Konto_Konfig();
     else
@@ -126,35 +170,33 @@ void HeadForm::Combo3_Click() {
 
 // The chosen account's folder is gone: logged, reported, and the name may go.
 void HeadForm::missingAccountFolder(const QString& name, const QString& folder) {
+    const QString sysText = Module1.SysFel;
     ledger::Kind kind;
     if (ledger::kindOf(Module1.KontoSlag, kind)) {
         grid()->clearTexts();
     }
-    const QString shownFolder = QDir::toNativeSeparators(QDir::cleanPath(sokvagPath(folder)));
-    Module1.FelText = QStringLiteral("Ett fel har uppstått i subrutinen Combo3_Click\n"
-                                     "vid försök att välja ett konto\n"
-                                     "Kontot hittas ej !\n"
-                                     "Avsedd kontokatalog kan ha blivit raderad,\n"
-                                     "eller flyttad på annat sätt än genom\n"
-                                     "programmet !\n"
-                                     "Kontrollera om ") +
-                      shownFolder + QStringLiteral("/\n existerar, och om mappen ") + name +
-                      QStringLiteral("\nfinns i den och innehåller de tre filerna\n"
-                                     "'Transakt', 'Kategori' och 'Kontodata',\n"
-                                     "samt att åtminstone 'Transakt'har > 0 kB !");
-    trap(
-        [&] {
-            appendErrLog({QStringLiteral("Systemfel: ") + Module1.SysFel,
-                          QStringLiteral("Datum = ") + Module1.DagensDatum +
-                              QStringLiteral(", Tidpunkt = ") + nowText(),
-                          QString(), QStringLiteral("Kontokatalogen existerar inte !"),
-                          QStringLiteral("Tidigare KontoNum: ") + QString::number(PrevKontoNum),
-                          QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
-                          QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
-                          QString()});
-        },
-        [] { return ErrorContext(QStringLiteral("Combo3_Click"), {}, {}); });
-    platform::messages().show(Module1.FelText, Buttons::Ok, Icon::Warning, Module1.SysFel);
+    const QString shownFolder = QDir::toNativeSeparators(dataFolder());
+    // Kept here, not in the shared error texts, which a failing log write fills.
+    const QString message = QStringLiteral("Ett fel har uppstått i subrutinen Combo3_Click\n"
+                                           "vid försök att välja ett konto\n"
+                                           "Kontot hittas ej !\n"
+                                           "Avsedd kontokatalog kan ha blivit raderad,\n"
+                                           "eller flyttad på annat sätt än genom\n"
+                                           "programmet !\n"
+                                           "Kontrollera om ") +
+                            shownFolder + QStringLiteral("/\n existerar, och om mappen ") + name +
+                            QStringLiteral("\nfinns i den och innehåller de tre filerna\n"
+                                           "'Transakt', 'Kategori' och 'Kontodata',\n"
+                                           "samt att åtminstone 'Transakt'har > 0 kB !");
+    logAccountFault({QStringLiteral("Systemfel: ") + sysText,
+                     QStringLiteral("Datum = ") + Module1.DagensDatum +
+                         QStringLiteral(", Tidpunkt = ") + nowText(),
+                     QString(), QStringLiteral("Kontokatalogen existerar inte !"),
+                     QStringLiteral("Tidigare KontoNum: ") + QString::number(PrevKontoNum),
+                     QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+                     QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
+                     QString()});
+    platform::messages().show(message, Buttons::Ok, Icon::Warning, sysText);
     if (platform::messages().show(QStringLiteral("Eftersom kontot enbart tycks existera\n"
                                                  "i kontoregistret som namn, kanske\n"
                                                  "du nu vill radera detta ! (?)\n\n"
@@ -167,14 +209,19 @@ void HeadForm::missingAccountFolder(const QString& name, const QString& folder) 
 void HeadForm::Radera_KontoNamn() {
     QString name;
     QString folder;
+    QString refusal;
     trap(
         [&] {
             const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
             KontoFilPost rec = kontoFil.get<KontoFilPost>(Module1.KontoNum);
             name = accountNameOf(rec.KontoNamn);
             folder = trimBlanks(rec.Sokvag);
+            // Files are looked for only where the account's own folder can be.
+            refusal = accountRefusal(name);
+            if (!refusal.isEmpty())
+                return;
             ledger::account().closeAll();
-            const QString dir = registerFolder(rec, name);
+            const QString dir = accountFolder(name);
             for (const char* file : {"Transakt", "KontoData"}) {
                 if (QFileInfo(dir + QLatin1Char('/') + QLatin1String(file)).size() >= 1) {
                     platform::messages().show(
@@ -209,36 +256,63 @@ void HeadForm::Radera_KontoNamn() {
                                  kindLine(),
                                  QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
         });
+    if (!refusal.isEmpty())
+        refusedAccount(Module1.KontoNum, name, refusal);
 }
 
-// At start-up: the current account, or when its folder is gone the first
-// listed account that can be opened, or the no-account state.
+// At start-up: the current account, or when it cannot be opened (said so) the
+// first listed account that can, or the no-account state.
 void HeadForm::openAtStart() {
     const KontoFilPost rec =
         openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
     const QString name = chosenName(rec.KontoNamn);
-    if (QFileInfo(registerFolder(rec, name) + QStringLiteral("/KontoData")).isFile()) {
+    const QString folder = trimBlanks(rec.Sokvag);
+    PrevKontoNum = 0;
+    if (const QString why = accountRefusal(name); !why.isEmpty()) {
+        refusedAccount(Module1.KontoNum, name, why);
+    } else if (QFileInfo(accountFile(name, QStringLiteral("KontoData"))).isFile()) {
         Konto_Konfig();
         return;
+    } else if (!QFileInfo(accountFolder(name)).isDir()) {
+        Module1.SysFel = platform::kPathNotFound;
+        missingAccountFolder(name, folder);
+    } else {
+        trap([] { raiseError(platform::kFileNotFound); },
+             [&] { return choiceContext(name, folder); });
     }
-    Module1.SysFel = platform::kPathNotFound;
-    PrevKontoNum = 0;
-    if (!QFileInfo(registerFolder(rec, name)).isDir())
-        missingAccountFolder(name, trimBlanks(rec.Sokvag));
     openFirstAvailable();
 }
 
 void HeadForm::openFirstAvailable() {
-    const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
-    for (const RegisterItem& item : registerItems(kontoFil)) {
-        const KontoFilPost rec = kontoFil.get<KontoFilPost>(item.number);
-        if (QFileInfo(registerFolder(rec, chosenName(rec.KontoNamn)) + QStringLiteral("/KontoData"))
-                .isFile()) {
-            Module1.KontoNum = item.number;
-            Text10->setText(trimBlanks(item.text));
-            Konto_Konfig();
-            return;
-        }
+    int found = 0;
+    QString text;
+    const bool ok = trap(
+        [&] {
+            const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+            for (const RegisterItem& item : registerItems(kontoFil)) {
+                const QString name = chosenName(kontoFil.get<KontoFilPost>(item.number).KontoNamn);
+                if (accountRefusal(name).isEmpty() &&
+                    QFileInfo(accountFile(name, QStringLiteral("KontoData"))).isFile()) {
+                    found = item.number;
+                    text = trimBlanks(item.text);
+                    return;
+                }
+            }
+        },
+        [] {
+            return ErrorContext(
+                QStringLiteral("Combo3_Click"),
+                {QStringLiteral("vid sökning efter ett konto som kan öppnas")},
+                {QStringLiteral("vid sökning efter ett konto som kan öppnas"),
+                 QStringLiteral("Tidigare KontoNum: ") + QString::number(Module1.KontoNum)});
+        });
+    if (!ok)
+        return;
+    if (found > 0) {
+        Module1.KontoNum = found;
+        Text10->setText(text);
+        Konto_Konfig();
+        return;
     }
     Module1.KontoNum = 0;
     Module1.KontoNamn.clear();
@@ -247,16 +321,21 @@ void HeadForm::openFirstAvailable() {
 
 void HeadForm::Konto_Konfig() {
     QString folder;
+    QString name;
+    QString refusal;
     trap(
         [&] {
-            Module1.FondInfoFlag.clear();
             const KontoFilPost rec =
                 openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(Module1.KontoNum);
-            QString name = trimBlanks(rec.KontoNamn);
-            if (name.endsWith(kFondInfoMark)) {
+            name = trimBlanks(rec.KontoNamn);
+            const bool fond = name.endsWith(kFondInfoMark);
+            if (fond)
                 name = trimBlanks(name.chopped(1));
-                Module1.FondInfoFlag = QStringLiteral("0");
-            }
+            if (!name.isEmpty())
+                refusal = accountRefusal(name);
+            if (!refusal.isEmpty())
+                return;
+            Module1.FondInfoFlag = fond ? QStringLiteral("0") : QString();
             Module1.KontoNamn = name;
             Module1.KontoNummer = trimBlanks(rec.KontoNummer);
             Module1.KontoSlag = trimBlanks(rec.KontoSlag);
@@ -310,6 +389,8 @@ void HeadForm::Konto_Konfig() {
                      QString::number(Combo3->count()),
                  kindLine()});
         });
+    if (!refusal.isEmpty())
+        refusedAccount(Module1.KontoNum, name, refusal);
 }
 
 void HeadForm::Inläs() {
@@ -477,7 +558,15 @@ void HeadForm::Unlock_Konto() {
 }
 
 void HeadForm::Nykonto_mn_Click() {
-    const long count = openRecordFile<KontoFilPost>(kontoFilPath()).count();
+    long count = 0;
+    if (!trap([&] { count = openRecordFile<KontoFilPost>(kontoFilPath()).count(); },
+              [] {
+                  const QStringList lines = {
+                      QStringLiteral("vid försök att lägga upp ett nytt konto."),
+                      QStringLiteral("Kontoregistret (KontoFil) kan inte läsas.")};
+                  return ErrorContext(QStringLiteral("Nykonto_mn_Click"), lines, lines);
+              }))
+        return;
     if (count < 1) {
         First_account();
         return;

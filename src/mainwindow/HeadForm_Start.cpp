@@ -6,6 +6,7 @@
 
 #include "core/DateText.h"
 #include "core/Errors.h"
+#include "core/FolderLock.h"
 #include "core/InsetBox.h"
 #include "core/Numbers.h"
 #include "core/Paths.h"
@@ -25,7 +26,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QLockFile>
 
 namespace fyn {
 
@@ -57,56 +57,80 @@ void HeadForm::Form_Load() {
             c.trailingLineFeeds = 2;
             return c;
         });
-    if (!ok)
+    if (ok) {
+        ok = trap(
+            [&] {
+                GridSetting();
+                if (QDir::currentPath() != Module1.StartFolder)
+                    QDir::setCurrent(Module1.StartFolder);
+                if (!QDir(dataFolder()).exists() && !QDir().mkpath(dataFolder()))
+                    raiseError(platform::kPathNotFound);
+                lockDataFolder();
+                // A commit that a crash cut short is put back before anything is read.
+                setJournalPath(dataFolder() + QStringLiteral("/.journal"));
+                recoverJournal();
+
+                show();
+                // A damaged place is reported; the accounts open all the same.
+                trap([&] { restoreWindowPosition(*this, WindowPos::HeadForm); },
+                     [] {
+                         return ErrorContext(
+                             QStringLiteral("Form_Load"),
+                             {QStringLiteral("vid laddning av programformuläret."),
+                              QStringLiteral("Fönstrets läge i PosFil kan inte läsas.")},
+                             {QStringLiteral("vid laddning av programformuläret."),
+                              QStringLiteral("PosFil, fält 1-2")});
+                     });
+                Inläs_Kontofil();
+                ClickedRow = -1;
+            },
+            [] {
+                const QStringList lines = {QStringLiteral("vid laddning av programformuläret."),
+                                           QStringLiteral("Felet uppträder vid sättning"),
+                                           QStringLiteral("av hem- och windowskatalog.")};
+                ErrorContext c(QStringLiteral("Form_Load"), lines, lines);
+                c.trailingLineFeeds = 2;
+                return c;
+            });
+    }
+    // A start that failed before the window showed would leave an invisible
+    // program holding the data folder: the error has been shown, so it ends.
+    if (!ok && !isVisible()) {
+        lock_.reset();
+        platform::programEnd().endNow();
+    }
+}
+
+// One program at a time on a data folder.
+void HeadForm::lockDataFolder() {
+    lock_ = std::make_unique<FolderLock>();
+    const FolderLock::Outcome outcome = lock_->acquire(dataFolder() + QStringLiteral("/.lock"));
+    if (outcome == FolderLock::Outcome::Held)
         return;
-    trap(
-        [&] {
-            GridSetting();
-            if (QDir::currentPath() != Module1.StartFolder)
-                QDir::setCurrent(Module1.StartFolder);
-            if (!QDir(dataFolder()).exists() && !QDir().mkpath(dataFolder()))
-                raiseError(platform::kPathNotFound);
-
-            // One program at a time on a data folder.
-            lock_ = std::make_unique<QLockFile>(dataFolder() + QStringLiteral("/.lock"));
-            lock_->setStaleLockTime(0);
-            if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {
-                platform::messages().show(
-                    QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
-                                   "Använd det fönster som redan är öppet !")
-                        .arg(QDir::toNativeSeparators(dataFolder())),
-                    Buttons::Ok, Icon::Warning, QStringLiteral("Fynlar är redan igång"));
-                lock_.reset();
-                platform::programEnd().endNow();
-            }
-            // A folder where no lock can be made is one where nothing can be
-            // written either; every write then says so.
-            // A commit that a crash cut short is put back before anything is read.
-            setJournalPath(dataFolder() + QStringLiteral("/.journal"));
-            recoverJournal();
-
-            show();
-            // A damaged place is reported; the accounts open all the same.
-            trap([&] { restoreWindowPosition(*this, WindowPos::HeadForm); },
-                 [] {
-                     return ErrorContext(
-                         QStringLiteral("Form_Load"),
-                         {QStringLiteral("vid laddning av programformuläret."),
-                          QStringLiteral("Fönstrets läge i PosFil kan inte läsas.")},
-                         {QStringLiteral("vid laddning av programformuläret."),
-                          QStringLiteral("PosFil, fält 1-2")});
-                 });
-            Inläs_Kontofil();
-            ClickedRow = -1;
-        },
-        [] {
-            const QStringList lines = {QStringLiteral("vid laddning av programformuläret."),
-                                       QStringLiteral("Felet uppträder vid sättning"),
-                                       QStringLiteral("av hem- och windowskatalog.")};
-            ErrorContext c(QStringLiteral("Form_Load"), lines, lines);
-            c.trailingLineFeeds = 2;
-            return c;
-        });
+    lock_.reset(); // on without a lock, or not at all
+    const QString folder = QDir::toNativeSeparators(dataFolder());
+    if (outcome == FolderLock::Outcome::Busy) {
+        platform::messages().show(QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
+                                                 "Använd det fönster som redan är öppet !")
+                                      .arg(folder),
+                                  Buttons::Ok, Icon::Warning,
+                                  QStringLiteral("Fynlar är redan igång"));
+        platform::programEnd().endNow();
+    }
+    if (outcome == FolderLock::Outcome::NoLocks &&
+        platform::messages().show(
+            QStringLiteral("Filsystemet där datamappen\n%1\nligger kan inte låsa filer.\n\n"
+                           "Programmet kan därför inte hindra att Fynlar, här eller på en "
+                           "annan dator, skriver i samma data samtidigt.\n\n"
+                           "Öppna bara om du är säker på att Fynlar inte redan är igång "
+                           "med denna datamapp !\n\n"
+                           "Vill du öppna datamappen ändå ?")
+                .arg(folder),
+            Buttons::YesNo, Icon::Warning,
+            QStringLiteral("Datamappen kan inte låsas")) == Answer::No)
+        platform::programEnd().endNow();
+    // A folder where no lock file can be made is one where nothing can be
+    // written either; every write then says so.
 }
 
 void HeadForm::Inläs_Kontofil() {
@@ -311,7 +335,11 @@ void HeadForm::NoAccount() {
 
 void HeadForm::InstallDag() {
     const KontoFilPost rec = openRecordFile<KontoFilPost>(kontoFilPath()).get<KontoFilPost>(1);
-    Module1.KontoNamn = accountNameOf(rec.KontoNamn);
+    const QString name = accountNameOf(rec.KontoNamn);
+    // A name that is no folder of the data folder is not read; opening it says why.
+    if (!name.isEmpty() && !accountRefusal(name).isEmpty())
+        return;
+    Module1.KontoNamn = name;
     Module1.KontoNummer = trimBlanks(rec.KontoNummer);
     Module1.KontoSlag = trimBlanks(rec.KontoSlag);
     ledger::Kind kind;
@@ -327,26 +355,38 @@ void HeadForm::InstallDag() {
 }
 
 void HeadForm::Exit_Konto() {
-    trap(
+    const auto context = [] {
+        return ErrorContext(QStringLiteral("Exit_Konto"),
+                            {QStringLiteral("vid avslutning av programmet.")},
+                            {QStringLiteral("vid avslutning av programmet.."),
+                             QStringLiteral("Kontonummer att skriva till fil ") +
+                                 QString::number(Module1.KontoNum)});
+    };
+    // Only the settings are unsaved here: a folder that cannot take them (read
+    // only, full, gone) is reported once, and the program ends all the same.
+    const bool saved = trap(
         [&] {
             WriteBatch batch;
             writeKontoIni(batch, kontoIniPath(), Module1.KontoNum, Module1.AnvNamn);
             batch.commit();
-            // A place that cannot be stored must not keep the program from ending.
-            positionQuietly([&] { saveWindowPos(WindowPos::HeadForm, pos()); });
-            ledger::account().closeAll();
-            checkpoint(); // everything on disk, the journal empty
-            exiting_ = true;
-            lock_.reset();
-            platform::programEnd().endNow();
         },
-        [] {
-            return ErrorContext(QStringLiteral("Exit_Konto"),
-                                {QStringLiteral("vid avslutning av programmet.")},
-                                {QStringLiteral("vid avslutning av programmet.."),
-                                 QStringLiteral("Kontonummer att skriva till fil ") +
-                                     QString::number(Module1.KontoNum)});
-        });
+        context);
+    // A place that cannot be stored must not keep the program from ending.
+    positionQuietly([&] { saveWindowPos(WindowPos::HeadForm, pos()); });
+    ledger::account().closeAll();
+    // Everything on disk, the journal empty; what stays in the journal the next
+    // start replays. A failing folder is not reported twice.
+    if (saved) {
+        trap([] { checkpoint(); }, context);
+    } else {
+        try {
+            checkpoint();
+        } catch (const RuntimeError&) {
+        }
+    }
+    exiting_ = true;
+    lock_.reset();
+    platform::programEnd().endNow();
 }
 
 void HeadForm::Command4_Click() {

@@ -1,5 +1,6 @@
 // Start-up, first run, account choice, working date and exit of the main window,
 // driven headless with scripted boxes.
+#include "core/FolderLock.h"
 #include "core/Paths.h"
 #include "core/PosFil.h"
 #include "core/RecordFile.h"
@@ -13,6 +14,7 @@
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -20,11 +22,15 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::FixtureAccount;
@@ -86,9 +92,71 @@ protected:
         test::writeKontoIni("2\r\nAnna\r\n");
     }
 
+    // Opens the account list and clicks an item, as a user does.
+    static void chooseAccount(HeadForm& f, int index) {
+        auto* list = f.findChild<QComboBox*>("Combo3");
+        QTest::mouseClick(list, Qt::LeftButton);
+        QWidget* items = list->view()->viewport();
+        const QPoint at = list->view()->visualRect(list->model()->index(index, 0)).center();
+        // Along the item from its left edge: the list takes a click only once
+        // the mouse has moved in it.
+        for (const QPoint p : {QPoint(1, at.y()), at}) {
+            QMouseEvent move(QEvent::MouseMove, p, items->mapToGlobal(p), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(items, &move);
+        }
+        QTest::mouseClick(items, Qt::LeftButton, {}, at);
+    }
+
+    // A start that is refused because another copy holds the data folder.
+    void expectRefusedStart() {
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        EXPECT_EQ(fakes.messages->calls.at(0).title, "Fynlar är redan igång");
+        form.reset();
+    }
+
     QString oldCurrent;
     std::unique_ptr<HeadForm> form;
 };
+
+// The data folder's lock taken through an open file of its own, as another
+// copy of the program takes it; -1 when it cannot be taken.
+int takeLock(const QByteArray& file) {
+    const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    if (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &fl) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+// A child process that holds the lock until it is killed; -1 when it failed.
+pid_t lockingChild(const QByteArray& file) {
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const char ok = takeLock(file) >= 0 ? '1' : '0';
+        (void)!::write(ready[1], &ok, 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char ok = '0';
+    (void)!::read(ready[0], &ok, 1);
+    ::close(ready[0]);
+    if (ok == '1')
+        return pid;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
+}
 
 TEST_F(MainWindowTest, FirstRunCreatesTheDataFolderAndTheFirstAccount) {
     QDir(dataFolder()).removeRecursively();
@@ -309,15 +377,68 @@ TEST_F(MainWindowTest, ExitWritesSettingsAndPositionOnlyWhenMoved) {
     }
 }
 
-TEST_F(MainWindowTest, ASecondCopyOnTheSameDataIsRefused) {
+TEST_F(MainWindowTest, ASecondCopyIsRefusedUntilTheHoldersProcessEnds) {
     twoAccounts();
-    QLockFile other(dataFolder() + "/.lock");
-    ASSERT_TRUE(other.tryLock(0));
     const QByteArray ini = readFile(kontoIniPath());
-    form = std::make_unique<HeadForm>();
-    EXPECT_THROW(form->Form_Load(), ProgramEnded);
-    EXPECT_EQ(fakes.messages->calls.at(0).title, "Fynlar är redan igång");
+    const QByteArray lockFile = QFile::encodeName(dataFolder() + "/.lock");
+    // Another open file in this process holds the lock.
+    const int fd = takeLock(lockFile);
+    ASSERT_GE(fd, 0);
+    expectRefusedStart();
+    ::close(fd);
+    // Another process holds it; killed outright, it leaves the file but not the lock.
+    const pid_t child = lockingChild(lockFile);
+    ASSERT_GT(child, 0);
+    expectRefusedStart();
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
     EXPECT_EQ(readFile(kontoIniPath()), ini);
+    ASSERT_TRUE(QFile::exists(dataFolder() + "/.lock"));
+    fakes.messages->calls.clear();
+    start();
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+    // The running window holds it in turn.
+    EXPECT_EQ(takeLock(lockFile), -1);
+}
+
+TEST_F(MainWindowTest, ALockFileLeftByAnotherHostDoesNotRefuse) {
+    twoAccounts();
+    // What a lock marker of another machine holds: its process, program and host.
+    writeFile(dataFolder() + "/.lock", "4711\nfynlar\nen-annan-dator\n");
+    HeadForm& f = start();
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+}
+
+TEST_F(MainWindowTest, WithoutFileLocksTheUserIsAskedWhetherToOpenAnyway) {
+    twoAccounts();
+    folderlock_testing::setNoLocks(true);
+    struct Restore {
+        ~Restore() { folderlock_testing::setNoLocks(false); }
+    } restore;
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {answer};
+        form = std::make_unique<HeadForm>();
+        if (answer == Answer::No) {
+            EXPECT_THROW(form->Form_Load(), ProgramEnded);
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_EQ(Module1.KontoNamn, "");
+        } else {
+            form->Form_Load();
+            EXPECT_TRUE(form->isVisible());
+            EXPECT_EQ(Module1.KontoNamn, "Budget");
+        }
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const auto& asked = fakes.messages->calls[0];
+        EXPECT_EQ(asked.title, "Datamappen kan inte låsas");
+        EXPECT_EQ(asked.buttons, platform::Buttons::YesNo);
+        EXPECT_TRUE(asked.text.contains(QDir::toNativeSeparators(dataFolder())));
+        form.reset();
+        ledger::account().closeAll();
+    }
 }
 
 TEST_F(MainWindowTest, ACommitCutShortIsSettledBeforeAnythingIsRead) {
@@ -450,6 +571,192 @@ TEST_F(MainWindowTest, ADamagedWindowPlaceNeitherStopsTheStartNorTheExit) {
     EXPECT_EQ(f.Combo3->count(), 2);
     EXPECT_THROW(f.Command4_Click(), ProgramEnded);
     EXPECT_EQ(readFile(kontoIniPath()), "2\r\nAnna\r\n");
+}
+
+} // namespace
+
+namespace {
+
+// ---- A data folder that fails under the running window -------------------------
+
+TEST_F(MainWindowTest, AnExitThatCannotSaveTheSettingsSaysSoOnceAndEnds) {
+    twoAccounts();
+    // The menu item and the close box alike.
+    for (int way = 0; way < 2; ++way) {
+        QDir(kontoIniPath()).removeRecursively();
+        test::writeKontoIni("2\r\nAnna\r\n");
+        HeadForm& f = start();
+        // No file can take the settings' place.
+        QFile::remove(kontoIniPath());
+        QDir().mkpath(kontoIniPath());
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {Answer::No}; // no error report
+        if (way == 0) {
+            EXPECT_THROW(f.findChild<QAction*>("Ex_mn")->trigger(), ProgramEnded) << way;
+        } else {
+            QCloseEvent close;
+            EXPECT_THROW(QCoreApplication::sendEvent(&f, &close), ProgramEnded) << way;
+        }
+        ASSERT_EQ(fakes.messages->calls.size(), 1u) << way;
+        EXPECT_TRUE(fakes.messages->calls[0].text.contains("Exit_Konto")) << way;
+    }
+}
+
+TEST_F(MainWindowTest, AVanishedDataFolderIsReportedAndTheProgramGoesOn) {
+    twoAccounts();
+    HeadForm& f = start();
+    QDir(dataFolder()).removeRecursively();
+    // "Nytt konto" as a click on the account box and from the menu, then the
+    // account list: each says so once, and nothing escapes.
+    const std::function<void()> actions[] = {
+        [&] { QTest::mouseClick(f.findChild<QLineEdit*>("Text10"), Qt::LeftButton); },
+        [&] { f.findChild<QAction*>("Nykonto_mn")->trigger(); },
+        [&] { chooseAccount(f, 0); },
+    };
+    for (size_t i = 0; i < std::size(actions); ++i) {
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {Answer::No}; // no error report
+        actions[i]();
+        ASSERT_EQ(fakes.messages->calls.size(), 1u) << i;
+        EXPECT_TRUE(fakes.messages->calls[0].title.startsWith("Felspec. = ")) << i;
+        EXPECT_FALSE(f.nyKontoForm().isVisible()) << i;
+    }
+    // The account that was open stays open.
+    EXPECT_EQ(Module1.KontoNamn, "Budget");
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+    EXPECT_TRUE(f.isEnabled());
+}
+
+TEST_F(MainWindowTest, TheCloseBoxWaitsWhileTheAccountDialogIsOpen) {
+    twoAccounts();
+    HeadForm& f = start();
+    fakes.messages->answers = {Answer::Yes}; // a new account
+    QTest::mouseClick(f.findChild<QLineEdit*>("Text10"), Qt::LeftButton);
+    NyKontoForm& dlg = f.nyKontoForm();
+    ASSERT_TRUE(dlg.isVisible());
+    ASSERT_FALSE(f.isEnabled());
+    QCloseEvent close;
+    EXPECT_NO_THROW(QCoreApplication::sendEvent(&f, &close));
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_EQ(fakes.end->ends, 0);
+    EXPECT_TRUE(f.isVisible());
+    // Once the dialog is cancelled the close box ends the program.
+    QTest::mouseClick(dlg.findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    QCloseEvent again;
+    EXPECT_THROW(QCoreApplication::sendEvent(&f, &again), ProgramEnded);
+}
+
+TEST_F(MainWindowTest, AStartThatFailsBeforeTheWindowShowsEnds) {
+    // A file where the data folder should be: it cannot be made.
+    QDir(dataFolder()).removeRecursively();
+    writeFile(dataFolder(), "ingen mapp");
+    fakes.messages->answers = {Answer::No}; // no error report
+    form = std::make_unique<HeadForm>();
+    EXPECT_THROW(form->Form_Load(), ProgramEnded);
+    ASSERT_EQ(fakes.messages->calls.size(), 1u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Felspec. = Path not found");
+    EXPECT_FALSE(form->isVisible());
+}
+
+// ---- Accounts that cannot be opened ------------------------------------------------
+
+TEST_F(MainWindowTest, AMissingPostingFileAtStartIsSaidAndAnotherAccountOpens) {
+    twoAccounts(); // the settings name account 2
+    QFile::remove(accountFile("Budget", "KontoData"));
+    fakes.messages->answers = {Answer::No}; // no error report
+    start();
+    ASSERT_EQ(fakes.messages->calls.size(), 1u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Felspec. = File not found");
+    EXPECT_TRUE(fakes.messages->calls[0].text.contains("Kontot [Budget] kunde inte öppnas !"));
+    EXPECT_EQ(Module1.KontoNum, 1);
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+    EXPECT_FALSE(QFile::exists(accountFile("Budget", "KontoData")));
+}
+
+TEST_F(MainWindowTest, AnUnwritableErrorLogLeavesTheAccountsOwnMessage) {
+    twoAccounts();
+    HeadForm& f = start();
+    QDir().mkpath(path("ErrLog")); // the log cannot be appended to
+    const struct {
+        int item;
+        std::function<void()> spoil;
+        const char* title;
+        const char* says;
+        const char* openAfter;
+    } cases[] = {
+        {0, [] { QDir(accountFolder("Hem")).removeRecursively(); }, "Path not found",
+         "Kontot hittas ej !", "Budget"},
+        {1, [] { writeFile(accountFile("Budget", "KontoData"), ""); }, "Saknas Data",
+         "Filen 'KontoData' i kontot [Budget]\ninnehåller inga data !", "Budget"},
+    };
+    for (const auto& c : cases) {
+        c.spoil();
+        fakes.messages->calls.clear();
+        fakes.messages->answers = {Answer::No, Answer::No}; // no report, keep the name
+        chooseAccount(f, c.item);
+        const auto& calls = fakes.messages->calls;
+        ASSERT_GE(calls.size(), 2u) << c.title;
+        EXPECT_NE(calls[0].title, c.title) << "the log's failure is reported first";
+        EXPECT_EQ(calls[1].title, c.title);
+        EXPECT_TRUE(calls[1].text.contains(c.says)) << calls[1].text.toStdString();
+        EXPECT_EQ(Module1.KontoNamn, c.openAfter);
+    }
+}
+
+TEST_F(MainWindowTest, RegisterNamesOutsideTheDataFolderAreListedButNotOpened) {
+    twoAccounts();
+    FixtureAccount outside;
+    outside.name = "../Utanför"; // the account folder of the fixture lands beside FynData
+    outside.postings = {encodeRecord(test::enkel("2026-01-01", "1", "0", "0"))};
+    test::writeAccount(outside, 3);
+    const QByteArray outsideData = readFile(path("Utanför/KontoData"));
+    QFile::link(path("Utanför"), accountFolder("Länk"));
+    const struct {
+        const char* name;
+        const char* why;
+    } cases[] = {
+        {"../Utanför", "får inte börja med en punkt"},
+        {"Länk", "symbolisk länk"},
+        {"KontoIni", "upptaget av en av programmets egna filer"},
+    };
+    for (const auto& c : cases) {
+        openRecordFile<KontoFilPost>(kontoFilPath())
+            .put(3, KontoFilPost{c.name, "1", "Ek", "\\FynData\\"});
+        const auto expectRefused = [&](const HeadForm& f) {
+            ASSERT_EQ(fakes.messages->calls.size(), 1u) << c.name;
+            const auto& said = fakes.messages->calls[0];
+            EXPECT_EQ(said.title, "Ogiltigt kontonamn");
+            EXPECT_TRUE(said.text.startsWith(QStringLiteral("Kontot [") + c.name +
+                                             "] på plats 3 i kontoregistret"))
+                << said.text.toStdString();
+            EXPECT_TRUE(said.text.contains(QString::fromUtf8(c.why))) << said.text.toStdString();
+            EXPECT_EQ(Module1.KontoNamn, "Hem") << c.name;
+            EXPECT_EQ(f.Combo3->count(), 3); // still listed
+            fakes.messages->calls.clear();
+        };
+        // At start-up the first account that can be opened is taken instead.
+        test::writeKontoIni("3\r\nAnna\r\n");
+        fakes.messages->calls.clear();
+        HeadForm& f = start();
+        expectRefused(f);
+        // Chosen from the list, it is refused the same way.
+        chooseAccount(f, 2);
+        expectRefused(f);
+        EXPECT_EQ(readFile(path("Utanför/KontoData")), outsideData);
+    }
+}
+
+TEST_F(MainWindowTest, TheRegistersFolderFieldOnlyShows) {
+    twoAccounts();
+    const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+    KontoFilPost hem = kontoFil.get<KontoFilPost>(1);
+    hem.Sokvag = "\\Annan\\";
+    kontoFil.put(1, hem);
+    HeadForm& f = start();
+    chooseAccount(f, 0);
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+    EXPECT_EQ(Module1.AntalPoster, 3);
 }
 
 } // namespace
