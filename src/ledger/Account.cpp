@@ -1,5 +1,6 @@
 #include "ledger/Account.h"
 
+#include "core/AccountName.h"
 #include "core/Paths.h"
 #include "core/Register.h"
 #include "core/SafeWrite.h"
@@ -90,8 +91,11 @@ void migrateOldLayout(const QString& oldKontoFil) {
         KontoFilPost rec = from.get<KontoFilPost>(n);
         const QString name = accountNameOf(rec.KontoNamn);
         const QString oldFolder = QDir::cleanPath(sokvagPath(rec.Sokvag));
-        // Every account that does not already lie in the data folder is copied in.
-        if (!name.isEmpty() && oldFolder != QDir::cleanPath(dataFolder())) {
+        // Every account that does not already lie in the data folder is copied
+        // in; a name that is no plain folder name is left for the account
+        // choice to refuse.
+        if (!name.isEmpty() && accountNameProblem(name).isEmpty() &&
+            oldFolder != QDir::cleanPath(dataFolder())) {
             batch.createFolder(accountFolder(name));
             for (const char* file : {"B-mall", "Kategori", "KontoData", "Transakt"}) {
                 const QString src =

@@ -336,8 +336,11 @@ TEST_F(MainWindowTest, OldLayoutIsTakenOver) {
     Module1.StartFolder = dir.path();
     QDir(dir.path()).mkpath("Gamla/Sparkonto");
     writeFile(path("KontoIni"), "1\r\nAnna\r\n");
+    // A second name that would lead out of the data folder is not copied.
+    const QByteArray hostile = padded("../Ute", 35) + padded("2", 30) + "Ek" + padded("Gamla", 15);
+    QDir(dir.path()).mkpath("Ute");
     writeFile(path("KontoFil"),
-              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("Gamla", 15));
+              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("Gamla", 15) + hostile);
     const QByteArray postings = encodeRecord(test::enkel("2020-05-05", "1", "0", "0"));
     writeFile(path("Gamla/Sparkonto/KontoData"), postings);
     writeFile(path("Gamla/Sparkonto/Transakt"), encodeRecord(TransPost{"Kontostart", " "}));
@@ -346,7 +349,10 @@ TEST_F(MainWindowTest, OldLayoutIsTakenOver) {
     EXPECT_EQ(readFile(accountFile("Sparkonto", "KontoData")), postings);
     EXPECT_FALSE(QFile::exists(accountFile("Sparkonto", "B-mall")));
     EXPECT_EQ(readFile(kontoFilPath()),
-              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("\\FynData", 15));
+              padded("Sparkonto", 35) + padded("1", 30) + "Ek" + padded("\\FynData", 15) + hostile);
+    EXPECT_TRUE(QDir(path("Ute")).isEmpty());
+    for (const auto& call : fakes.messages->calls)
+        EXPECT_FALSE(call.title.startsWith("Felspec")) << call.text.toStdString();
     EXPECT_TRUE(QFile::exists(path("KontoIni"))); // the old files stay
     EXPECT_EQ(Module1.KontoNamn, "Sparkonto");
 }
