@@ -16,6 +16,11 @@ constexpr int px(int t) {
     return twips(t);
 }
 
+// The client area at rest; the window is 2010 twips high with its title bar
+// and borders, which the window manager adds here.
+constexpr int kClientHeight = 1890;
+constexpr int kFrameHeight = 2010 - kClientHeight;
+
 InsetBox::InsetBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InsetBox"));
     setModal(true);
@@ -52,7 +57,7 @@ void InsetBox::resetLayout() {
     Command2->setGeometry(px(360), px(1320), px(1215), px(375));
     Command1->setEnabled(false);
     Command1->setDefault(false);
-    setFixedHeight(px(2010));
+    setFixedHeight(px(kClientHeight));
 }
 
 void InsetBox::prepare(const QString& prompt, const QString& title, const QString& defaultText) {
@@ -62,7 +67,8 @@ void InsetBox::prepare(const QString& prompt, const QString& title, const QStrin
     // The prompt takes the height its wrapped text needs; the rest moves down.
     const int labelHeight = Label1->heightForWidth(px(3975));
     Label1->setGeometry(px(360), px(120), px(3975), labelHeight);
-    setFixedHeight(labelHeight + px(2500));
+    // 2500 twips more than the prompt, title bar and borders included.
+    setFixedHeight(labelHeight + px(2500 - kFrameHeight));
     Text1->move(px(360), Label1->y() + labelHeight + px(500));
     Command1->move(Command1->x(), Text1->y() + px(600));
     Command2->move(Command2->x(), Text1->y() + px(600));

@@ -20,6 +20,11 @@ QString readDelimitedField(const QString& line) {
     return rtrimBlanks(comma < 0 ? s : s.left(comma));
 }
 
+QString readNameField(const QString& line) {
+    const QString s = ltrimBlanks(line);
+    return s.startsWith(QLatin1Char('"')) ? readDelimitedField(s) : rtrimBlanks(s);
+}
+
 KontoIniText readKontoIni(const QString& path) {
     QFile f(path);
     if (!f.exists())
@@ -40,7 +45,7 @@ KontoIniText readKontoIni(const QString& path) {
         return ini;
     ini.complete = true;
     ini.kontoNum = readDelimitedField(lines.at(0));
-    ini.anvNamn = readDelimitedField(lines.at(1));
+    ini.anvNamn = readNameField(lines.at(1));
     return ini;
 }
 

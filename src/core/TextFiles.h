@@ -11,6 +11,9 @@ namespace fyn {
 // its closing quote; otherwise the field ends at the first comma, trailing
 // blanks dropped.
 QString readDelimitedField(const QString& line);
+// The user name's line: read as a delimited field but running to the end of
+// the line, so that a name with a comma comes back whole.
+QString readNameField(const QString& line);
 
 struct KontoIniText {
     bool complete = false; // both lines were there

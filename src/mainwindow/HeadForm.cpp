@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace fyn {
 
@@ -128,7 +129,6 @@ void HeadForm::buildControls() {
     Picture1->setFont(uiFont(kArial, 16, true));
     Picture1->setStyleSheet(QStringLiteral("QLabel { color: #1a5e20; background: #e8f5e9; "
                                            "border: 1px solid #1a5e20; }"));
-    Picture1->setAccessibleName(QStringLiteral("Logo"));
 
     WebBrowser1 = platform::makeWebPane(central);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
@@ -290,7 +290,7 @@ void HeadForm::buildControls() {
         l->setFont(uiFont(kArial, 11, true));
         l->setToolTip(tip);
         l->setCursor(Qt::PointingHandCursor);
-        l->setAccessibleName(tip);
+        // Read out by its text ("+", the year), the tooltip as its description.
         return l;
     };
     YearPlus = stepper("YearPlus", QStringLiteral("+"), QStringLiteral("Öka datum med ett år"));
@@ -317,7 +317,6 @@ void HeadForm::buildControls() {
     }
 
     Label29 = makeControl<QLabel>(central, "Label29");
-    Label29->setAccessibleName(QStringLiteral("Hjälprubrik"));
     Label29->setFont(uiFont(kArial, 10, true));
     Label30 = makeControl<QLabel>(central, "Label30");
     Label30->setWordWrap(true);
@@ -335,7 +334,11 @@ void HeadForm::buildControls() {
         b->setAutoDefault(true); // Enter presses the button that has the focus
     }
     Command1->hide(); // shown for budget accounts
-    Command3->setShortcut(Qt::Key_Escape);
+    // Esc is the cancel button's click. Not the button's own shortcut: every
+    // new caption would drop it.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), Command3);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, &HeadForm::Command3_Click);
     Command3->installEventFilter(this);
     Command14->setEnabled(false); // the donation window comes later
     connect(Command2, &QPushButton::clicked, this, &HeadForm::Command2_Click);

@@ -305,16 +305,17 @@ private:
     void newSubName(bool budget, bool ask);
     void transTextHover(bool budget);
     void swapChosen(bool budget, const QString& name, const QString& sign);
+    void swapAsked(bool budget, const QString& name, const QString& sign);
     void accountGone();
     void removeOnlyPosting(bool budget);
-    void missingAccountFolder(const QString& name, const QString& folder);
+    void missingAccountFolder(const QString& name, const QString& folder, bool atStart);
     // Why a name from the register cannot be opened as a folder of the data
     // folder; empty when it can.
     static QString accountRefusal(const QString& name);
     void refusedAccount(int number, const QString& name, const QString& why);
-    void logAccountFault(const QStringList& lines);
+    void logAccountFault(const QStringList& lines, bool atStart);
     void openAtStart();
-    void openFirstAvailable();
+    void openFirstAvailable(bool atStart);
     void lockDataFolder();
     QString accountTextFor(int number) const;
 

@@ -50,14 +50,25 @@ QString chosenName(const QString& field) {
     return name;
 }
 
-// The error texts of an account that the account choice cannot open.
-ErrorContext choiceContext(const QString& name, const QString& folder) {
+// Where an account that cannot be opened is reported: the account choice, or
+// the start-up opening the account named in KontoIni.
+QString routineOf(bool atStart) {
+    return atStart ? QStringLiteral("Inläs_Kontofil") : QStringLiteral("Combo3_Click");
+}
+QString contextOf(bool atStart) {
+    return atStart ? QStringLiteral("vid programstart och laddning av kontoregister")
+                   : QStringLiteral("vid försök att välja ett konto");
+}
+
+// The error texts of an account that cannot be opened.
+ErrorContext choiceContext(const QString& name, const QString& folder, bool atStart) {
     return ErrorContext(
-        QStringLiteral("Combo3_Click"),
-        {QStringLiteral("vid försök att välja ett konto"),
+        routineOf(atStart),
+        {contextOf(atStart),
          QStringLiteral("Kontot [") + name + QStringLiteral("] kunde inte öppnas !")},
-        {QStringLiteral("vid försök att välja ett konto"),
-         QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
+        {contextOf(atStart),
+         (atStart ? QStringLiteral("KontoNum vid start: ") : QStringLiteral("Klickat KontoNum: ")) +
+             QString::number(Module1.KontoNum),
          QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder});
 }
 
@@ -87,10 +98,10 @@ void HeadForm::refusedAccount(int number, const QString& name, const QString& wh
 
 // The error log is a help afterwards: failing to write it is reported on its
 // own and leaves the account's own message as it was.
-void HeadForm::logAccountFault(const QStringList& lines) {
+void HeadForm::logAccountFault(const QStringList& lines, bool atStart) {
     trap([&] { appendErrLog(lines); },
-         [] {
-             return ErrorContext(QStringLiteral("Combo3_Click"),
+         [&] {
+             return ErrorContext(routineOf(atStart),
                                  {QStringLiteral("vid skrivning till felloggen ErrLog")},
                                  {QStringLiteral("vid skrivning till felloggen ErrLog")});
          });
@@ -127,7 +138,7 @@ void HeadForm::Combo3_Click() {
                 raiseError(platform::kFileNotFound);
             emptyData = data.size() == 0;
         },
-        [&] { return choiceContext(name, folder); });
+        [&] { return choiceContext(name, folder, false); });
     if (ok && refusal.isEmpty() && !folderMissing) {
         if (emptyData) {
             const QString message =
@@ -142,7 +153,8 @@ void HeadForm::Combo3_Click() {
                  QString(), QStringLiteral("Filen 'KontoData'saknar innehåll !"), QString(),
                  QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
                  QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
-                 QString()});
+                 QString()},
+                false);
             platform::messages().show(message, Buttons::Ok, Icon::Warning,
                                       QStringLiteral("Saknas Data"));
         }
@@ -153,7 +165,7 @@ void HeadForm::Combo3_Click() {
         refusedAccount(Module1.KontoNum, name, refusal);
     if (folderMissing) {
         Module1.SysFel = platform::kPathNotFound;
-        missingAccountFolder(name, folder);
+        missingAccountFolder(name, folder, false);
     }
     // Back to the account that was open before; when the choice failed before
     // closing it, it is open still.
@@ -165,11 +177,12 @@ void HeadForm::Combo3_Click() {
     if (Combo3->findData(Module1.KontoNum) >= 0)
         Konto_Konfig();
     else
-        openFirstAvailable();
+        openFirstAvailable(false);
 }
 
-// The chosen account's folder is gone: logged, reported, and the name may go.
-void HeadForm::missingAccountFolder(const QString& name, const QString& folder) {
+// The account's folder is gone: logged, reported, and the name may go. At
+// start-up no account was open before it.
+void HeadForm::missingAccountFolder(const QString& name, const QString& folder, bool atStart) {
     const QString sysText = Module1.SysFel;
     ledger::Kind kind;
     if (ledger::kindOf(Module1.KontoSlag, kind)) {
@@ -177,8 +190,9 @@ void HeadForm::missingAccountFolder(const QString& name, const QString& folder) 
     }
     const QString shownFolder = QDir::toNativeSeparators(dataFolder());
     // Kept here, not in the shared error texts, which a failing log write fills.
-    const QString message = QStringLiteral("Ett fel har uppstått i subrutinen Combo3_Click\n"
-                                           "vid försök att välja ett konto\n"
+    const QString message = QStringLiteral("Ett fel har uppstått i subrutinen ") +
+                            routineOf(atStart) + QLatin1Char('\n') + contextOf(atStart) +
+                            QStringLiteral("\n"
                                            "Kontot hittas ej !\n"
                                            "Avsedd kontokatalog kan ha blivit raderad,\n"
                                            "eller flyttad på annat sätt än genom\n"
@@ -188,14 +202,17 @@ void HeadForm::missingAccountFolder(const QString& name, const QString& folder) 
                             QStringLiteral("\nfinns i den och innehåller de tre filerna\n"
                                            "'Transakt', 'Kategori' och 'Kontodata',\n"
                                            "samt att åtminstone 'Transakt'har > 0 kB !");
-    logAccountFault({QStringLiteral("Systemfel: ") + sysText,
-                     QStringLiteral("Datum = ") + Module1.DagensDatum +
-                         QStringLiteral(", Tidpunkt = ") + nowText(),
-                     QString(), QStringLiteral("Kontokatalogen existerar inte !"),
-                     QStringLiteral("Tidigare KontoNum: ") + QString::number(PrevKontoNum),
-                     QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum),
-                     QStringLiteral("KontoNamn: ") + name, QStringLiteral("Sökväg: ") + folder,
-                     QString()});
+    QStringList log = {QStringLiteral("Systemfel: ") + sysText,
+                       QStringLiteral("Datum = ") + Module1.DagensDatum +
+                           QStringLiteral(", Tidpunkt = ") + nowText(),
+                       QString(), QStringLiteral("Kontokatalogen existerar inte !")};
+    if (atStart)
+        log << QStringLiteral("KontoNum vid start: ") + QString::number(Module1.KontoNum);
+    else
+        log << QStringLiteral("Tidigare KontoNum: ") + QString::number(PrevKontoNum)
+            << QStringLiteral("Klickat KontoNum: ") + QString::number(Module1.KontoNum);
+    log << QStringLiteral("KontoNamn: ") + name << QStringLiteral("Sökväg: ") + folder << QString();
+    logAccountFault(log, atStart);
     platform::messages().show(message, Buttons::Ok, Icon::Warning, sysText);
     if (platform::messages().show(QStringLiteral("Eftersom kontot enbart tycks existera\n"
                                                  "i kontoregistret som namn, kanske\n"
@@ -275,15 +292,15 @@ void HeadForm::openAtStart() {
         return;
     } else if (!QFileInfo(accountFolder(name)).isDir()) {
         Module1.SysFel = platform::kPathNotFound;
-        missingAccountFolder(name, folder);
+        missingAccountFolder(name, folder, true);
     } else {
         trap([] { raiseError(platform::kFileNotFound); },
-             [&] { return choiceContext(name, folder); });
+             [&] { return choiceContext(name, folder, true); });
     }
-    openFirstAvailable();
+    openFirstAvailable(true);
 }
 
-void HeadForm::openFirstAvailable() {
+void HeadForm::openFirstAvailable(bool atStart) {
     int found = 0;
     QString text;
     const bool ok = trap(
@@ -299,12 +316,13 @@ void HeadForm::openFirstAvailable() {
                 }
             }
         },
-        [] {
-            return ErrorContext(
-                QStringLiteral("Combo3_Click"),
-                {QStringLiteral("vid sökning efter ett konto som kan öppnas")},
-                {QStringLiteral("vid sökning efter ett konto som kan öppnas"),
-                 QStringLiteral("Tidigare KontoNum: ") + QString::number(Module1.KontoNum)});
+        [&] {
+            return ErrorContext(routineOf(atStart),
+                                {QStringLiteral("vid sökning efter ett konto som kan öppnas")},
+                                {QStringLiteral("vid sökning efter ett konto som kan öppnas"),
+                                 (atStart ? QStringLiteral("KontoNum vid start: ")
+                                          : QStringLiteral("Tidigare KontoNum: ")) +
+                                     QString::number(Module1.KontoNum)});
         });
     if (!ok)
         return;

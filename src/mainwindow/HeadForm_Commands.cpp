@@ -113,8 +113,6 @@ void HeadForm::Com3_Routines() {
                 if (Module1.AntalPoster > 10)
                     (budget ? VScroll2 : VScroll1)->setEnabled(true);
                 Module1.Avb = markMode;
-                // A further Esc clears the marking, as a mouse click does.
-                Module1.CancelFlag = QStringLiteral("1");
             } else if (is(avb, "Fl")) {
                 HelpHold = 0;
                 MoveState.clear();
@@ -172,7 +170,6 @@ void HeadForm::Com3_Routines() {
                 if (MarkRecord > 0) {
                     Command3->setText(QStringLiteral("Avbryt markera"));
                     Module1.Avb = markMode;
-                    Module1.CancelFlag = QStringLiteral("1");
                 } else if (is(budget ? Module1.SOptBudg : Module1.SOptEnk, "1")) {
                     transText->clear();
                     Command3->setText(QStringLiteral("Avbryt"));
@@ -222,15 +219,14 @@ void HeadForm::Com3_Routines() {
                 combo->setEnabled(false);
                 combo->setCurrentIndex(-1);
                 (budget ? TransLabel_Budg : TransLabel_Enkel)->clear();
-                // The swap's scope is kept by the transaction swap, which
-                // empties it itself when it comes.
+                // The next swap asks its own scope.
+                SwapScope.clear();
                 Module1.TransTecken = MarkSign;
                 Command2->setEnabled(true);
                 Command2->setText(QStringLiteral("Ta bort"));
                 Command3->setText(QStringLiteral("Avbryt markera"));
                 Module1.EditMode = QStringLiteral("rem");
                 Module1.Avb = markMode;
-                Module1.CancelFlag = QStringLiteral("1");
             } else if (is(avb, "budg")) {
                 Command3->setText(QStringLiteral("Avbryt"));
                 Module1.CancelFlag.clear();

@@ -18,16 +18,19 @@ namespace fyn {
 void HeadForm::datumset() {
     trap(
         [&] {
-            const QDate d = parseDateText(FormDate);
+            // A posting may hold a day its month lacks (the year and month
+            // steppers make them): the working date is that month's last day.
+            const QDate d = clampedDateText(FormDate);
             if (!d.isValid())
                 raiseError(platform::kTypeMismatch);
-            YearShow->setText(FormDate.left(4));
-            MonthShow->setText(FormDate.mid(5, 2));
-            DayShow->setText(FormDate.mid(8, 2));
+            const QString date = dateText(d);
+            YearShow->setText(date.left(4));
+            MonthShow->setText(date.mid(5, 2));
+            DayShow->setText(date.mid(8, 2));
             WorkYear = d.year();
             WorkMonth = d.month();
             WorkDay = d.day();
-            Module1.WorkDate = FormDate;
+            Module1.WorkDate = date;
         },
         [&] {
             ErrorContext c(

@@ -55,12 +55,17 @@ QString shortPattern(Amount a) {
     return (a.isNegative() ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + decimals;
 }
 
-// An amount in the change question: the sign of the transaction, then the
-// formatted absolute value without its first character.
+// An amount in the change question: the sign of the transaction (a neutral
+// one shows the amount's own), then the formatted absolute value without a
+// leading blank; a million or more has none to spare.
 QString changeText(const QString& field) {
-    const QString sign =
-        Module1.TransTecken == QLatin1String("-") ? QStringLiteral("-") : QString();
-    return sign + Amount::parse(field).abs().pattern().mid(1);
+    const Amount a = Amount::parse(field);
+    const bool minus = Module1.TransTecken == QLatin1String("-") ||
+                       (trimBlanks(Module1.TransTecken).isEmpty() && a.isNegative());
+    QString shown = a.abs().pattern();
+    if (shown.startsWith(QLatin1Char(' ')))
+        shown.remove(0, 1);
+    return (minus ? QStringLiteral("-") : QString()) + shown;
 }
 
 } // namespace
@@ -222,8 +227,9 @@ void HeadForm::removeMarked(bool budget) {
             QString amounts = budget ? formatted(BudgBelOld) + QStringLiteral(" kr.,  ") +
                                            formatted(VerklBelOld) + QStringLiteral(" kr.  ?")
                                      : formatted(VerklBelOld) + QStringLiteral(" kr.  ?");
+            // The posting's own date: the steppers may have moved the working date.
             const Answer answer = platform::messages().show(
-                QStringLiteral("Vill du radera posten med datum: ") + Module1.WorkDate +
+                QStringLiteral("Vill du radera posten med datum: ") + trimBlanks(data.datum(r)) +
                     QStringLiteral("\n\n") + Module1.HuvudTrans + QStringLiteral("\n\n") + amounts,
                 Buttons::YesNo, Icon::None, QStringLiteral("Borttagning av post"));
             if (answer == Answer::No) {
@@ -323,9 +329,11 @@ void HeadForm::changeMarked(bool budget) {
             ChangeDiffVerkl = Amount::parse(VerklBelText) - Amount::parse(VerklBelOld);
             ChangeDiffBudg =
                 budget ? Amount::parse(BudgBelText) - Amount::parse(BudgBelOld) : Amount();
+            // Confirmed or planned by the posting's own date, not by where the
+            // steppers have since moved the working date.
             const ledger::EditResult res =
                 ledger::changePosting(data, n, r, budget ? BudgBelText : QString(), VerklBelText,
-                                      Module1.WorkDate, Module1.DagensDatum, templateOf(budget));
+                                      data.datum(r), Module1.DagensDatum, templateOf(budget));
             if (!res.ok()) {
                 showRefusal(res.refusal);
                 Module1.CancelFlag = QStringLiteral("1");
@@ -454,10 +462,16 @@ void HeadForm::moveRange(bool budget) {
                         return;
                     }
                     Module1.AntalPoster = res.antalPoster;
-                    Module1.PostNr = res.postNr;
                     if (budget)
                         Module1.MallAntal = ledger::account().bmall.count();
-                    refreshWithCheck();
+                    // The moved postings are the last ones dated the new date.
+                    // Balances changed from the first record the move took
+                    // from or put into; the grid goes to the last one put in.
+                    const long lastPut = data.lastOnOrBefore(Module1.WorkDate, Module1.AntalPoster);
+                    Module1.PostNr = qMax(1L, qMin(first, lastPut - (last - first)));
+                    budget ? Saldokontroll_Budget() : SaldoKontroll_Enkel();
+                    Module1.PostNr = qMax(1L, lastPut);
+                    refreshWithoutCheck();
                 }
                 Module1.CancelFlag = QStringLiteral("1");
                 Command3_Click();

@@ -46,15 +46,17 @@ struct TypedAmount {
     Kind kind = Kind::NotNumber;
     QString cleaned; // digits and the decimal comma, no sign
     Amount value;
+    bool minus = false; // the text began with "-"
 };
 
-// A leading "-" is dropped (the transaction gives the sign); blanks go, "."
-// becomes ","; any other character makes the text no amount. More than one
-// comma, no digit or more than four decimals is no amount either.
+// A leading "-" is set apart (a signed transaction gives the sign); blanks go,
+// "." becomes ","; any other character makes the text no amount. More than
+// one comma, no digit or more than four decimals is no amount either.
 TypedAmount cleanTyped(const QString& typed) {
     QString t = typed;
-    t = t.startsWith(QLatin1Char('-')) ? trimBlanks(t.mid(1)) : trimBlanks(t);
     TypedAmount r;
+    r.minus = t.startsWith(QLatin1Char('-'));
+    t = r.minus ? trimBlanks(t.mid(1)) : trimBlanks(t);
     for (const QChar c : t) {
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
             r.cleaned += c;
@@ -641,7 +643,11 @@ void HeadForm::amountEnter(QLineEdit* box) {
     } else {
         display = ltrimBlanks(typed.value.pattern());
     }
-    if (Module1.TransTecken == QLatin1String("-")) {
+    // An expense is negative whatever was typed, an income positive; a
+    // neutral transaction (a fund account's balance entries) keeps the sign
+    // typed, so that a negative posting stays negative when changed.
+    const bool neutral = trimBlanks(Module1.TransTecken).isEmpty();
+    if (Module1.TransTecken == QLatin1String("-") || (neutral && typed.minus)) {
         cleaned.prepend(QLatin1Char('-'));
         display.prepend(QLatin1Char('-'));
     }

@@ -156,16 +156,18 @@ void HeadForm::Inläs_Kontofil() {
                         Module1.KontoNum = 0;
                         trap([&] { Module1.KontoNum = toInt(ini.kontoNum); },
                              [&] {
-                                 return ErrorContext(
-                                     QStringLiteral("Inläs_Kontofil"),
-                                     {QStringLiteral("vid programstart och laddning av "
-                                                     "kontoregister"),
-                                      QStringLiteral("Första raden i KontoIni är inget "
-                                                     "kontonummer: ") +
-                                          ini.kontoNum},
-                                     {QStringLiteral("vid laddning av kontoregister"),
-                                      QStringLiteral("Angivet kontonummer från Ini ") +
-                                          ini.kontoNum});
+                                 ErrorContext c(QStringLiteral("Inläs_Kontofil"),
+                                                {QStringLiteral("vid programstart och laddning av "
+                                                                "kontoregister"),
+                                                 QStringLiteral("Första raden i KontoIni är inget "
+                                                                "kontonummer: ") +
+                                                     ini.kontoNum},
+                                                {QStringLiteral("vid laddning av kontoregister"),
+                                                 QStringLiteral("Angivet kontonummer från Ini ") +
+                                                     ini.kontoNum});
+                                 // Reading the account number is the first level.
+                                 c.messageSuffix = QStringLiteral(", Nivå = 1");
+                                 return c;
                              });
                         break;
                     }

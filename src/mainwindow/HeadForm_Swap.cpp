@@ -319,6 +319,35 @@ void HeadForm::transTextHover(bool budget) {
 
 // The combo's choice while a posting is marked: the swap question, then the swap.
 void HeadForm::swapChosen(bool budget, const QString& name, const QString& sign) {
+    const QString routine = budget ? QStringLiteral("TransCombo_Budget_Click")
+                                   : QStringLiteral("TransCombo_Enkel_Click");
+    const QString oldName = Module1.HuvudTrans;
+    handler::trapWithHead(
+        [&] { swapAsked(budget, name, sign); },
+        [&] {
+            return ErrorContext(
+                routine,
+                {QStringLiteral("när en kontopost har valts och en"),
+                 QStringLiteral("klickning har utförts i transak-"),
+                 QStringLiteral("tionslistan för att byta transak-"), QStringLiteral("tion")},
+                {QStringLiteral("vid klickad transaktion i TransCombo_Enkel för"),
+                 QStringLiteral("att ändra transaktion: [") + oldName + QLatin1Char(']'),
+                 QStringLiteral("i markerad kontopost, till [") + name + QLatin1Char(']')});
+        },
+        QStringLiteral("Fel nr 2 i rutinen ") + routine);
+}
+
+void HeadForm::swapAsked(bool budget, const QString& name, const QString& sign) {
+    // A swap changes only the postings its own one/all question named; a
+    // list reached without that question asks it now.
+    if (SwapScope != QLatin1String("one") && SwapScope != QLatin1String("all")) {
+        SwapScope.clear();
+        swapDialogue(budget);
+        if (SwapScope.isEmpty()) {
+            (budget ? TransCombo_Budget : TransCombo_Enkel)->setCurrentIndex(-1);
+            return;
+        }
+    }
     QLineEdit* text = budget ? TransText_Budget : TransText_Enkel;
     text->setEnabled(true);
     text->setText(name);
@@ -362,9 +391,16 @@ void HeadForm::swapChosen(bool budget, const QString& name, const QString& sign)
 
 bool HeadForm::ChgAccountTrans() {
     const bool budget = isBudget();
+    const bool one = SwapScope == QLatin1String("one");
+    if (!one && SwapScope != QLatin1String("all")) {
+        // No scope was answered for this swap: nothing is changed.
+        Module1.CancelFlag = QStringLiteral("1");
+        Command3_Click();
+        return false;
+    }
     ledger::TransactionEdit e;
     e.oldRef = MarkTransNr;
-    e.onlyRecord = SwapScope == QLatin1String("one") ? MarkRecord : 0;
+    e.onlyRecord = one ? MarkRecord : 0;
     e.newRef = Module1.TransNr;
     e.resign = MarkSign != Module1.TransTecken;
     e.newSign = Module1.TransTecken;
@@ -382,11 +418,26 @@ bool HeadForm::ChgAccountTrans() {
                 QStringLiteral("vid försök att ändra transaktion i kontopost"),
                 QStringLiteral("Tecken före ändring [") + MarkSign + QLatin1Char(']'),
                 QStringLiteral("Tecken ändras till [") + Module1.TransTecken + QLatin1Char(']')};
-            if (budget)
+            // The marked posting as it stands: the swap writes all or nothing,
+            // so its fields are both the last read and the result.
+            const ledger::PostingFile& data = ledger::account().kontoData;
+            if (budget) {
+                const BudgetKontoPost p = data.budget(MarkRecord);
                 dump << QStringLiteral("Budgetbelopp för ändr ") + BudgBelOld
-                     << QStringLiteral("Verkl.belopp för ändr ") + VerklBelOld;
-            else
-                dump << QStringLiteral("Belopp för ändr ") + VerklBelOld;
+                     << QStringLiteral("Verkl.belopp för ändr ") + VerklBelOld
+                     << QStringLiteral("Budg.saldo före ändr. ") + trimBlanks(p.BudgSaldo)
+                     << QStringLiteral("Verkl.saldo före ändr ") + trimBlanks(p.VerklSaldo)
+                     << QStringLiteral("Res Budgetbelopp efter ändr ") + trimBlanks(p.BudgBelopp)
+                     << QStringLiteral("Res Verkl.belopp efter ändr ") + trimBlanks(p.VerklBelopp)
+                     << QStringLiteral("Res Budg.saldo efter ändr. ") + trimBlanks(p.BudgSaldo)
+                     << QStringLiteral("Res verkl.saldo efter ändr ") + trimBlanks(p.VerklSaldo);
+            } else {
+                const EnkelKontoPost p = data.enkel(MarkRecord);
+                dump << QStringLiteral("Belopp för ändr ") + VerklBelOld
+                     << QStringLiteral("Saldo för ändr. ") + trimBlanks(p.Saldo)
+                     << QStringLiteral("Res Belopp efter ändr ") + trimBlanks(p.Belopp)
+                     << QStringLiteral("Res Saldo efter ändr. ") + trimBlanks(p.Saldo);
+            }
             dump << QStringLiteral("PostNr ") + QString::number(Module1.PostNr)
                  << QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn;
             return ErrorContext(

@@ -230,7 +230,9 @@ void SubTransForm::Option2_MouseUp() {
 void SubTransForm::Text1_KeyPress(int keyAscii) {
     if (keyAscii != 13)
         return;
-    const QString typed = trimBlanks(Text1->text());
+    // Stored as typed: leading blanks are kept, trailing ones are the field's
+    // own padding.
+    const QString typed = rtrimBlanks(Text1->text());
     if (is(Module1.subtrfo, "chg")) {
         if (!renaming_)
             return;
@@ -284,7 +286,7 @@ void SubTransForm::Command2_Click() {
     Command2->setEnabled(false);
     const bool rename = SubRenameFlag == QLatin1String("1");
     if (is(Module1.subtrfo, "ny") || rename) {
-        Module1.SubTrans = trimBlanks(Text1->text());
+        Module1.SubTrans = rtrimBlanks(Text1->text());
         SubTransSpar();
     } else if (is(Module1.subtrfo, "chg")) {
         if (is(Module1.KontoSlag, "Bg"))
@@ -342,16 +344,25 @@ void SubTransForm::SubTransSpar() {
     }
     positionQuietly([this] { storeWindowPosition(*this, WindowPos::SubTransForm); });
     head_.setEnabled(true);
-    head_.Command3->setText(QStringLiteral("Avbryt"));
-    Module1.Avb.clear();
-    if (!Module1.HuvudTrans.isEmpty()) {
-        transText()->setText(name);
-        transText()->setFocus();
-    }
+    // The main window leaves the new-name mode as its cancel leaves it (the
+    // marking, the lists and the buttons back in order) and goes on as if the
+    // new name had been picked from its list.
+    Module1.CancelFlag = QStringLiteral("1");
+    head_.Command3_Click();
     Module1.subtrfo.clear();
     record_ = 0;
     hide();
     head_.activateWindow();
+    pickSaved();
+}
+
+void SubTransForm::pickSaved() {
+    QComboBox* combo = transCombo();
+    const int i = listsSubs() ? combo->findData(qlonglong(Module1.SubTransNr)) : -1;
+    if (i < 0)
+        return;
+    combo->setCurrentIndex(i);
+    budget() ? head_.TransCombo_Budget_Click() : head_.TransCombo_Enkel_Click();
 }
 
 // ---- Deletion ------------------------------------------------------------------------------
@@ -381,7 +392,7 @@ void SubTransForm::SubTransRadera(bool bg) {
                 bg ? head_.Ladda_S_Trans_Budg() : head_.Ladda_S_Trans_Enkel();
             transText()->clear();
             const QString opening = QStringLiteral("SubTransaktionen\n\n") + name +
-                                    QStringLiteral("\n\når nu raderad från listan !\n\n");
+                                    QStringLiteral("\n\när nu raderad från listan !\n\n");
             inform(opening + (cleared == 0
                                   ? QStringLiteral("SubTransaktionen hittades dock inte i någon "
                                                    "av kontoposterna....")

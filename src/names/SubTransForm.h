@@ -49,6 +49,7 @@ private:
     QComboBox* transCombo() const;
     bool listsSubs() const;
     void SubTransRadera(bool budget);
+    void pickSaved();
     void setHint(const QString& text, bool green = false);
 
     HeadForm& head_;

@@ -76,6 +76,45 @@ long postingsOf(const ledger::PostingFile& f, long n, long ref) {
     return count;
 }
 
+// The first posting of a transaction as its text fields stand, for the error
+// dumps: nothing is read as a number, so a damaged field cannot fail the
+// report. The edits write all or nothing, so what stands is also the result.
+struct PostingFields {
+    long record = 0;
+    QString budg, verkl, budgSaldo, verklSaldo, diff; // simple: verkl and verklSaldo
+};
+
+PostingFields firstPostingOf(const ledger::PostingFile& f, long n, long ref) {
+    PostingFields p;
+    for (long i = 1; i <= n; ++i) {
+        bool ok = false;
+        const long r = f.raw(i).mid(10, 4).trimmed().toLong(&ok);
+        if (!ok || (r != ref && r != -ref))
+            continue;
+        p.record = i;
+        if (f.kind() == ledger::Kind::Budget) {
+            const BudgetKontoPost b = f.budget(i);
+            p.budg = trimBlanks(b.BudgBelopp);
+            p.verkl = trimBlanks(b.VerklBelopp);
+            p.budgSaldo = trimBlanks(b.BudgSaldo);
+            p.verklSaldo = trimBlanks(b.VerklSaldo);
+            p.diff = trimBlanks(b.SaldoDiff);
+        } else {
+            const EnkelKontoPost e = f.enkel(i);
+            p.verkl = trimBlanks(e.Belopp);
+            p.verklSaldo = trimBlanks(e.Saldo);
+        }
+        break;
+    }
+    return p;
+}
+
+// a - b for a dump, or nothing when either is no amount.
+QString difference(const QString& a, const QString& b) {
+    Amount x, y;
+    return Amount::tryParse(a, x) && Amount::tryParse(b, y) ? (x - y).storage() : QString();
+}
+
 } // namespace
 
 TransForm::TransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head) {
@@ -216,15 +255,6 @@ void TransForm::Form_Load() {
             Command2_Click();
             return;
         }
-        if (record_ == 1) {
-            inform(QStringLiteral("Transaktionen '") + shown +
-                       QStringLiteral("' är kontots standardtransaktion, som inte kan byta namn, "
-                                      "byta tecken eller raderas.\n\nIngenting har ändrats !"),
-                   QStringLiteral("Standardtransaktion"));
-            record_ = 0;
-            Command2_Click();
-            return;
-        }
         const TransPost t = transakt.get<TransPost>(record_);
         Module1.TransNr = record_;
         Module1.HuvudTrans = shown;
@@ -234,10 +264,14 @@ void TransForm::Form_Load() {
         Text1->setText(shown);
         Text1->setReadOnly(true);
         Option1->setEnabled(true);
-        Option2->setEnabled(true);
+        Option2->setEnabled(!accountStart());
         Option3->setEnabled(false);
         Option4->setEnabled(false);
-        setHint(QStringLiteral("Markera ett alternativ 'Ändra' eller 'Radera'"));
+        // The account start's postings must stay: it may only be renamed.
+        setHint(accountStart()
+                    ? QStringLiteral("Kontots standardtransaktion kan byta namn, men inte "
+                                     "raderas eller byta tecken. Markera 'Ändra' !")
+                    : QStringLiteral("Markera ett alternativ 'Ändra' eller 'Radera'"));
         Command2->setText(QStringLiteral("Avbryt transaktionsändr."));
         return;
     }
@@ -309,7 +343,8 @@ void TransForm::Option1_MouseUp() {
         Text1->setFocus();
         return;
     }
-    if (ask(QStringLiteral(
+    if (!accountStart() &&
+        ask(QStringLiteral(
                 "Alternativt är också möjligt ändra transaktionens identitet,d v s att skifta dess "
                 "Inkomst till Utgift eller omvänt.\n\nHela kontot kommer därefter genomsökas efter "
                 "transaktionen och för varje påträffad post omräknas efterföljande saldon !\n\n"
@@ -342,6 +377,8 @@ void TransForm::signOffer(const QString& opening) {
 }
 
 void TransForm::Option2_Click() {
+    if (accountStart())
+        return;
     Option2->setChecked(true);
     const QString name = Module1.HuvudTrans;
     if (ask(QStringLiteral("Du vill radera transaktionen\n\n") + name +
@@ -398,7 +435,9 @@ void TransForm::chooseSign(bool income) {
 void TransForm::Text1_KeyPress(int keyAscii) {
     if (keyAscii != 13)
         return;
-    const QString typed = trimBlanks(Text1->text());
+    // Stored as typed: leading blanks are kept, trailing ones are the field's
+    // own padding.
+    const QString typed = rtrimBlanks(Text1->text());
     if (is(Module1.trfo, "chg")) {
         if (!renaming_)
             return;
@@ -425,7 +464,8 @@ void TransForm::Text1_KeyPress(int keyAscii) {
         Text1->setText(typed);
         Text1->setReadOnly(true);
         renaming_ = false;
-        if (ask(QStringLiteral(
+        if (!accountStart() &&
+            ask(QStringLiteral(
                     "Ändringen kan också omfatta transaktionens\nidentitet,d v s att den skiftar "
                     "Inkomst till\nUtgift eller omvänt.\n\nDet betyder att hela kontot kommer "
                     "genomsökas efter transaktionen och för varje påträffad post måste "
@@ -473,7 +513,7 @@ void TransForm::Text1_KeyPress(int keyAscii) {
 
 void TransForm::Command1_Click() {
     Command1->setEnabled(false);
-    const QString name = trimBlanks(Text1->text());
+    const QString name = rtrimBlanks(Text1->text());
     if (const QString problem = nameProblem(name); !problem.isEmpty()) {
         refuseName(problem);
         Command1->setEnabled(true);
@@ -493,7 +533,7 @@ void TransForm::Command1_Click() {
 // ---- Rename and change of sign ------------------------------------------------------------
 
 void TransForm::TransChange() {
-    if (record_ < 2)
+    if (record_ < 1)
         return;
     const long record = record_;
     const bool bg = budget();
@@ -506,7 +546,8 @@ void TransForm::TransChange() {
             const QByteArray before = transakt.readRaw(record);
             const TransPost t = decodeRecord<TransPost>(before);
             oldName = trimBlanks(t.TransNamn);
-            const bool resign = trimBlanks(Module1.TransTecken) != trimBlanks(t.Tecken);
+            const bool resign =
+                !accountStart() && trimBlanks(Module1.TransTecken) != trimBlanks(t.Tecken);
             newSign = resign ? Module1.TransTecken : t.Tecken;
             const TransPost renamed{Module1.HuvudTrans, newSign};
             if (!resign) {
@@ -559,6 +600,22 @@ void TransForm::TransChange() {
                              QStringLiteral("Postnr ") + num(Module1.PostNr),
                              QStringLiteral("Senaste markörpost ") + num(result.postNr),
                              QStringLiteral("Innehåll i transaktionsregister ") + oldName};
+            const ledger::PostingFile& data = ledger::account().kontoData;
+            const PostingFields p = firstPostingOf(data, Module1.AntalPoster, record);
+            if (bg)
+                dump << QStringLiteral("Pågående Budgetbelopp för ändr ") + p.budg
+                     << QStringLiteral("Pågående Verkl.belopp för ändr ") + p.verkl
+                     << QStringLiteral("Pågående Budg.saldo för ändr. ") + p.budgSaldo
+                     << QStringLiteral("Pågående verkl.saldo för ändr ") + p.verklSaldo
+                     << QStringLiteral("Res Budgetbelopp efter ändr ") + p.budg
+                     << QStringLiteral("Res Verkl.belopp efter ändr ") + p.verkl
+                     << QStringLiteral("Res Budg.saldo efter ändr. ") + p.budgSaldo
+                     << QStringLiteral("Res verkl.saldo efter ändr ") + p.verklSaldo;
+            else
+                dump << QStringLiteral("Pågående Belopp för ändr ") + p.verkl
+                     << QStringLiteral("Pågående Saldo för ändr. ") + p.verklSaldo
+                     << QStringLiteral("Res Belopp efter ändr ") + p.verkl
+                     << QStringLiteral("Res Saldo efter ändr. ") + p.verklSaldo;
             dump << QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn;
             return ErrorContext(QStringLiteral("TransChange"),
                                 {QStringLiteral(" vid försök att ändra en transaktion.")}, dump);
@@ -578,7 +635,7 @@ void TransForm::TransChange() {
 
 void TransForm::TransSpar() {
     const bool shown = isVisible();
-    const QString name = trimBlanks(Module1.HuvudTrans);
+    const QString name = rtrimBlanks(Module1.HuvudTrans);
     if (const QString problem = nameProblem(name); !problem.isEmpty()) {
         refuseName(problem);
         if (shown)
@@ -713,7 +770,7 @@ void TransForm::TransRadera(bool bg) {
             if (bg)
                 head_.TransText_Budget->clear();
             const QString opening = QStringLiteral("Transaktionen\n\n") + name +
-                                    QStringLiteral("\n\når nu raderad från listan !\n\n");
+                                    QStringLiteral("\n\när nu raderad från listan !\n\n");
             if (postings == 0) {
                 inform(opening +
                            QStringLiteral("Transaktionen hittades dock inte i någon av "
@@ -739,7 +796,7 @@ void TransForm::TransRadera(bool bg) {
                 text += QStringLiteral("(Totalsumman av borttagna belopp är ") +
                         result.verklSum.storage() + QStringLiteral(")\n\n");
             text += QStringLiteral("Övriga kontoposter har kontrollräknats efter operationen, "
-                                   "och är korrekta !\n\n");
+                                   "och är korrekta !\r\n");
             inform(text, bg ? QStringLiteral("Radering av transaktion ")
                             : QStringLiteral("Radering av transaktion"));
         },
@@ -749,18 +806,38 @@ void TransForm::TransRadera(bool bg) {
             const QString context =
                 bg ? QStringLiteral("vid försök att radera en transaktion för budgetkonto")
                    : QStringLiteral("vid försök att radera en transaktion för Enkelt konto");
-            QStringList dump{context,
-                             QStringLiteral("Angivet kontonamn ") + Module1.KontoNamn,
+            const PostingFields p =
+                firstPostingOf(ledger::account().kontoData, Module1.AntalPoster, record);
+            const QString length = QStringLiteral("Filpostlängd ") +
+                                   num(bg ? BudgetKontoPost::Length : EnkelKontoPost::Length);
+            const QString listed =
+                QStringLiteral("Antal transaktioner i listan ") + num(transCombo()->count());
+            QStringList dump{context, QStringLiteral("Angivet kontonamn ") + Module1.KontoNamn,
                              QStringLiteral("Angiven sökväg ") + dataFolder(),
                              QStringLiteral("Angivet bokf.val ") + Module1.KontoSlag,
-                             QStringLiteral("Transaktion att radera ") + name,
-                             QStringLiteral("Filpostlängd ") +
-                                 num(bg ? BudgetKontoPost::Length : EnkelKontoPost::Length),
-                             QStringLiteral("PostNr för saldokontr. ") + num(Module1.PostNr),
-                             QStringLiteral("Antalet filposter ") + num(Module1.AntalPoster),
-                             QStringLiteral("Antal transaktioner i listan ") +
-                                 num(transCombo()->count()),
-                             kindLine()};
+                             QStringLiteral("Transaktion att radera ") + name};
+            if (bg)
+                dump << length << QStringLiteral("PostNr för saldokontr. ") + num(Module1.PostNr)
+                     << QStringLiteral("Budgetbelopp för radering ") + p.budg
+                     << QStringLiteral("Verkl. belopp för radering ") + p.verkl
+                     << QStringLiteral("Framräknad beloppsdiff. ") + difference(p.verkl, p.budg)
+                     << QStringLiteral("Löpande BudgetSaldo för subtraktion ") + p.budgSaldo
+                     << QStringLiteral("Löpande Verkl. Saldo för subtraktion ") + p.verklSaldo
+                     << QStringLiteral("Löpande SaldoDiff för subtraktion ") + p.diff
+                     << QStringLiteral("Subtraherat BudgetSaldo ") + difference(p.budgSaldo, p.budg)
+                     << QStringLiteral("Subtraherat Verkl. Saldo ") +
+                            difference(p.verklSaldo, p.verkl);
+            else
+                dump << listed << length
+                     << QStringLiteral("PostNr för saldokontr. ") + num(Module1.PostNr)
+                     << QStringLiteral("Belopp för radering ") + p.verkl
+                     << QStringLiteral("Löpande Saldo för subtraktion ") + p.verklSaldo
+                     << QStringLiteral("Subtraherat Saldo ") + difference(p.verklSaldo, p.verkl);
+            dump << QStringLiteral("Uppnådd filpost för subtraktion ") + num(p.record)
+                 << QStringLiteral("Antalet filposter ") + num(Module1.AntalPoster);
+            if (bg)
+                dump << listed;
+            dump << kindLine();
             return ErrorContext(routine, {QStringLiteral(" ") + context}, dump);
         });
     if (done && closeAfter)

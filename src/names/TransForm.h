@@ -52,6 +52,8 @@ private:
     QComboBox* transCombo() const;
     void refillList();
     bool hasNeutral() const;
+    // The dialog works on record 1, the account start "Kontostart".
+    bool accountStart() const { return record_ == 1; }
     void signOffer(const QString& opening);
     void chooseSign(bool income);
     void TransRadera(bool budget);

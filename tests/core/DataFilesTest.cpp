@@ -40,7 +40,25 @@ TEST_F(DataFilesTest, KontoIniIsWrittenWholeAndReadBack) {
     const KontoIniText ini = readKontoIni(kontoIniPath());
     EXPECT_TRUE(ini.complete);
     EXPECT_EQ(toInt(ini.kontoNum), 2);
-    EXPECT_EQ(ini.anvNamn, QStringLiteral("Åsa Öberg"));
+    EXPECT_EQ(ini.anvNamn, QStringLiteral("Åsa Öberg, Malmö"));
+}
+
+TEST_F(DataFilesTest, KontoIniGivesTheUserNameAsTheWholeLine) {
+    const struct {
+        const char* line;
+        const char* name;
+    } cases[] = {
+        {"Berg, Anna", "Berg, Anna"},
+        {",Anna", ",Anna"},
+        {"   Anna Berg   ", "Anna Berg"}, // without a comma as before
+        {"\"Berg, Anna\" rest", "Berg, Anna"},
+    };
+    for (const auto& c : cases) {
+        writeFile(kontoIniPath(), QByteArray("1\r\n") + c.line + "\r\n");
+        const KontoIniText ini = readKontoIni(kontoIniPath());
+        EXPECT_TRUE(ini.complete) << c.line;
+        EXPECT_EQ(ini.anvNamn, QString::fromUtf8(c.name)) << c.line;
+    }
 }
 
 TEST_F(DataFilesTest, KontoIniWithoutBothLinesIsIncomplete) {

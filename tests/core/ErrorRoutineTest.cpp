@@ -185,3 +185,16 @@ TEST_F(ErrorRoutineTest, InsetBoxGrowsWithItsPrompt) {
                "");
     EXPECT_GT(longHeight, shortHeight);
 }
+
+TEST_F(ErrorRoutineTest, InsetBoxClientAreaIsItsOwnWithoutTheTitleBar) {
+    // At rest 4680 x 1890 twips; asking, 2500 twips more than the prompt with
+    // the title bar, so 2380 inside.
+    fakes.modal->actions.push_back([](QDialog& d) {
+        const QLabel* prompt = d.findChild<QLabel*>("Label1");
+        EXPECT_EQ(d.height(), prompt->height() + 2380 / 15);
+        QTest::mouseClick(button(d, "Command2"), Qt::LeftButton);
+    });
+    InsetInput("Fråga", "T", "");
+    EXPECT_EQ(insetBox().width(), 4680 / 15);
+    EXPECT_EQ(insetBox().height(), 1890 / 15);
+}

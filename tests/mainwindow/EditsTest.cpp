@@ -3,7 +3,11 @@
 #include "core/Paths.h"
 #include "mainwindow/WindowDriver.h"
 
+#include "platform/ClickLabel.h"
+
+#include <QDate>
 #include <QLabel>
+#include <QScrollBar>
 
 using namespace fyn;
 using fyn::test::mall;
@@ -132,6 +136,57 @@ TEST_F(Edits, MovingTheOnlyPostingChangesItsDate) {
     EXPECT_EQ(f.G2->cellText(0, 0), "2026-02-02");
 }
 
+TEST_F(Edits, TheChangeQuestionShowsEveryDigit) {
+    const struct {
+        const char* trans;
+        const char* stored;
+        const char* typed;
+        const char* question;
+    } cases[] = {
+        {"2", "2500000", "2600000", "2 500 000,00  till  2 600 000,00"},
+        {"3", "-2500000", "2600000", "-2 500 000,00  till  -2 600 000,00"},
+        {"2", "250", "260", " 250,00  till   260,00"}, // a blank to spare
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        form.reset();
+        ledger::account().closeAll();
+        HeadForm& f =
+            start(account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0")),
+                                 rec(test::enkel("2026-03-01", c.trans, c.stored, c.stored))}));
+        clickRow(1);
+        retype(f.Bel_Enkel, c.typed);
+        fakes.messages->answers = {Answer::No};
+        f.Command2->click();
+        EXPECT_EQ(lastBox().text,
+                  QString("Vill du ändra tidigare:\nVerkl. beloppet:  ") + c.question + "  ?");
+    }
+}
+
+TEST_F(Edits, AMoveSetsTheGridOnItsLastPostingAndChecksFromWhereItTook) {
+    // Forty postings a day apart; record 10's balance is one krona short.
+    std::vector<QByteArray> postings;
+    for (int i = 1; i <= 40; ++i)
+        postings.push_back(rec(test::enkel(QDate(2026, 1, 1).addDays(i - 1).toString("yyyy-MM-dd"),
+                                           "2", "10", QString::number(10 * i - (i == 10)))));
+    HeadForm& f = start(account("Ek", postings));
+    setDate("2026-01-03");
+    QTest::mouseClick(f.findChild<platform::ClickLabel*>("DayShow"), Qt::LeftButton); // search
+    ASSERT_EQ(f.G1->cellText(1, 0), "2026-01-03");
+    f.Command2->click(); // "Flytta", records 3..5
+    clickRow(1);
+    fakes.messages->answers = {Answer::Yes, Answer::No}; // move them; no recount
+    clickRow(3);
+    setDate("2026-01-20");
+    f.Command2->click();                // "Nytt datum": after record 20, now records 18..20
+    EXPECT_EQ(f.VScroll1->value(), 19); // record 20 on the grid's second row
+    EXPECT_EQ(f.G1->cellText(1, 0), "2026-01-20");
+    EXPECT_EQ(f.G1->cellText(1, 3), "200,00");
+    // Record 10, now 7, lies between where the postings were and where they went.
+    ASSERT_EQ(titles(), (QStringList{"Flytta rader", "Saldo-kontroll", "Servicemeddelande"}));
+    EXPECT_TRUE(fakes.messages->calls[1].text.contains("Datum: 2026-01-10\n"));
+}
+
 // ---- Budget postings: confirmation status and the template ------------------------------
 
 TEST_F(Edits, ABudgetPostingIsConfirmedWhenDatedTodayOrEarlier) {
@@ -160,6 +215,34 @@ TEST_F(Edits, ABudgetPostingIsConfirmedWhenDatedTodayOrEarlier) {
                   rec(test::budget("2026-12-10", "2", "105", "105", "10", "5", "-5", " ")));
     EXPECT_EQ(bmall(), mall("1", "0", "01", "01") + mall("3", "110", "12", "01"));
     EXPECT_EQ(Module1.MallAntal, 2);
+}
+
+// The steppers stay live while a posting is marked; the posting's own date
+// decides, not where they have moved the working date.
+TEST_F(Edits, AMarkedPostingIsJudgedByItsOwnDate) {
+    HeadForm& f = start(account(
+        "Bg", {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+               rec(test::budget("2026-12-20", "3", "-95", "-95", "-95", "-95", "0", " "))}));
+    const QByteArray template_ = bmall();
+    auto markAndStepToToday = [&] {
+        clickRow(1);
+        for (int i = 0; i < 11; ++i)
+            QTest::mouseClick(f.findChild<platform::ClickLabel*>("DayMinus"), Qt::LeftButton);
+        ASSERT_EQ(Module1.WorkDate, "2026-12-09");
+    };
+    markAndStepToToday();
+    fakes.messages->answers = {Answer::Yes};
+    retype(f.VerklBel_Budget, "100");
+    f.Command2->click();
+    EXPECT_EQ(data().mid(77),
+              rec(test::budget("2026-12-20", "3", "-95", "-100", "-95", "-100", "-5", " ")));
+    EXPECT_EQ(bmall(), template_); // still planned: nothing learned
+
+    markAndStepToToday();
+    fakes.messages->answers = {Answer::No};
+    f.Command2->click(); // "Ta bort"
+    EXPECT_EQ(lastBox().title, "Borttagning av post");
+    EXPECT_TRUE(lastBox().text.startsWith("Vill du radera posten med datum: 2026-12-20\n"));
 }
 
 TEST_F(Edits, BekraftaConfirmsTheMarkedPostingOnYes) {

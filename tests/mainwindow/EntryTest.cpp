@@ -86,6 +86,34 @@ TEST_F(Entry, EnterCleansTheAmountOrRefusesIt) {
     EXPECT_EQ(data(), before);
 }
 
+// A neutral transaction has no sign of its own: the one typed stays, also
+// when a negative posting is changed.
+TEST_F(Entry, ANeutralTransactionKeepsTheTypedSign) {
+    test::FixtureAccount a = account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0")),
+                                            rec(test::enkel("2026-03-01", "4", "-25", "-25")),
+                                            rec(test::enkel("2026-06-01", "2", "100", "75"))});
+    a.trans.push_back({"Ändrad kurs", " "});
+    HeadForm& f = start(a);
+    clickRow(1);
+    retype(f.Bel_Enkel, "-30");
+    EXPECT_EQ(f.Bel_Enkel->text(), "-30,00");
+    fakes.messages->answers = {Answer::Yes};
+    f.Command2->click();
+    EXPECT_EQ(lastBox().text,
+              "Vill du ändra tidigare:\nVerkl. beloppet:  - 25,00  till  - 30,00  ?");
+    EXPECT_EQ(data(), records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                               rec(test::enkel("2026-03-01", "4", "-30", "-30")),
+                               rec(test::enkel("2026-06-01", "2", "100", "70"))}));
+
+    pick("Ändrad kurs");
+    type(f.Bel_Enkel, "-40");
+    EXPECT_EQ(f.VerklBelText, "-40");
+    f.Command3_Click();
+    pick("Ändrad kurs");
+    type(f.Bel_Enkel, "40");
+    EXPECT_EQ(f.VerklBelText, "40");
+}
+
 TEST_F(Entry, AZeroAmountIsStoredAsANumber) {
     HeadForm& f = budgetAccount();
     pick("Uttag");

@@ -7,6 +7,7 @@
 #include "mainwindow/HeadForm.h"
 #include "mainwindow/ScrollRules.h"
 #include "mainwindow/WindowDriver.h"
+#include "platform/ClickLabel.h"
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
@@ -488,6 +489,35 @@ TEST_P(GridKindTest, DamagedAmountEndsInTheErrorRoutine) {
 }
 
 using DamagedAccount = test::WindowTest;
+
+// Old data can hold a day its month lacks: such a posting is marked and moved
+// by its stored date, and the working date is that month's last day.
+TEST_F(DamagedAccount, APostingOnADayItsMonthLacksIsMarkedAndMovedAsStored) {
+    using test::rec;
+    HeadForm& f = start(account("Ek", {rec(test::enkel("2023-01-01", "1", "0", "0")),
+                                       rec(test::enkel("2023-02-31", "2", "100", "100")),
+                                       rec(test::enkel("2023-03-05", "3", "-40", "60"))}));
+    clickRow(1);
+    EXPECT_TRUE(titles().isEmpty()); // no "Type mismatch"
+    EXPECT_EQ(f.MarkRecord, 2);
+    EXPECT_EQ(Module1.WorkDate, "2023-02-28");
+    EXPECT_EQ(f.DayShow->text(), "28");
+    fakes.messages->answers = {Answer::No};
+    f.Command2->click(); // "Ta bort", answered No
+    EXPECT_TRUE(lastBox().text.startsWith("Vill du radera posten med datum: 2023-02-31\n"));
+
+    f.Command2->click(); // "Flytta"
+    clickRow(1);
+    EXPECT_EQ(Module1.WorkDate, "2023-02-28");
+    fakes.messages->answers = {Answer::Yes};
+    clickRow(1);
+    setDate("2023-03-10");
+    f.Command2->click(); // "Nytt datum"
+    EXPECT_EQ(titles(), (QStringList{"Borttagning av post", "Flytta rader"}));
+    EXPECT_EQ(data(), test::records({rec(test::enkel("2023-01-01", "1", "0", "0")),
+                                     rec(test::enkel("2023-03-05", "3", "-40", "-40")),
+                                     rec(test::enkel("2023-03-10", "2", "100", "60"))}));
+}
 
 // A posting that cannot be read is named by file and record, whichever road
 // reads it: the start-up's grid, or an insert whose engine reads it.

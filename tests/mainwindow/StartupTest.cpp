@@ -292,6 +292,54 @@ TEST_F(MainWindowTest, BadSettingsAndRegisterDoNotStopTheStart) {
     }
 }
 
+TEST_F(MainWindowTest, AUserNameWithACommaIsKeptWhole) {
+    twoAccounts();
+    for (const QString name : {"Berg, Anna", ",Anna"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray ini = "2\r\n" + name.toLatin1() + "\r\n";
+        test::writeKontoIni(ini);
+        HeadForm& f = start();
+        EXPECT_TRUE(fakes.modal->shown.isEmpty()) << "the name was asked for";
+        EXPECT_EQ(f.windowTitle(), "Moxels Fynlar 5 för " + name);
+        EXPECT_THROW(f.Command4_Click(), ProgramEnded);
+        EXPECT_EQ(readFile(kontoIniPath()), ini);
+        form.reset();
+        ledger::account().closeAll();
+    }
+}
+
+// The start-up reports its faults as its own, not as an account choice.
+TEST_F(MainWindowTest, StartUpFaultsAreReportedAsTheStartUps) {
+    twoAccounts();
+    test::writeKontoIni("x7\r\nAnna\r\n");
+    fakes.messages->answers = {Answer::No}; // no error report
+    start();
+    EXPECT_TRUE(
+        Module1.FelText.startsWith("Ett fel har uppstått i subrutinen Inläs_Kontofil, Nivå = 1\n"
+                                   "vid programstart och laddning av kontoregister\n"))
+        << Module1.FelText.toStdString();
+    form.reset();
+    ledger::account().closeAll();
+
+    // The account of the settings has lost its folder.
+    test::writeKontoIni("2\r\nAnna\r\n");
+    QDir(accountFolder("Budget")).removeRecursively();
+    fakes.messages->calls.clear();
+    fakes.messages->answers = {Answer::No}; // keep the name
+    start();
+    ASSERT_GE(fakes.messages->calls.size(), 2u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Path not found");
+    EXPECT_TRUE(fakes.messages->calls[0].text.startsWith(
+        "Ett fel har uppstått i subrutinen Inläs_Kontofil\n"
+        "vid programstart och laddning av kontoregister\nKontot hittas ej !\n"))
+        << fakes.messages->calls[0].text.toStdString();
+    const QByteArray log = readFile(path("ErrLog"));
+    EXPECT_TRUE(log.contains("Kontokatalogen existerar inte !\r\n")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Tidigare KontoNum")) << "no account was open before";
+    EXPECT_FALSE(log.contains("Klickat KontoNum")) << "no account was clicked";
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+}
+
 TEST_F(MainWindowTest, MissingAccountFolderIsLoggedAndItsNameMayGo) {
     twoAccounts();
     HeadForm& f = start();

@@ -1,6 +1,7 @@
 // The transaction swap of marked postings and the deletion of accounts.
 #include "WindowDriver.h"
 
+#include "core/Errors.h"
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
@@ -86,6 +87,79 @@ TEST_F(SwapTest, ASwapThatBreaksTheLimitWritesNothing) {
     EXPECT_NE(std::find_if(fakes.messages->calls.begin(), fakes.messages->calls.end(),
                            [](const auto& c) { return c.title == "Överskriden max-nivå"; }),
               fakes.messages->calls.end());
+}
+
+// A posting that cannot be read fails the swap, and the report names the
+// marked posting's amounts and balances.
+TEST_F(SwapTest, AFailedSwapReportsTheMarkedPostingsNumbers) {
+    for (const char* slag : {"Ek", "Bg"}) {
+        SCOPED_TRACE(slag);
+        const bool bg = QString(slag) == "Bg";
+        form.reset();
+        ledger::account().closeAll();
+        // Thirteen postings after today, so the grid shows the first ten also
+        // around the marked second; the thirteenth's balance is no number.
+        std::vector<QByteArray> postings;
+        for (int i = 1; i <= 13; ++i) {
+            const QString day = QString("2027-01-%1").arg(i, 2, 10, QLatin1Char('0'));
+            const QString ref = i == 1 ? "1" : i == 2 ? "3" : "2";
+            const QString amount = i == 1 ? "0" : i == 2 ? "-250" : "10";
+            const QString saldo =
+                i == 13 ? "15x0" : QString::number(i == 1 ? 0 : -250 + 10 * (i - 2));
+            postings.push_back(
+                bg ? rec(fyn::test::budget(day, ref, amount, amount, saldo, saldo, "0", " "))
+                   : rec(enkel(day, ref, amount, saldo)));
+        }
+        start(account(slag, postings));
+        const QByteArray before = data();
+        startSwap(1, false);
+        fakes.messages->answers = {Answer::Yes, Answer::No}; // swap; no error report
+        pick("Insättning");
+        EXPECT_EQ(data(), before);
+        EXPECT_EQ(Module1.SysFel, "Type mismatch");
+        const QStringList head = {"Fel i rutinen ChgAccountTrans",
+                                  "vid försök att ändra transaktion i kontopost",
+                                  "Tecken före ändring [-]", "Tecken ändras till [+]"};
+        if (bg)
+            test::expectDump(
+                head +
+                QStringList{"Budgetbelopp för ändr -250", "Verkl.belopp för ändr -250",
+                            "Budg.saldo före ändr. -250", "Verkl.saldo före ändr -250",
+                            "Res Budgetbelopp efter ändr -250", "Res Verkl.belopp efter ändr -250",
+                            "Res Budg.saldo efter ändr. -250", "Res verkl.saldo efter ändr -250",
+                            "PostNr ", "Felet uppstod i konto Hushåll"});
+        else
+            test::expectDump(head + QStringList{"Belopp för ändr -250", "Saldo för ändr. -250",
+                                                "Res Belopp efter ändr -250",
+                                                "Res Saldo efter ändr. -250", "PostNr ",
+                                                "Felet uppstod i konto Hushåll"});
+    }
+}
+
+// A failure between the swap question and the swap is reported as the
+// list's own (its second region), and nothing is swapped.
+TEST_F(SwapTest, AFailureAroundTheSwapQuestionIsTheListsToReport) {
+    start(account("Ek", {rec(enkel("2026-01-01", "1", "0", "0")),
+                         rec(enkel("2026-02-01", "3", "-100", "-100"))}));
+    const QByteArray before = data();
+    startSwap(1, false);
+    fakes.messages->onShow = [](const platform::testing::MessageCall& call) {
+        if (call.title == "Ändrad transaktion")
+            raiseError("Out of memory");
+    };
+    fakes.messages->answers = {Answer::No}; // no error report
+    pick("Insättning");
+    fakes.messages->onShow = nullptr;
+    EXPECT_EQ(lastBox().title, "Felspec. = Out of memory");
+    EXPECT_TRUE(Module1.FelText.startsWith(
+        "Ett fel har uppstått i subrutinen TransCombo_Enkel_Click\n"
+        "när en kontopost har valts och en\nklickning har utförts i transak-\n"
+        "tionslistan för att byta transak-\ntion"))
+        << Module1.FelText.toStdString();
+    test::expectDump({"Fel nr 2 i rutinen TransCombo_Enkel_Click",
+                      "vid klickad transaktion i TransCombo_Enkel för",
+                      "att ändra transaktion: [Uttag]", "i markerad kontopost, till [Insättning]"});
+    EXPECT_EQ(data(), before);
 }
 
 // ---- Deleting accounts ------------------------------------------------------------

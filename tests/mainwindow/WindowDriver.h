@@ -6,6 +6,7 @@
 #include "core/State.h"
 #include "ledger/Account.h"
 #include "mainwindow/HeadForm.h"
+#include "mainwindow/PostingGrid.h"
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
@@ -33,6 +34,16 @@ inline QByteArray rec(const BudgetKontoPost& p) {
 inline QByteArray mall(const QString& ref, const QString& belopp, const QString& manad,
                        const QString& dag) {
     return encodeRecord(BudgMallPost{ref, belopp, manad, dag, "  "});
+}
+
+// The last error dump's entries begin with these labels, in this order.
+inline void expectDump(const QStringList& labels) {
+    const QStringList entries = Module1.FelDump.split(QChar(0xA6));
+    ASSERT_GE(entries.size(), labels.size()) << Module1.FelDump.toStdString();
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        EXPECT_TRUE(entries[i].startsWith(labels[i]))
+            << i << ": '" << entries[i].toStdString() << "', not '" << labels[i].toStdString()
+            << "'";
 }
 
 class WindowTest : public Sandbox {
@@ -92,8 +103,12 @@ protected:
         type(box, text);
     }
 
+    // A mouse click on a cell of the open account's grid.
     void clickRow(int row, int col = 0) {
-        budget() ? form->G2_Click(row, col) : form->G1_Click(row, col);
+        PostingGrid* g = form->findChild<PostingGrid*>(budget() ? "G2" : "G1");
+        ASSERT_TRUE(g);
+        const QRect cell = g->visualRect(g->model()->index(row, col));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     void setDate(const QString& date) {

@@ -6,6 +6,7 @@
 #include "platform/ClickLabel.h"
 #include "support/AccountFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -287,6 +288,40 @@ TEST_P(WorkModes, CancelFromEachMode) {
         EXPECT_TRUE(firstBox()->isEnabled());
         EXPECT_EQ(Module1.WorkDate, Module1.DagensDatum);
     }
+}
+
+// Esc as a key reaching the window: the cancel button's click, and no more.
+TEST_P(WorkModes, EscCancelsThroughTheWindow) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto esc = [this] {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : form.get(), Qt::Key_Escape);
+    };
+    const QString old = GetParam() ? "1 400,00" : "1 500,00";
+    const Modes marked{"mkg", "rem", "Ta bort", true, "Avbryt mark."};
+    run({
+        {"transaction chosen, amount typed",
+         [&] {
+             pick("Uttag");
+             type(firstBox(), "40");
+         },
+         {"cbonomark", "inl", "Lägg in", true, "Avbryt inmatn."}},
+        {"Esc undoes the entry", esc, idle},
+        {"posting marked", [&] { clickRow(1); }, {"mkg", "rem", "Ta bort", true, "Avbryt markera"}},
+        {"Esc clears the marking", esc, idle},
+        {"amount being changed",
+         [&] {
+             clickRow(1);
+             verklBox()->selectAll();
+             QTest::keyClicks(verklBox(), "77");
+         },
+         {"chg", "chg", "Ändra", false, "Avbryt ändr."}},
+        {"Esc brings the old amount back", esc, marked},
+        {"a second Esc keeps the marking", esc, marked},
+    });
+    EXPECT_EQ(verklBox()->text(), old);
+    EXPECT_GT(form->MarkRecord, 0);
 }
 
 TEST_P(WorkModes, BudgetingAndBalanceEntryEndIdleAndRearmTheCancelButton) {

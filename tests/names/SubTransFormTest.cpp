@@ -4,7 +4,9 @@
 #include "core/Paths.h"
 #include "names/NamesDriver.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -50,7 +52,7 @@ TEST_F(SubNames, ADeletionClearsItsPostingsAndTheNextNameTakesTheSlot) {
                 r.sub = "";
         EXPECT_EQ(data(), test::joined(test::ledgerOf(slag, cleared)));
         EXPECT_EQ(kategoriFile(), kategori({"", "Hyra"}));
-        EXPECT_EQ(lastBox().text, "SubTransaktionen\n\nMat\n\når nu raderad från listan !\n\n"
+        EXPECT_EQ(lastBox().text, "SubTransaktionen\n\nMat\n\när nu raderad från listan !\n\n"
                                   "SubTransaktionen hittades i 3 kontoposter och raderades från "
                                   "dessa !");
         EXPECT_EQ(lastBox().title, "Radering subtransaktion");
@@ -99,6 +101,91 @@ TEST_F(SubNames, ARenameChangesTheShownNameOnly) {
         EXPECT_FALSE(s.isVisible());
         EXPECT_EQ(Module1.Avb, "");
     }
+}
+
+// Saved from a marked posting, the new name is offered to the posting as if
+// picked from the list, and the window is whole again afterwards.
+TEST_F(SubNames, ANewNameSavedFromAMarkedPostingLeavesTheWindowInOrder) {
+    startWith("Ek", {{"2026-01-01", 1, "0", "0"}, {"2026-02-01", 2, "100", "100"}});
+    QTest::mouseClick(form->S_TransOptionEnk, Qt::LeftButton);
+    clickRow(1);
+    answer({Answer::Yes}); // "Har du kontrollerat om ..."
+    QTest::mouseClick(transText(), Qt::LeftButton);
+    SubTransForm& n = subDialog();
+    ASSERT_TRUE(n.isVisible());
+    enter(n.Text1, "  Kläder");
+    answer({Answer::Yes}); // "Vill du lägga in subtransaktionen ..." in the posting
+    QTest::mouseClick(n.Command2, Qt::LeftButton);
+    EXPECT_EQ(kategoriFile(), kategori({"Mat", "Hyra", "  Kläder"}));
+    EXPECT_EQ(lastBox().title, "Ny subtransaktion i post");
+    EXPECT_EQ(data(), test::joined(test::ledgerOf("Ek", {{"2026-01-01", 1, "0", "0"},
+                                                         {"2026-02-01", 2, "100", "100", "3"}})));
+    EXPECT_EQ(Module1.Avb, "mkg1");
+
+    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_EQ(form->MarkRecord, 0);
+    EXPECT_TRUE(form->Combo3->isEnabled());
+    EXPECT_TRUE(form->TransCombo_Enkel->isEnabled());
+    EXPECT_EQ(form->Command2->text(), "Flytta");
+    EXPECT_EQ(Module1.EditMode, "flt");
+}
+
+// A swap asks which postings it changes; one reached through the list after
+// the new-name dialog, with the scope of an earlier swap left over, too.
+TEST_F(SubNames, ASwapAfterTheNewNameDialogAsksItsOwnScope) {
+    startWith("Ek", {{"2026-01-01", 1, "0", "0"},
+                     {"2026-02-01", 3, "-10", "-10"},
+                     {"2026-03-01", 3, "-20", "-20"},
+                     {"2026-04-01", 3, "-30", "-30"}});
+    clickRow(1);
+    answer({Answer::No, Answer::Yes, Answer::Yes}); // not only this one: all of them
+    QTest::mouseClick(transText(), Qt::LeftButton);
+    answer({Answer::Yes});
+    pick("Insättning");
+    ASSERT_EQ(data(), test::joined(test::ledgerOf("Ek", {{"2026-01-01", 1, "0", "0"},
+                                                         {"2026-02-01", 2, "10", "10"},
+                                                         {"2026-03-01", 2, "20", "20"},
+                                                         {"2026-04-01", 2, "30", "30"}})));
+
+    QTest::mouseClick(form->S_TransOptionEnk, Qt::LeftButton);
+    clickRow(1);
+    answer({Answer::Yes}); // "Har du kontrollerat om ..."
+    QTest::mouseClick(transText(), Qt::LeftButton);
+    QTest::mouseClick(subDialog().Command1, Qt::LeftButton); // "Avbryt"
+    ASSERT_EQ(Module1.Avb, "mkg1");
+    QTest::mouseClick(form->H_TransOptionEnk, Qt::LeftButton);
+    answer({Answer::Yes, Answer::Yes, Answer::Yes}); // only this one, go on, swap it
+    pick("Uttag");
+    EXPECT_EQ(fakes.messages->calls.end()[-4].text,
+              "Vill du byta ut transaktionen\r\n\r\nInsättning\r\n\r\ni ENBART denna "
+              "kontopost ?");
+    EXPECT_EQ(data(), test::joined(test::ledgerOf("Ek", {{"2026-01-01", 1, "0", "0"},
+                                                         {"2026-02-01", 3, "-10", "-10"},
+                                                         {"2026-03-01", 2, "20", "20"},
+                                                         {"2026-04-01", 2, "30", "30"}})));
+}
+
+// A screen reader reads the dialogs' labels as they show, hints included.
+TEST_F(SubNames, TheDialogsLabelsAreReadAsShown) {
+    startWith("Ek", kRows);
+    auto expectRead = [](QWidget& dialog) {
+        for (QLabel* l : dialog.findChildren<QLabel*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(l);
+            ASSERT_TRUE(a);
+            EXPECT_EQ(a->text(QAccessible::Name), l->text()) << l->objectName().toStdString();
+        }
+    };
+    SubTransForm& s = openSubNew();
+    enter(s.Text1, "Kläder & skor");
+    expectRead(s);
+    s.Command1->click();
+    QTest::mouseClick(form->H_TransOptionEnk, Qt::LeftButton);
+    TransForm& t = openNew();
+    enter(t.Text1, "Hyra & el");
+    t.Option4->click(); // the hint names the new name
+    expectRead(t);
+    t.Command2->click();
 }
 
 TEST_F(SubNames, ANameThatIsGoneChangesNothing) {

@@ -158,26 +158,44 @@ TEST_F(Names, ARenameChangesTheShownNameOnlyEvenWithAStaleNumber) {
     }
 }
 
-TEST_F(Names, ANameThatIsGoneOrTheAccountStartIsLeftAlone) {
-    const struct {
-        const char* shown;
-        const char* title;
-    } cases[] = {{"Finns ej", "Transaktionen saknas"}, {"Kontostart", "Standardtransaktion"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.shown);
-        startWith("Ek", kRows, kTrans);
+TEST_F(Names, ANameThatIsGoneIsLeftAlone) {
+    startWith("Ek", kRows, kTrans);
+    const QByteArray before = allFiles();
+    transText()->setText("Finns ej");
+    Module1.TransNr = 3; // "Uttag", never to be touched
+    answer({Answer::Yes});
+    door();
+    EXPECT_EQ(lastBox().title, "Transaktionen saknas");
+    EXPECT_EQ(allFiles(), before);
+    EXPECT_FALSE(mainDialog().isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(Module1.Avb, "");
+}
+
+// The account start's postings must stay as they are: it may take another
+// name, but is neither re-signed nor deleted.
+TEST_F(Names, TheAccountStartMayOnlyBeRenamed) {
+    for (const char* slag : {"Ek", "Bg"}) {
+        SCOPED_TRACE(slag);
+        startWith(slag, kRows, kTrans);
+        const QByteArray postings = data();
+        TransForm& d = openChange("Kontostart");
+        EXPECT_FALSE(d.Option2->isEnabled());
+        answer({Answer::Yes}); // change the text
+        QTest::mouseClick(d.Option1, Qt::LeftButton);
+        answer({Answer::Yes}); // the new name is right; no question of the sign
+        enter(d.Text1, "Ingående saldo");
+        EXPECT_EQ(transaktFile().left(TransPost::Length),
+                  encodeRecord(TransPost{"Ingående saldo", " "}));
+        EXPECT_EQ(data(), postings);
+        EXPECT_FALSE(d.isVisible());
+
         const QByteArray before = allFiles();
-        if (QString(c.shown) == "Kontostart")
-            pick(c.shown);
-        else
-            transText()->setText(c.shown);
-        Module1.TransNr = 3; // "Uttag", never to be touched
-        answer({Answer::Yes});
-        door();
-        EXPECT_EQ(lastBox().title, c.title);
+        TransForm& again = openChange("Ingående saldo");
+        answer({Answer::No}); // not the text: the dialog closes without the sign offer
+        QTest::mouseClick(again.Option1, Qt::LeftButton);
+        EXPECT_FALSE(again.isVisible());
         EXPECT_EQ(allFiles(), before);
-        EXPECT_FALSE(mainDialog().isVisible());
-        EXPECT_TRUE(form->isEnabled());
         EXPECT_EQ(Module1.Avb, "");
     }
 }
@@ -213,11 +231,31 @@ TEST_F(Names, ADeletionRemovesThePostingsAndReportsCountAndSums) {
         EXPECT_EQ(lastBox().text, "2 st. kontopost(er) innehållande transaktionen\n\nUttag\n\n" +
                                       sums +
                                       "Övriga kontoposter har kontrollräknats efter operationen, "
-                                      "och är korrekta !\n\n");
+                                      "och är korrekta !\r\n");
         EXPECT_EQ(lastBox().title, bg ? "Radering av transaktion " : "Radering av transaktion");
         EXPECT_EQ(combo()->findText("Uttag"), -1);
         EXPECT_FALSE(d.isVisible());
         EXPECT_EQ(Module1.Avb, "");
+    }
+}
+
+TEST_F(Names, DeletingANameThatNoPostingUsesSaysSo) {
+    for (const char* slag : {"Ek", "Bg"}) {
+        SCOPED_TRACE(slag);
+        auto trans = kTrans;
+        trans.push_back({"Hyra", "-"});
+        startWith(slag, kRows, trans);
+        const QByteArray postings = data();
+        TransForm& d = openChange("Hyra");
+        answer({Answer::Yes});
+        d.Option2->click();
+        EXPECT_EQ(lastBox().title, "Transaktionsradering");
+        EXPECT_EQ(lastBox().text, QString("Transaktionen\n\nHyra\n\när nu raderad från listan !\n\n"
+                                          "Transaktionen hittades dock inte i någon av "
+                                          "kontoposterna....") +
+                                      (QString(slag) == "Ek" ? "\n" : ""));
+        EXPECT_EQ(data(), postings);
+        EXPECT_FALSE(d.isVisible());
     }
 }
 
@@ -286,6 +324,115 @@ TEST_F(Names, ANewNameTakesTheFirstFreeSlotAndIsReadyForOneAmount) {
                 QString(slag) == "Ek" ? posting.enkel(3).Belopp : posting.budget(3).VerklBelopp;
             EXPECT_EQ(ref.trimmed(), QString::number(slot));
             EXPECT_EQ(amount.trimmed(), "-75");
+        }
+    }
+}
+
+TEST_F(Names, ANewNameKeepsItsLeadingBlanks) {
+    startWith("Ek", kRows, kTrans);
+    TransForm& d = openNew();
+    enter(d.Text1, "  Hyra  ");
+    d.Option4->click();
+    d.Command1->click();
+    EXPECT_EQ(transaktFile().mid(4 * TransPost::Length), encodeRecord(TransPost{"  Hyra", "-"}));
+    form->Command3_Click(); // end the entry the new name began
+}
+
+// ---- Failures --------------------------------------------------------------------------------
+
+// A posting that cannot be read stops a change of sign or a deletion; the
+// report names the amounts and balances of the transaction's first posting.
+TEST_F(Names, AFailedReSigningOrDeletionReportsThePostingsNumbers) {
+    // Twelve postings after today, so the grid shows the first ten; "Uttag"
+    // holds records 4 and 7 (record 4: -40 / -30, balances -20 / -10), and
+    // the twelfth's first balance is no number.
+    std::vector<Row> rows;
+    for (int i = 1; i <= 12; ++i) {
+        const bool uttag = i == 4 || i == 7;
+        rows.push_back({"2027-01-01",
+                        i == 1  ? 1
+                        : uttag ? 3
+                                : 2,
+                        i == 1  ? "0"
+                        : uttag ? "-40"
+                                : "10",
+                        i == 1  ? "0"
+                        : uttag ? "-30"
+                                : "10"});
+    }
+    const QStringList changeHead = {
+        "Fel i rutinen TransChange", "vid försök att ändra en transaktion",
+        "Transaktionsreferens 3",    "Transaktion ",
+        "Teckenändring till [+]",    "Postnr ",
+        "Senaste markörpost ",       "Innehåll i transaktionsregister Uttag"};
+    const QStringList dumps[2][2] = {
+        // simple account: re-sign, delete
+        {changeHead + QStringList{"Pågående Belopp för ändr -30", "Pågående Saldo för ändr. -10",
+                                  "Res Belopp efter ändr -30", "Res Saldo efter ändr. -10",
+                                  "Felet uppstod i konto Hushåll"},
+         {"Fel i rutinen TransRadera_Enkel",
+          "vid försök att radera en transaktion för Enkelt konto", "Angivet kontonamn Hushåll",
+          "Angiven sökväg ", "Angivet bokf.val Ek", "Transaktion att radera Uttag",
+          "Antal transaktioner i listan ", "Filpostlängd 43", "PostNr för saldokontr. ",
+          "Belopp för radering -30", "Löpande Saldo för subtraktion -10", "Subtraherat Saldo 20",
+          "Uppnådd filpost för subtraktion 4", "Antalet filposter 12", "Kontoslag = Enkel bokf."}},
+        // budget account
+        {changeHead +
+             QStringList{"Pågående Budgetbelopp för ändr -40", "Pågående Verkl.belopp för ändr -30",
+                         "Pågående Budg.saldo för ändr. -20", "Pågående verkl.saldo för ändr -10",
+                         "Res Budgetbelopp efter ändr -40", "Res Verkl.belopp efter ändr -30",
+                         "Res Budg.saldo efter ändr. -20", "Res verkl.saldo efter ändr -10",
+                         "Felet uppstod i konto Hushåll"},
+         {"Fel i rutinen TransRadera_Budget",
+          "vid försök att radera en transaktion för budgetkonto",
+          "Angivet kontonamn Hushåll",
+          "Angiven sökväg ",
+          "Angivet bokf.val Bg",
+          "Transaktion att radera Uttag",
+          "Filpostlängd 77",
+          "PostNr för saldokontr. ",
+          "Budgetbelopp för radering -40",
+          "Verkl. belopp för radering -30",
+          "Framräknad beloppsdiff. 10",
+          "Löpande BudgetSaldo för subtraktion -20",
+          "Löpande Verkl. Saldo för subtraktion -10",
+          "Löpande SaldoDiff för subtraktion 10",
+          "Subtraherat BudgetSaldo 20",
+          "Subtraherat Verkl. Saldo 20",
+          "Uppnådd filpost för subtraktion 4",
+          "Antalet filposter 12",
+          "Antal transaktioner i listan ",
+          "Kontoslag = BudgetKonto"}}};
+    for (const bool bg : {false, true}) {
+        for (const bool resign : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << (bg ? "Bg" : "Ek") << (resign ? " re-sign" : " delete"));
+            const QString slag = bg ? "Bg" : "Ek";
+            form.reset();
+            ledger::account().closeAll();
+            checkpoint();
+            std::vector<QByteArray> postings = test::ledgerOf(slag, rows);
+            postings.back().replace(bg ? 36 : 25, 11, "15x0       ");
+            test::FixtureAccount a = account(slag, postings);
+            a.trans = kTrans;
+            Module1.PostNr = 0; // a fresh start: no posting from before to place the grid by
+            start(a);
+            const QByteArray before = allFiles();
+            TransForm& d = openChange("Uttag");
+            if (resign) {
+                answer({Answer::No, Answer::Yes}); // not the text; the sign
+                d.Option1->click();
+                d.Option3->click();
+                answer({Answer::No}); // no error report
+                d.Command1->click();
+            } else {
+                answer({Answer::Yes, Answer::No}); // delete; no error report
+                d.Option2->click();
+            }
+            EXPECT_EQ(Module1.SysFel, "Type mismatch");
+            test::expectDump(dumps[bg][resign ? 0 : 1]);
+            EXPECT_EQ(allFiles(), before);
+            d.Command2->click();
         }
     }
 }

@@ -8,6 +8,8 @@ namespace platform::testing {
 
 Answer FakeMessages::show(const QString& text, Buttons buttons, Icon icon, const QString& title) {
     calls.push_back({text, buttons, icon, title});
+    if (onShow)
+        onShow(calls.back());
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty())

@@ -34,6 +34,9 @@ public:
     // themselves.
     std::deque<Answer> answers;
     std::vector<MessageCall> calls;
+    // Runs once a box is recorded, before it answers: a test may throw from it
+    // to make the routine that asked fail there.
+    std::function<void(const MessageCall&)> onShow;
     Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
 };
 
