@@ -98,8 +98,50 @@ bool Amount::tryParse(const QString& text, Amount& out) {
     return true;
 }
 
+namespace {
+
+// The storage form as the program writes it ("-1234,5", blanks around it), read
+// without the general parser's care for rounding and long digit strings; false
+// sends anything else to the general parser.
+inline bool parseStored(const char* p, qsizetype n, std::int64_t& out) {
+    qsizetype i = 0;
+    while (i < n && p[i] == ' ')
+        ++i;
+    while (n > i && p[n - 1] == ' ')
+        --n;
+    const bool neg = i < n && p[i] == '-';
+    i += neg;
+    const qsizetype wholeStart = i;
+    std::uint64_t whole = 0;
+    for (; i < n && unsigned(p[i] - '0') < 10; ++i)
+        whole = whole * 10 + unsigned(p[i] - '0');
+    const qsizetype wholeDigits = i - wholeStart;
+    if (wholeDigits == 0 || wholeDigits > 14)
+        return false;
+    std::uint64_t frac = 0;
+    if (i < n) {
+        if (p[i] != ',')
+            return false;
+        const qsizetype fracStart = ++i;
+        for (; i < n && unsigned(p[i] - '0') < 10; ++i)
+            frac = frac * 10 + unsigned(p[i] - '0');
+        static constexpr std::uint64_t kPad[] = {10000, 1000, 100, 10, 1};
+        const qsizetype fracDigits = i - fracStart;
+        if (i != n || fracDigits == 0 || fracDigits > 4)
+            return false;
+        frac *= kPad[fracDigits];
+    }
+    const std::int64_t v = std::int64_t(whole * Amount::kScale + frac);
+    out = neg ? -v : v;
+    return true;
+}
+
+} // namespace
+
 Amount Amount::parseField(const char* data, qsizetype size) {
     std::int64_t v = 0;
+    if (parseStored(data, size, v))
+        return Amount(v);
     bool overflow = false;
     if (!parseChars(
             size, [&](qsizetype k) { return int(static_cast<unsigned char>(data[k])); }, v,
@@ -111,28 +153,40 @@ Amount Amount::parseField(const char* data, qsizetype size) {
 }
 
 int Amount::storageChars(char* out) const {
+    // Two digits at a time.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930"
+        "31323334353637383940414243444546474849505152535455565758596061"
+        "62636465666768697071727374757677787980818283848586878889909192"
+        "93949596979899";
     char buf[32];
     char* end = buf + sizeof buf;
     char* p = end;
     const std::uint64_t a = v_ < 0 ? 0 - std::uint64_t(v_) : std::uint64_t(v_);
-    std::uint64_t frac = a % kScale;
+    const unsigned frac = unsigned(a % kScale);
     if (frac != 0) {
-        int digits = 4;
-        while (frac % 10 == 0) {
-            frac /= 10;
-            --digits;
-        }
-        for (int k = 0; k < digits; ++k) {
-            *--p = char('0' + frac % 10);
-            frac /= 10;
-        }
+        char digits[4];
+        std::memcpy(digits, kPairs + 2 * (frac / 100), 2);
+        std::memcpy(digits + 2, kPairs + 2 * (frac % 100), 2);
+        int kept = 4;
+        while (digits[kept - 1] == '0')
+            --kept;
+        p -= kept;
+        std::memcpy(p, digits, size_t(kept));
         *--p = ',';
     }
     std::uint64_t whole = a / kScale;
-    do {
-        *--p = char('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
+    while (whole >= 100) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * whole, 2);
+    } else {
+        *--p = char('0' + whole);
+    }
     if (v_ < 0)
         *--p = '-';
     const int n = int(end - p);

@@ -60,17 +60,12 @@ long RecordFile::count() const {
     return long(divRoundHalfEven(sizeInBytes(), length_));
 }
 
-QByteArray RecordFile::readRange(long first, long last) const {
+qint64 RecordFile::readInto(char* dst, qint64 offset, qint64 size) const {
     if (fd_ < 0)
         raiseError(platform::kBadFileName);
-    if (first < 1)
-        raiseError(platform::kBadRecordNumber);
-    const qint64 size = qint64(last - first + 1) * length_;
-    QByteArray out(qMax<qint64>(size, 0), ' ');
     qint64 got = 0;
-    const qint64 offset = qint64(first - 1) * length_;
     while (got < size) {
-        const ssize_t n = ::pread(fd_, out.data() + got, size_t(size - got), offset + got);
+        const ssize_t n = ::pread(fd_, dst + got, size_t(size - got), offset + got);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -80,6 +75,17 @@ QByteArray RecordFile::readRange(long first, long last) const {
             break;
         got += n;
     }
+    return got;
+}
+
+QByteArray RecordFile::readRange(long first, long last) const {
+    if (fd_ < 0)
+        raiseError(platform::kBadFileName);
+    if (first < 1)
+        raiseError(platform::kBadRecordNumber);
+    const qint64 size = qMax<qint64>(qint64(last - first + 1) * length_, 0);
+    QByteArray out(size, Qt::Uninitialized);
+    const qint64 got = readInto(out.data(), qint64(first - 1) * length_, size);
     if (got < size) // past the end reads as blanks
         std::fill(out.begin() + got, out.end(), ' ');
     return out;

@@ -34,6 +34,8 @@ public:
     QByteArray readRaw(long n) const;
     // Records first..last (inclusive) in one read, blanks past the end.
     QByteArray readRange(long first, long last) const;
+    // Up to size bytes from offset into dst; returns how many there were.
+    qint64 readInto(char* dst, qint64 offset, qint64 size) const;
     template <class R> R get(long n) const { return decodeRecord<R>(readRaw(n)); }
 
     // Adds record n to the batch (a put past the end extends the file).

@@ -23,6 +23,10 @@ public:
     void write(const QString& path, qint64 offset, const QByteArray& bytes);
     // The whole file becomes bytes (created when missing).
     void replaceFile(const QString& path, const QByteArray& bytes);
+    // What the file holds now, the whole of it, in memory: a failed commit puts
+    // its old bytes back from there instead of reading them from the file
+    // first. The bytes must stay as they are until commit() returns.
+    void knownContent(const QString& path, const char* data, qint64 size);
     // A folder made by the commit (before its files); a rollback removes it.
     void createFolder(const QString& path);
     bool empty() const { return files_.empty() && folders_.empty(); }
@@ -36,6 +40,8 @@ private:
         QString path;
         std::map<qint64, QByteArray> regions; // disjoint, not touching
         qint64 replaceSize = -1;              // >= 0: the file's new length
+        const char* known = nullptr;          // the file's bytes, when in memory
+        qint64 knownSize = -1;
     };
     FilePlan& plan(const QString& path);
     std::vector<FilePlan> files_;

@@ -3,9 +3,13 @@
 #include "core/Codec1252.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "ledger/Pieces.h"
 #include "platform/SysError.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <unordered_map>
 
 namespace fyn::ledger {
 
@@ -95,6 +99,17 @@ Numbers balancesOf(const PostingFile& f, long r, const char* rec) {
     });
 }
 
+// Only the amounts: what a first look over many postings needs.
+Numbers amountsOf(const PostingFile& f, long r, const char* rec) {
+    return inRecord(f.path(), r, [&] {
+        const Layout& l = layoutOf(f);
+        Numbers n;
+        for (int k = 0; k < l.amounts; ++k)
+            n.amount[k] = fieldAmount(rec, l.amount[k]);
+        return n;
+    });
+}
+
 // Builds the records of an edit, checking every value it writes before any
 // of them reaches the file.
 class Checked {
@@ -133,11 +148,14 @@ private:
         if (!putChars(rec, offset, kAmountWidth, buf, v.storageChars(buf)))
             refuse(Refusal::FieldTooLong);
     }
+    const Layout& l_;
+
+public:
+    // A refusal met elsewhere (a piece of the same edit) counts as met here.
     void refuse(Refusal r) {
         if (refusal == Refusal::None)
             refusal = r;
     }
-    const Layout& l_;
 };
 
 // The amounts of an entry: a simple account's one, a budget account's two.
@@ -180,6 +198,114 @@ void commitEdit(PostingFile::Edit& edit, BudgetTemplate* t) {
     if (t)
         t->applied();
 }
+
+// The buffer an edit builds its records in: kept from edit to edit, so that a
+// large edit does not pay for fresh memory each time. The batch shares it only
+// until the edit is over.
+QByteArray& editBuffer(qint64 size) {
+    static QByteArray buffer;
+    if (!buffer.isDetached())
+        buffer = QByteArray();
+    buffer.resize(size);
+    return buffer;
+}
+
+// Records first..last of f into dst, blanks past what the file holds.
+void copyRecords(const PostingFile& f, long first, long last, char* dst) {
+    const int len = recordLength(f.kind());
+    const qint64 size = qint64(last - first + 1) * len;
+    if (size <= 0)
+        return;
+    const qint64 at = qint64(first - 1) * len;
+    const qint64 there = qBound<qint64>(0, f.bytes().size() - at, size);
+    std::memcpy(dst, f.bytes().constData() + at, size_t(there));
+    std::memset(dst + there, ' ', size_t(size - there));
+}
+
+// Record i of f into dst (blanks past what the file holds).
+inline void copyRecord(const PostingFile& f, long i, char* dst) {
+    if (const char* src = f.record(i))
+        std::memcpy(dst, src, size_t(recordLength(f.kind())));
+    else
+        copyRecords(f, i, i, dst);
+}
+
+// Copies count records of f, from record from on, to dst one after another,
+// each balance moved by by[k] and the difference by byDiff, every value
+// checked; shared among the cores when there are many. The first refusal in
+// file order, as one pass would have met it.
+Refusal shiftBalances(const PostingFile& f, long from, long count, char* dst, const Amount* by,
+                      Amount byDiff) {
+    const Layout& l = layoutOf(f);
+    const int pieces = piecesFor(count);
+    std::vector<Refusal> refusals(size_t(pieces), Refusal::None);
+    inPieces(count, pieces, [&](int piece, long first, long end) {
+        Checked check(l);
+        for (long i = first; i < end; ++i) {
+            char* rec = dst + qint64(i) * l.length;
+            copyRecord(f, from + i, rec);
+            const Numbers num = balancesOf(f, from + i, rec);
+            for (int k = 0; k < l.amounts; ++k)
+                check.balance(rec, k, num.balance[k] + by[k]);
+            check.diff(rec, num.diff + byDiff);
+        }
+        refusals[size_t(piece)] = check.refusal;
+    });
+    for (Refusal r : refusals)
+        if (r != Refusal::None)
+            return r;
+    return Refusal::None;
+}
+
+// A slice of the edit buffer, handed to the batch without a copy.
+QByteArray slice(const QByteArray& buffer, qint64 from, qint64 size) {
+    return QByteArray::fromRawData(buffer.constData() + from, qsizetype(size));
+}
+
+// Learns from many confirmed postings as learning them one by one in file
+// order would leave the template: each transaction and month once, from its
+// last posting, the new ones added in the order they first came.
+class Learner {
+public:
+    // rec: a budget record that stays as it is until learnInto.
+    void add(const char* rec) {
+        const auto [it, fresh] = index_.try_emplace(keyOf(rec), order_.size());
+        if (fresh)
+            order_.push_back(rec);
+        else
+            order_[it->second] = rec;
+    }
+    bool empty() const { return order_.empty(); }
+    // What another learner saw after everything this one saw.
+    void merge(const Learner& later) {
+        for (const char* rec : later.order_)
+            add(rec);
+    }
+    void learnInto(BudgetTemplate& t, WriteBatch& batch) const {
+        for (const char* rec : order_)
+            t.learn(batch, decodeRecord<BudgetKontoPost>(QByteArray(rec, kBudget.length)));
+    }
+
+private:
+    // The trimmed TransRef, its length and the month, packed.
+    static quint64 keyOf(const char* rec) {
+        int b = 10, e = 14;
+        while (b < e && rec[b] == ' ')
+            ++b;
+        while (e > b && rec[e - 1] == ' ')
+            --e;
+        unsigned char k[8] = {};
+        std::memcpy(k, rec + b, size_t(e - b));
+        k[4] = static_cast<unsigned char>(e - b);
+        k[5] = static_cast<unsigned char>(rec[5]);
+        k[6] = static_cast<unsigned char>(rec[6]);
+        quint64 key;
+        std::memcpy(&key, k, 8);
+        return key;
+    }
+    std::unordered_map<quint64, size_t> index_;
+    std::vector<const char*> order_;
+};
 
 } // namespace
 
@@ -259,10 +385,13 @@ void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTem
     long start = 1;
     long end = 0;
     for (long i = n; i >= 1; --i) {
-        const QString d = f.datum(i);
-        if (d == QLatin1String("          "))
+        const char* d = f.dateAt(i);
+        if (std::memcmp(d, "          ", 10) == 0)
             continue;
-        const int year = d.left(4).toInt();
+        const bool digits = std::all_of(d, d + 4, [](char c) { return c >= '0' && c <= '9'; });
+        const int year =
+            digits ? (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0')
+                   : QByteArray::fromRawData(d, 4).toInt();
         if (year == lastYear && end == 0)
             end = i;
         if (year < lastYear) {
@@ -273,11 +402,15 @@ void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTem
     if (end == 0)
         end = n;
     WriteBatch batch;
+    QByteArray held;
+    const char* recs = f.records(start, end, held);
+    Learner learner;
     for (long i = start; i <= end; ++i) {
-        const BudgetKontoPost p = f.budget(i);
-        if (!trimBlanks(p.BStatus).isEmpty())
-            inRecord(f.path(), i, [&] { t.learn(batch, p); });
+        const char* rec = recs + qint64(i - start) * kBudget.length;
+        if (rec[kBudget.bstatus] != ' ')
+            learner.add(rec);
     }
+    learner.learnInto(t, batch);
     try {
         batch.commit();
     } catch (...) {
@@ -300,18 +433,11 @@ EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemp
 
     // The records at..n+1 as they will be: the new posting, then the later ones
     // one record up with their balances raised.
-    QByteArray out = f.rawRange(at, n + 1);
     const long later = n - at + 1;
-    std::memmove(out.data() + l.length, out.constData(), size_t(later * l.length));
+    QByteArray& out = editBuffer(qint64(later + 1) * l.length);
     Checked check(l);
     const Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
-    for (long i = 1; i <= later; ++i) {
-        char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(f, at + i - 1, rec);
-        for (int k = 0; k < l.amounts; ++k)
-            check.balance(rec, k, num.balance[k] + e.value[k]);
-        check.diff(rec, num.diff + diffRaise);
-    }
+    check.refuse(shiftBalances(f, at, later, out.data() + l.length, e.value, diffRaise));
 
     Numbers prev;
     if (at >= 2)
@@ -369,17 +495,11 @@ EditResult removePosting(PostingFile& f, long n, long r) {
 
     // Records r..n: the later ones one record down with lowered balances, then
     // record n freed (its bytes kept, its date blank).
-    QByteArray out = f.rawRange(r, n);
-    std::memmove(out.data(), out.constData() + l.length, size_t((n - r) * l.length));
+    QByteArray& out = editBuffer(qint64(n - r + 1) * l.length);
     Checked check(l);
-    for (long i = 0; i < n - r; ++i) {
-        char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(f, r + 1 + i, rec);
-        for (int k = 0; k < l.amounts; ++k)
-            check.balance(rec, k, num.balance[k] - removed.amount[k]);
-        check.diff(rec, num.diff - diffRemoved);
-    }
-    std::memcpy(out.data() + (n - r) * l.length, f.raw(n).constData(), size_t(l.length));
+    const Amount lower[2] = {-removed.amount[0], -removed.amount[1]};
+    check.refuse(shiftBalances(f, r + 1, n - r, out.data(), lower, -diffRemoved));
+    copyRecords(f, n, n, out.data() + (n - r) * l.length);
     std::memcpy(out.data() + (n - r) * l.length, kBlankDate.constData(), 10);
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
@@ -403,9 +523,10 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
         delta[k] = e.value[k] - old.amount[k];
     const Amount diffDelta = l.amounts == 2 ? delta[1] - delta[0] : Amount();
 
-    QByteArray out = f.rawRange(r, n);
+    QByteArray& out = editBuffer(qint64(n - r + 1) * l.length);
     Checked check(l);
     char* changed = out.data();
+    copyRecord(f, r, changed);
     if (l.amounts == 1) {
         check.amountText(changed, 0, verklText);
     } else {
@@ -417,13 +538,13 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
     const bool confirmed = l.bstatus >= 0 && confirmedOn(workDate, today);
     if (l.bstatus >= 0)
         changed[l.bstatus] = confirmed ? '*' : ' ';
-    for (long i = 0; i <= n - r; ++i) {
-        char* rec = out.data() + i * l.length;
-        const Numbers num = balancesOf(f, r + i, rec);
-        for (int k = 0; k < l.amounts; ++k)
-            check.balance(rec, k, num.balance[k] + delta[k]);
-        check.diff(rec, num.diff + diffDelta);
-    }
+    // The changed posting first (its new amounts above stay), then the later ones.
+    const QByteArray texts(changed, l.length);
+    check.refuse(shiftBalances(f, r, n - r + 1, out.data(), delta, diffDelta));
+    for (int k = 0; k < l.amounts; ++k)
+        std::memcpy(changed + l.amount[k], texts.constData() + l.amount[k], kAmountWidth);
+    if (l.bstatus >= 0)
+        changed[l.bstatus] = texts[l.bstatus];
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
 
@@ -452,15 +573,13 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
         raiseError(platform::kBadRecordNumber);
     const long count = last - first + 1;
 
-    // The postings that stay, in order, and where the moved ones go among them:
-    // after every staying posting dated on or before the new date.
-    std::vector<long> stay;
-    stay.reserve(size_t(n - count));
-    for (long i = 1; i <= n; ++i)
-        if (i < first || i > last)
-            stay.push_back(i);
-    size_t at = stay.size();
-    while (at > 0 && f.datum(stay[at - 1]) > date)
+    // The postings that stay, in order (s = 0, 1, ...), and where the moved ones
+    // go among them: after every staying posting dated on or before the new date.
+    const long staying = n - count;
+    auto stay = [&](long s) { return s < first - 1 ? s + 1 : s + 1 + count; };
+    const QByteArray key = toCp1252(date).leftJustified(10, ' ', true);
+    long at = staying;
+    while (at > 0 && std::memcmp(f.dateAt(stay(at - 1)), key.constData(), 10) > 0)
         --at;
 
     // The balances move as a removal of each moved posting and a re-insert
@@ -469,6 +588,7 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
     Amount moved[2];
     Amount movedDiff;
     std::vector<Numbers> rows;
+    rows.reserve(size_t(count));
     for (long i = first; i <= last; ++i) {
         rows.push_back(numbersOf(f, i));
         for (int k = 0; k < l.amounts; ++k)
@@ -477,93 +597,78 @@ EditResult movePostings(PostingFile& f, long n, long first, long last, const QSt
             movedDiff += rows.back().amount[1] - rows.back().amount[0];
     }
 
-    // The new order of records 1..n: staying postings before the place, the
-    // moved ones, the rest. Only records from the first that changes are built.
-    const long lo = qMin<long>(first, long(at) + 1);
+    // The new order from the first record that changes: going forward, the
+    // postings that stood between the moved ones and the place come first,
+    // having lost the moved amounts, then the moved ones; going back, the moved
+    // ones come first, then the postings they passed, having gained them. The
+    // postings beyond keep their balances.
+    const bool forward = at >= first;
+    const long lo = forward ? first : at + 1;
+    const long passedFrom = forward ? last + 1 : at + 1;
+    const long passed = forward ? (at > first - 1 ? stay(at - 1) - last : 0) : first - 1 - at;
+    const long hi = lo + passed + count - 1;
     Checked check(l);
-    QByteArray out;
-    out.reserve((n - lo + 1) * l.length);
+    QByteArray& out = editBuffer(qint64(hi - lo + 1) * l.length);
+    char* movedAt = out.data() + (forward ? qint64(passed) * l.length : 0);
+    char* passedAt = out.data() + (forward ? 0 : qint64(count) * l.length);
+    const Amount lower[2] = {-moved[0], -moved[1]};
+    check.refuse(forward ? shiftBalances(f, passedFrom, passed, passedAt, lower, -movedDiff)
+                         : shiftBalances(f, passedFrom, passed, passedAt, moved, movedDiff));
+
+    // The moved postings after the one now before them.
     Numbers prev;
-    if (lo >= 2)
-        prev = numbersOf(f, lo - 1); // record lo-1 stays where it is
-    // Appends a staying posting to out with its balances moved.
-    auto stayingRecord = [&](long old, bool afterPlace) {
-        const char* src = f.record(old);
-        if (src)
-            out.append(src, l.length);
-        else
-            out.append(f.raw(old));
-        char* rec = out.data() + out.size() - l.length;
-        const Numbers num = balancesOf(f, old, rec);
-        const bool beforeMoved = old > last; // the moved ones stood before it
-        for (int k = 0; k < l.amounts; ++k) {
-            Amount b = num.balance[k];
-            if (beforeMoved)
-                b -= moved[k];
-            if (afterPlace)
-                b += moved[k];
-            check.balance(rec, k, b);
-        }
-        Amount d = num.diff;
-        if (beforeMoved)
-            d -= movedDiff;
-        if (afterPlace)
-            d += movedDiff;
-        check.diff(rec, d);
-        prev = balancesOf(f, old, rec);
-    };
-    std::vector<BudgetKontoPost> confirmed;
-    for (size_t s = 0; s < at; ++s)
-        if (stay[s] >= lo)
-            stayingRecord(stay[s], false);
+    const long before = forward ? lo + passed - 1 : lo - 1;
+    if (before >= lo)
+        prev = balancesOf(f, before, passedAt + qint64(passed - 1) * l.length);
+    else if (before >= 1)
+        prev = numbersOf(f, before);
+    Learner confirmed;
     for (long i = first; i <= last; ++i) {
-        QByteArray rec = f.raw(i);
+        char* rec = movedAt + qint64(i - first) * l.length;
+        copyRecord(f, i, rec);
         const Numbers& row = rows[size_t(i - first)];
         putText(rec, 0, 10, toCp1252(date));
-        putText(rec, 10, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(10, 4)))));
+        putText(rec, 10, 4, toCp1252(trimBlanks(fromCp1252(rec + 10, 4))));
         for (int k = 0; k < l.amounts; ++k) {
-            check.amount(rec.data(), k, row.amount[k]);
-            check.balance(rec.data(), k, prev.balance[k] + row.amount[k]);
+            check.amount(rec, k, row.amount[k]);
+            prev.balance[k] += row.amount[k];
+            check.balance(rec, k, prev.balance[k]);
         }
-        check.diff(rec.data(),
-                   prev.diff + (l.amounts == 2 ? row.amount[1] - row.amount[0] : Amount()));
+        prev.diff += l.amounts == 2 ? row.amount[1] - row.amount[0] : Amount();
+        check.diff(rec, prev.diff);
         if (l.bstatus >= 0) {
             rec[l.bstatus] = confirmedOn(date, today) ? '*' : ' ';
             if (rec[l.bstatus] == '*')
-                confirmed.push_back(budgetPost(rec));
+                confirmed.add(rec);
         }
-        putText(rec, l.subRef, 4, toCp1252(trimBlanks(fromCp1252(rec.mid(l.subRef, 4)))));
+        putText(rec, l.subRef, 4, toCp1252(trimBlanks(fromCp1252(rec + l.subRef, 4))));
         putText(rec, l.reserv, 2, QByteArray());
-        prev = numbersOf(f, i, rec.constData());
-        out += rec;
     }
-    for (size_t s = at; s < stay.size(); ++s)
-        if (stay[s] >= lo)
-            stayingRecord(stay[s], true);
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
 
     // Only what changed is written.
     PostingFile::Edit edit(f);
-    const QByteArray before = f.rawRange(lo, n);
+    QByteArray held;
+    const char* was = f.records(lo, hi, held);
     long runStart = -1;
-    for (long i = 0; i <= n - lo + 1; ++i) {
+    for (long i = 0; i <= hi - lo + 1; ++i) {
         const bool differs =
-            i <= n - lo && std::memcmp(out.constData() + i * l.length,
-                                       before.constData() + i * l.length, l.length) != 0;
+            i <= hi - lo && std::memcmp(out.constData() + qint64(i) * l.length,
+                                        was + qint64(i) * l.length, size_t(l.length)) != 0;
         if (differs && runStart < 0)
             runStart = i;
         if (!differs && runStart >= 0) {
-            edit.putRange(lo + runStart, out.mid(runStart * l.length, (i - runStart) * l.length));
+            edit.putRange(lo + runStart,
+                          slice(out, qint64(runStart) * l.length, qint64(i - runStart) * l.length));
             runStart = -1;
         }
     }
     BudgetTemplate* learnt = !confirmed.empty() && t ? t : nullptr;
     if (learnt)
-        for (const BudgetKontoPost& p : confirmed)
-            learnt->learn(edit.batch(), p);
+        confirmed.learnInto(*learnt, edit.batch());
     commitEdit(edit, learnt);
-    return {Refusal::None, long(at) + 1, n};
+    return {Refusal::None, at + 1, n};
 }
 
 void toggleTick(PostingFile& f, long r) {
@@ -606,10 +711,33 @@ void setSubRef(PostingFile& f, long r, long subRef) {
 
 namespace {
 
+// A number field of 4 bytes, read in place: blanks around it, an optional
+// sign, digits. False when it is none.
+bool smallNumber(const char* field, long& out) {
+    int b = 0, e = 4;
+    auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (b < e && space(field[b]))
+        ++b;
+    while (e > b && space(field[e - 1]))
+        --e;
+    bool negative = false;
+    if (b < e && (field[b] == '-' || field[b] == '+'))
+        negative = field[b++] == '-';
+    if (b == e)
+        return false;
+    long v = 0;
+    for (; b < e; ++b) {
+        if (field[b] < '0' || field[b] > '9')
+            return false;
+        v = v * 10 + (field[b] - '0');
+    }
+    out = negative ? -v : v;
+    return true;
+}
+
 long refOf(const char* rec) {
-    bool ok = false;
-    const long ref = QByteArray(rec + 10, 4).trimmed().toLong(&ok);
-    return ok ? (ref < 0 ? -ref : ref) : -1;
+    long ref = 0;
+    return smallNumber(rec + 10, ref) ? (ref < 0 ? -ref : ref) : -1;
 }
 
 } // namespace
@@ -631,8 +759,11 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     TransactionEditResult result;
     result.antalPoster = n;
     long first = 0;
+    QByteArray held;
+    const char* all = f.records(1, n, held);
     for (long i = e.onlyRecord > 0 ? e.onlyRecord : 1; i <= n; ++i) {
-        if (e.onlyRecord > 0 ? i == e.onlyRecord : refOf(f.raw(i).constData()) == e.oldRef) {
+        if (e.onlyRecord > 0 ? i == e.onlyRecord
+                             : refOf(all + qint64(i - 1) * l.length) == e.oldRef) {
             first = i;
             break;
         }
@@ -644,43 +775,91 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
         return result;
     }
 
-    QByteArray out = f.rawRange(first, n);
-    Checked check(l);
-    Amount carry[2]; // what earlier changed postings added to the balances
-    std::vector<BudgetKontoPost> learnt;
+    const long last = (e.onlyRecord > 0 && !e.resign) ? first : n;
+    const long count = last - first + 1;
+    QByteArray& out = editBuffer(qint64(count) * l.length);
     const bool negative = e.newSign == QLatin1String("-");
-    for (long i = first; i <= n; ++i) {
-        char* rec = out.data() + (i - first) * l.length;
-        const bool ours = e.onlyRecord > 0 ? i == e.onlyRecord : refOf(rec) == e.oldRef;
-        const Numbers num = numbersOf(f, i, rec);
-        Amount delta[2];
-        if (ours) {
-            ++result.changed;
-            putText(rec, 10, 4, refText(e.newRef));
-            if (e.resign) {
-                for (int k = 0; k < l.amounts; ++k) {
-                    const Amount now = negative ? -num.amount[k].abs() : num.amount[k].abs();
-                    delta[k] = now - num.amount[k];
-                    check.amount(rec, k, now);
-                }
-                if (l.bstatus >= 0 && e.confirmByDate) {
-                    const bool confirmed = confirmedOn(fromCp1252(rec, 10), e.today);
-                    rec[l.bstatus] = confirmed ? '*' : ' ';
-                }
+    const QByteArray today = toCp1252(e.today).leftJustified(10, ' ', true);
+    auto ours = [&](long i, const char* rec) {
+        return e.onlyRecord > 0 ? i == e.onlyRecord : refOf(rec) == e.oldRef;
+    };
+    // What a posting of the transaction adds to the balances from it on.
+    auto deltaOf = [&](const Numbers& num, Amount* delta) {
+        for (int k = 0; k < l.amounts; ++k) {
+            const Amount now = negative ? -num.amount[k].abs() : num.amount[k].abs();
+            delta[k] = e.resign ? now - num.amount[k] : Amount();
+        }
+    };
+
+    // First what each piece adds, so that every piece knows what the ones
+    // before it carry into it; then the pieces are built side by side.
+    struct Piece {
+        Amount carries[2]; // what the piece's own postings add
+        Amount from[2];    // what the pieces before it carried
+        long changed = 0;
+        Refusal refusal = Refusal::None;
+        Learner confirmed;
+    };
+    const int pieces = piecesFor(count);
+    std::vector<Piece> part(static_cast<size_t>(pieces));
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        try {
+            for (long i = first + begin; i < first + end; ++i) {
+                const char* rec = all + qint64(i - 1) * l.length;
+                if (!ours(i, rec))
+                    continue;
+                Amount delta[2];
+                deltaOf(amountsOf(f, i, rec), delta);
+                for (int k = 0; k < l.amounts; ++k)
+                    part[size_t(p)].carries[k] += delta[k];
             }
-            for (int k = 0; k < l.amounts; ++k)
-                carry[k] += delta[k];
+        } catch (const RuntimeError&) {
+            // The building below meets it, or an earlier fault, in file order.
         }
-        if (carry[0] != Amount() || carry[1] != Amount()) {
-            for (int k = 0; k < l.amounts; ++k)
-                check.balance(rec, k, num.balance[k] + carry[k]);
-            if (l.amounts == 2)
-                check.diff(rec, num.diff + (carry[1] - carry[0]));
+    });
+    for (size_t p = 1; p < part.size(); ++p)
+        for (int k = 0; k < 2; ++k)
+            part[p].from[k] = part[p - 1].from[k] + part[p - 1].carries[k];
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        Piece& piece = part[size_t(p)];
+        Checked check(l);
+        Amount carry[2] = {piece.from[0], piece.from[1]};
+        for (long i = first + begin; i < first + end; ++i) {
+            char* rec = out.data() + qint64(i - first) * l.length;
+            copyRecord(f, i, rec);
+            const bool mine = ours(i, rec);
+            const Numbers num = numbersOf(f, i, rec);
+            if (mine) {
+                ++piece.changed;
+                putText(rec, 10, 4, refText(e.newRef));
+                Amount delta[2];
+                deltaOf(num, delta);
+                if (e.resign) {
+                    for (int k = 0; k < l.amounts; ++k)
+                        check.amount(rec, k, num.amount[k] + delta[k]);
+                    if (l.bstatus >= 0 && e.confirmByDate)
+                        rec[l.bstatus] = std::memcmp(rec, today.constData(), 10) <= 0 ? '*' : ' ';
+                }
+                for (int k = 0; k < l.amounts; ++k)
+                    carry[k] += delta[k];
+            }
+            if (carry[0] != Amount() || carry[1] != Amount()) {
+                for (int k = 0; k < l.amounts; ++k)
+                    check.balance(rec, k, num.balance[k] + carry[k]);
+                if (l.amounts == 2)
+                    check.diff(rec, num.diff + (carry[1] - carry[0]));
+            }
+            if (mine && e.resign && e.confirmByDate && l.bstatus >= 0 && rec[l.bstatus] == '*')
+                piece.confirmed.add(rec);
         }
-        if (ours && e.resign && e.confirmByDate && l.bstatus >= 0 && rec[l.bstatus] == '*')
-            learnt.push_back(budgetPost(QByteArray(rec, l.length)));
-        if (e.onlyRecord > 0 && i == e.onlyRecord && !e.resign)
-            break; // one posting, no balances move
+        piece.refusal = check.refusal;
+    });
+    Checked check(l);
+    Learner learnt;
+    for (const Piece& piece : part) {
+        check.refuse(piece.refusal);
+        result.changed += piece.changed;
+        learnt.merge(piece.confirmed);
     }
     if (check.refusal != Refusal::None) {
         result.refusal = check.refusal;
@@ -688,14 +867,12 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
         return result;
     }
     PostingFile::Edit edit(f);
-    const long last = (e.onlyRecord > 0 && !e.resign) ? first : n;
-    edit.putRange(first, out.left((last - first + 1) * l.length));
+    edit.putRange(first, out);
     if (alsoWrite)
         alsoWrite(edit.batch());
     BudgetTemplate* learner = !learnt.empty() && t ? t : nullptr;
     if (learner)
-        for (const BudgetKontoPost& p : learnt)
-            learner->learn(edit.batch(), p);
+        learnt.learnInto(*learner, edit.batch());
     commitEdit(edit, learner);
     result.postNr = first;
     return result;
@@ -706,9 +883,11 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
     const Layout& l = layoutOf(f);
     RemovalResult result;
     result.antalPoster = n;
+    QByteArray held;
+    const char* all = f.records(1, n, held);
     long first = 0;
     for (long i = 1; i <= n && first == 0; ++i)
-        if (refOf(f.raw(i).constData()) == ref)
+        if (refOf(all + qint64(i - 1) * l.length) == ref)
             first = i;
     if (first == 0) {
         commitAlone(alsoWrite);
@@ -718,31 +897,103 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
     // Records first..n: the staying postings close up with their balances
     // lowered by what was removed before them; the freed tail keeps its bytes
     // with a blank date.
-    const QByteArray before = f.rawRange(first, n);
-    QByteArray out;
-    out.reserve(before.size());
+    const char* before = all + qint64(first - 1) * l.length;
+    const long count = n - first + 1;
+    QByteArray& out = editBuffer(qint64(count) * l.length);
+
+    // First what each piece removes, so that every piece knows where its
+    // staying postings go and how much was removed before it; then the pieces
+    // are built side by side.
+    struct Piece {
+        std::vector<std::array<Amount, 2>> gone; // the removed amounts, in order
+        Amount from[2];                          // removed by the pieces before
+        long outAt = 0;                          // where its first staying one goes
+        Refusal refusal = Refusal::None;
+    };
+    const int pieces = piecesFor(count);
+    std::vector<Piece> part(static_cast<size_t>(pieces));
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        for (long i = begin; i < end; ++i) {
+            const char* src = before + qint64(i) * l.length;
+            if (refOf(src) != ref)
+                continue;
+            Numbers num;
+            try {
+                num = amountsOf(f, first + i, src);
+            } catch (const RuntimeError&) {
+                // The building below meets it, or an earlier fault, in file order.
+            }
+            part[size_t(p)].gone.push_back({num.amount[0], num.amount[1]});
+        }
+    });
+    long removedBefore = 0;
+    for (int p = 0; p < pieces; ++p) {
+        Piece& piece = part[size_t(p)];
+        piece.outAt = count * p / pieces - removedBefore;
+        if (p > 0)
+            for (int k = 0; k < 2; ++k) {
+                piece.from[k] = part[size_t(p - 1)].from[k];
+                for (const auto& g : part[size_t(p - 1)].gone)
+                    piece.from[k] += g[size_t(k)];
+            }
+        removedBefore += long(piece.gone.size());
+    }
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        Piece& piece = part[size_t(p)];
+        Checked check(l);
+        Amount removed[2] = {piece.from[0], piece.from[1]};
+        char* next = out.data() + qint64(piece.outAt) * l.length;
+        for (long i = begin; i < end; ++i) {
+            const char* src = before + qint64(i) * l.length;
+            if (refOf(src) == ref) {
+                const Numbers num = numbersOf(f, first + i, src);
+                for (int k = 0; k < l.amounts; ++k)
+                    removed[k] += num.amount[k];
+                continue;
+            }
+            std::memcpy(next, src, size_t(l.length));
+            const Numbers num = numbersOf(f, first + i, next);
+            for (int k = 0; k < l.amounts; ++k)
+                check.balance(next, k, num.balance[k] - removed[k]);
+            if (l.amounts == 2)
+                check.diff(next, num.diff - (removed[1] - removed[0]));
+            next += l.length;
+        }
+        piece.refusal = check.refusal;
+    });
     Checked check(l);
     Amount removed[2];
-    for (long i = 0; i <= n - first; ++i) {
-        const char* src = before.constData() + i * l.length;
-        const Numbers num = numbersOf(f, first + i, src);
-        if (refOf(src) == ref) {
-            ++result.removed;
-            for (int k = 0; k < l.amounts; ++k)
-                removed[k] += num.amount[k];
-            continue;
+    std::vector<std::array<Amount, 2>> removedBeforeEach; // at each removal, in file order
+    for (const Piece& piece : part) {
+        check.refuse(piece.refusal);
+        for (const auto& g : piece.gone) {
+            removedBeforeEach.push_back({removed[0], removed[1]});
+            for (int k = 0; k < 2; ++k)
+                removed[k] += g[size_t(k)];
         }
-        out.append(src, l.length);
-        char* rec = out.data() + out.size() - l.length;
-        for (int k = 0; k < l.amounts; ++k)
-            check.balance(rec, k, num.balance[k] - removed[k]);
-        if (l.amounts == 2)
-            check.diff(rec, num.diff - (removed[1] - removed[0]));
     }
-    // The freed records: the last ones of the old range, dates blanked.
-    for (long i = n - result.removed + 1; i <= n; ++i) {
-        out.append(before.constData() + (i - first) * l.length, l.length);
-        std::memcpy(out.data() + out.size() - l.length, kBlankDate.constData(), 10);
+    result.removed = long(removedBeforeEach.size());
+    char* next = out.data() + qint64(count - result.removed) * l.length;
+    // The freed records, as removing the postings one at a time leaves them:
+    // each removal frees the then last record, a copy of the last posting
+    // with its balances lowered by what was removed before, date blanked.
+    // Their balances mean nothing; one that does not fit is cut.
+    const char* lastPosting = before + qint64(n - first) * l.length;
+    const Numbers last = numbersOf(f, n, lastPosting);
+    for (long j = result.removed; j >= 1; --j) {
+        const std::array<Amount, 2>& gone = removedBeforeEach[size_t(j - 1)];
+        std::memcpy(next, lastPosting, size_t(l.length));
+        std::memcpy(next, kBlankDate.constData(), 10);
+        auto put = [&](int offset, Amount v) {
+            char buf[32];
+            const int size = qMin(v.storageChars(buf), kAmountWidth);
+            putChars(next, offset, kAmountWidth, buf, size);
+        };
+        for (int k = 0; k < l.amounts; ++k)
+            put(l.balance[k], last.balance[k] - gone[size_t(k)]);
+        if (l.diff >= 0)
+            put(l.diff, last.diff - (gone[1] - gone[0]));
+        next += l.length;
     }
     if (check.refusal != Refusal::None) {
         result.refusal = check.refusal;
@@ -767,17 +1018,42 @@ RemovalResult removeTransactionPostings(PostingFile& f, long n, long ref,
 
 long clearSubtransaction(PostingFile& f, long n, long subRef, const AlsoWrite& alsoWrite) {
     const Layout& l = layoutOf(f);
-    PostingFile::Edit edit(f);
-    long changed = 0;
-    for (long i = 1; i <= n; ++i) {
-        QByteArray rec = f.raw(i);
-        bool ok = false;
-        const long s = QByteArray(rec.constData() + l.subRef, 4).trimmed().toLong(&ok);
-        if (ok && s == subRef) {
-            putText(rec, l.subRef, 4, QByteArray());
-            edit.put(i, rec);
+    QByteArray held;
+    const char* all = f.records(1, n, held);
+    auto carries = [&](long i) {
+        long s = 0;
+        return smallNumber(all + qint64(i - 1) * l.length + l.subRef, s) && s == subRef;
+    };
+    long firstChanged = 0, lastChanged = 0, changed = 0;
+    for (long i = 1; i <= n; ++i)
+        if (carries(i)) {
+            firstChanged = firstChanged ? firstChanged : i;
+            lastChanged = i;
             ++changed;
         }
+    PostingFile::Edit edit(f);
+    if (changed > 0) {
+        QByteArray& out = editBuffer(qint64(lastChanged - firstChanged + 1) * l.length);
+        copyRecords(f, firstChanged, lastChanged, out.data());
+        // Runs of changed postings, one write each; unchanged postings between
+        // two runs go along when that is cheaper than another write.
+        const long gap = qMax(1, 4096 / l.length);
+        long runStart = firstChanged, runEnd = firstChanged;
+        auto flush = [&] {
+            const qint64 from = qint64(runStart - firstChanged) * l.length;
+            edit.putRange(runStart, slice(out, from, qint64(runEnd - runStart + 1) * l.length));
+        };
+        for (long i = firstChanged; i <= lastChanged; ++i) {
+            if (!carries(i))
+                continue;
+            putText(out.data() + qint64(i - firstChanged) * l.length, l.subRef, 4, QByteArray());
+            if (i - runEnd > gap) {
+                flush();
+                runStart = i;
+            }
+            runEnd = i;
+        }
+        flush();
     }
     if (alsoWrite)
         alsoWrite(edit.batch());
@@ -800,28 +1076,61 @@ std::optional<Mismatch> checkBalances(const PostingFile& f, long from, long n) {
     const Layout& l = layoutOf(f);
     if (from < 1)
         from = 1;
-    Numbers prev;
-    if (from >= 2)
-        prev = numbersOf(f, from - 1);
-    for (long i = from; i <= n; ++i) {
-        const char* inMemory = f.record(i);
-        const Numbers num = inMemory ? numbersOf(f, i, inMemory) : numbersOf(f, i);
-        if (l.amounts == 1) {
-            const Amount expected = prev.balance[0] + num.amount[0];
-            if (!sameShown(num.balance[0], expected))
-                return Mismatch{i, Mismatch::Which::Saldo, num.balance[0], expected};
-        } else {
-            const Amount budg = prev.balance[0] + num.amount[0];
-            if (!sameShown(num.balance[0], budg))
-                return Mismatch{i, Mismatch::Which::BudgSaldo, num.balance[0], budg};
-            const Amount verkl = prev.balance[1] + num.amount[1];
-            if (!sameShown(num.balance[1], verkl))
-                return Mismatch{i, Mismatch::Which::VerklSaldo, num.balance[1], verkl};
-            const Amount diff = num.balance[1] - num.balance[0];
-            if (!sameShown(num.diff, diff))
-                return Mismatch{i, Mismatch::Which::SaldoDiff, num.diff, diff};
+    if (from > n)
+        return std::nullopt;
+    // Each posting is held against the one stored before it, so pieces of the
+    // file are checked side by side; what comes first in the file is the answer.
+    struct Found {
+        std::optional<Mismatch> mismatch;
+        std::exception_ptr error;
+    };
+    const long count = n - from + 1;
+    const int pieces = piecesFor(count);
+    std::vector<Found> found(static_cast<size_t>(pieces));
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        Numbers prev;
+        const long start = from + begin;
+        try {
+            if (start >= 2)
+                prev = numbersOf(f, start - 1);
+        } catch (...) {
+            if (p == 0)
+                throw;
+            return; // the piece before meets it first
         }
-        prev = num;
+        try {
+            for (long i = start; i < from + end; ++i) {
+                const char* inMemory = f.record(i);
+                const Numbers num = inMemory ? numbersOf(f, i, inMemory) : numbersOf(f, i);
+                auto mismatch = [&](Mismatch::Which which, Amount stored, Amount expected) {
+                    found[size_t(p)].mismatch = Mismatch{i, which, stored, expected};
+                };
+                if (l.amounts == 1) {
+                    const Amount expected = prev.balance[0] + num.amount[0];
+                    if (!sameShown(num.balance[0], expected))
+                        return mismatch(Mismatch::Which::Saldo, num.balance[0], expected);
+                } else {
+                    const Amount budg = prev.balance[0] + num.amount[0];
+                    if (!sameShown(num.balance[0], budg))
+                        return mismatch(Mismatch::Which::BudgSaldo, num.balance[0], budg);
+                    const Amount verkl = prev.balance[1] + num.amount[1];
+                    if (!sameShown(num.balance[1], verkl))
+                        return mismatch(Mismatch::Which::VerklSaldo, num.balance[1], verkl);
+                    const Amount diff = num.balance[1] - num.balance[0];
+                    if (!sameShown(num.diff, diff))
+                        return mismatch(Mismatch::Which::SaldoDiff, num.diff, diff);
+                }
+                prev = num;
+            }
+        } catch (...) {
+            found[size_t(p)].error = std::current_exception();
+        }
+    });
+    for (const Found& x : found) {
+        if (x.error)
+            std::rethrow_exception(x.error);
+        if (x.mismatch)
+            return x.mismatch;
     }
     return std::nullopt;
 }
@@ -832,31 +1141,79 @@ EditResult recount(PostingFile& f, long from, long n) {
         from = 1;
     if (from > n)
         return {Refusal::None, from, n};
-    Numbers prev;
+    Numbers start;
     if (from >= 2)
-        prev = numbersOf(f, from - 1);
-    const QByteArray before = f.rawRange(from, n);
-    QByteArray out = before;
-    Checked check(l);
-    for (long i = 0; i <= n - from; ++i) {
-        char* rec = out.data() + i * l.length;
-        const Numbers num = numbersOf(f, from + i, rec);
-        Amount now[2];
-        for (int k = 0; k < l.amounts; ++k) {
-            now[k] = prev.balance[k] + num.amount[k];
-            check.balance(rec, k, now[k]);
+        start = numbersOf(f, from - 1);
+    QByteArray held;
+    const char* before = f.records(from, n, held);
+    const long count = n - from + 1;
+    QByteArray& out = editBuffer(qint64(count) * l.length);
+
+    // Every balance is the one before plus the amount: first each piece's sum
+    // of amounts, so that every piece knows the balance it starts from; then
+    // the pieces are built side by side.
+    struct Piece {
+        Amount sum[2];
+        Amount from[2];
+        long lo = -1, hi = -1; // the first and last record that changed
+        Refusal refusal = Refusal::None;
+    };
+    const int pieces = piecesFor(count);
+    std::vector<Piece> part(static_cast<size_t>(pieces));
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        try {
+            for (long i = begin; i < end; ++i) {
+                const Numbers num = amountsOf(f, from + i, before + qint64(i) * l.length);
+                for (int k = 0; k < l.amounts; ++k)
+                    part[size_t(p)].sum[k] += num.amount[k];
+            }
+        } catch (const RuntimeError&) {
+            // The building below meets it, or an earlier fault, in file order.
         }
-        if (l.amounts == 2)
-            check.diff(rec, now[1] - now[0]);
-        for (int k = 0; k < l.amounts; ++k)
-            prev.balance[k] = now[k];
+    });
+    for (int k = 0; k < 2; ++k)
+        part[0].from[k] = start.balance[k];
+    for (size_t p = 1; p < part.size(); ++p)
+        for (int k = 0; k < 2; ++k)
+            part[p].from[k] = part[p - 1].from[k] + part[p - 1].sum[k];
+    inPieces(count, pieces, [&](int p, long begin, long end) {
+        Piece& piece = part[size_t(p)];
+        Checked check(l);
+        Amount prev[2] = {piece.from[0], piece.from[1]};
+        for (long i = begin; i < end; ++i) {
+            char* rec = out.data() + qint64(i) * l.length;
+            const char* was = before + qint64(i) * l.length;
+            std::memcpy(rec, was, size_t(l.length));
+            const Numbers num = numbersOf(f, from + i, rec);
+            for (int k = 0; k < l.amounts; ++k) {
+                prev[k] += num.amount[k];
+                check.balance(rec, k, prev[k]);
+            }
+            if (l.amounts == 2)
+                check.diff(rec, prev[1] - prev[0]);
+            if (std::memcmp(rec, was, size_t(l.length)) != 0) {
+                piece.lo = piece.lo < 0 ? i : piece.lo;
+                piece.hi = i;
+            }
+        }
+        piece.refusal = check.refusal;
+    });
+    Checked check(l);
+    long lo = -1, hi = -1;
+    for (const Piece& piece : part) {
+        check.refuse(piece.refusal);
+        if (piece.lo >= 0) {
+            lo = lo < 0 ? piece.lo : lo;
+            hi = piece.hi;
+        }
     }
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
-    if (out == before)
+    // Only the records from the first to the last that changed are written.
+    if (hi < 0)
         return {Refusal::None, from, n};
     PostingFile::Edit edit(f);
-    edit.putRange(from, out);
+    edit.putRange(from + lo, slice(out, qint64(lo) * l.length, qint64(hi - lo + 1) * l.length));
     edit.commit();
     return {Refusal::None, from, n};
 }

@@ -6,6 +6,7 @@
 #include "platform/SysError.h"
 
 #include <QFileInfo>
+#include <cstring>
 
 namespace fyn::ledger {
 
@@ -20,12 +21,12 @@ void PostingFile::open(const QString& path, Kind kind) {
             platform::kOverflow,
             QFileInfo(path).fileName() +
                 QStringLiteral(", %1 byte: längre än en postfil kan vara").arg(size));
-    QByteArray data =
-        size > 0 ? f.readRange(1, long((size + recordLength(kind) - 1) / recordLength(kind)))
-                 : QByteArray();
-    data.truncate(size);
-    // Room to grow, so that adding postings does not copy the whole file.
+    // One buffer with room to grow, so that adding postings does not copy the
+    // whole file; the read fills it, nothing is written into it first.
+    QByteArray data;
     data.reserve(size + size / 8 + 64 * recordLength(kind));
+    data.resize(size);
+    data.resize(f.readInto(data.data(), 0, size));
     file_ = std::move(f);
     kind_ = kind;
     data_ = std::move(data);
@@ -68,6 +69,14 @@ QByteArray PostingFile::rawRange(long first, long last) const {
     return r;
 }
 
+const char* PostingFile::records(long first, long last, QByteArray& held) const {
+    const int len = recordLength(kind_);
+    if (first >= 1 && qint64(last) * len <= data_.size())
+        return data_.constData() + qint64(first - 1) * len;
+    held = rawRange(first, last);
+    return held.constData();
+}
+
 QString PostingFile::datum(long n) const {
     const qint64 at = qint64(n - 1) * recordLength(kind_);
     if (n < 1 || at >= data_.size())
@@ -75,16 +84,27 @@ QString PostingFile::datum(long n) const {
     return fromCp1252(raw(n).left(10));
 }
 
+const char* PostingFile::dateAt(long n) const {
+    static const char blank[10] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    const qint64 at = qint64(n - 1) * recordLength(kind_);
+    if (n < 1 || at + 10 > data_.size())
+        return blank;
+    return data_.constData() + at;
+}
+
 long PostingFile::lastDated() const {
     for (long n = count_; n >= 1; --n)
-        if (datum(n) != QLatin1String("          "))
+        if (std::memcmp(dateAt(n), "          ", 10) != 0)
             return n;
     return 0;
 }
 
 long PostingFile::lastOnOrBefore(const QString& date, long from) const {
+    // Compared as bytes in place: a date is plain ASCII, and so orders as its
+    // text does against whatever a record holds.
+    const QByteArray key = toCp1252(date).leftJustified(10, ' ', true);
     for (long n = from; n >= 1; --n)
-        if (datum(n) <= date)
+        if (std::memcmp(dateAt(n), key.constData(), 10) <= 0)
             return n;
     return 0;
 }
@@ -101,6 +121,7 @@ void PostingFile::Edit::putRange(long first, const QByteArray& records) {
 }
 
 void PostingFile::Edit::commit() {
+    batch_.knownContent(file_.path(), file_.data_.constData(), file_.data_.size());
     batch_.commit();
     const int len = recordLength(file_.kind_);
     for (const auto& [n, recs] : records_) {

@@ -42,7 +42,14 @@ public:
     const char* record(long n) const;
     // Records first..last as stored, in one piece; blanks past the end.
     QByteArray rawRange(long first, long last) const;
+    // The same without a copy when memory holds them all; otherwise copied
+    // into held.
+    const char* records(long first, long last, QByteArray& held) const;
+    // The file's bytes as held in memory.
+    const QByteArray& bytes() const { return data_; }
     QString datum(long n) const;
+    // The 10 date bytes of record n, in place (blanks past the end).
+    const char* dateAt(long n) const;
     EnkelKontoPost enkel(long n) const { return decodeRecord<EnkelKontoPost>(raw(n)); }
     BudgetKontoPost budget(long n) const { return decodeRecord<BudgetKontoPost>(raw(n)); }
 

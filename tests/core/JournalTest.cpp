@@ -212,6 +212,21 @@ TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
     EXPECT_EQ(fakes.messages->calls.size(), 1u);
 }
 
+// The program's own journal with its head damaged: not replayed, set aside.
+TEST_F(JournalTest, AJournalWhoseHeadIsDamagedIsSetAside) {
+    WriteBatch batch;
+    batch.write(kontoFil, 0, "R");
+    batch.commit();
+    QByteArray journal = readFile(journalPath());
+    ASSERT_TRUE(journal.startsWith("FYNJ"));
+    journal[9] = char(journal[9] ^ 0x40); // the epoch no longer matches its checksum
+    writeFile(kontoFil, QByteArray(82, 'k'));
+    writeFile(journalPath(), journal);
+    setJournalPath(journalPath()); // a crash and a new start
+    recoverJournal();
+    expectSetAside();
+}
+
 // A crash while an entry was written leaves a torn tail: the whole entries
 // before it are replayed, without a word to the user.
 TEST_F(JournalTest, ATornTailIsNotDamage) {

@@ -7,6 +7,7 @@
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 
@@ -329,6 +330,27 @@ TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
         const bool now = readFile(data) == afterData && readFile(mall) == afterMall;
         EXPECT_TRUE(old || now) << "a mix after a crash at point " << k;
     }
+
+    // A write that fails anywhere (the old bytes come back from memory): the
+    // file, memory and the template are as before, or the edit stood whole.
+    for (int k = 0; k < points; ++k) {
+        sw::armCrash(-1, false);
+        budgetFile(start);
+        QFile::remove(mall);
+        t.open(mall);
+        sw::armFailure({k}, EIO);
+        bool threw = false;
+        try {
+            insertPosting(f, 3, {"2026-01-15", 2, 0, "10", "10", "2026-12-09"}, &t);
+        } catch (const RuntimeError&) {
+            threw = true;
+        }
+        sw::armCrash(-1, false);
+        SCOPED_TRACE(k);
+        expectFile(threw ? start : afterData);
+        EXPECT_EQ(readFile(mall), threw ? QByteArray() : afterMall);
+        EXPECT_EQ(t.count(), threw ? 0 : 1);
+    }
 }
 
 } // namespace
@@ -426,7 +448,9 @@ TEST_F(EngineTest, RemovingATransactionsPostingsClosesUpTheFile) {
     EXPECT_EQ(r.postNr, 2);
     EXPECT_EQ(r.antalPoster, 3);
     EXPECT_EQ(r.verklSum.storage(), "-150");
-    QByteArray tail = encodeRecord(enkel("2026-04-01", "-3", "-50", "850", "x", "5"));
+    // Each removal freed the then last record: a copy of the last posting with
+    // the balance lowered by what had been removed before it.
+    QByteArray tail = encodeRecord(enkel("2026-05-01", "2", "10", "960"));
     tail.replace(0, 10, QByteArray(10, ' '));
     QByteArray last = encodeRecord(enkel("2026-05-01", "2", "10", "860"));
     last.replace(0, 10, QByteArray(10, ' '));
@@ -445,6 +469,28 @@ TEST_F(EngineTest, RemovingATransactionsPostingsClosesUpTheFile) {
     EXPECT_EQ(f.enkel(3).SubRef, "    ");
     EXPECT_EQ(f.enkel(4).SubRef, "    ");
     EXPECT_EQ(f.enkel(4).Kryss, "x");
+}
+
+// Postings far apart and close together: each loses the subtransaction, no
+// other byte changes.
+TEST_F(EngineTest, ClearingASubtransactionTouchesOnlyItsPostings) {
+    std::vector<EnkelKontoPost> rows;
+    for (int i = 1; i <= 400; ++i)
+        rows.push_back(enkel("2026-01-01", "2", "1", QString::number(i), " ",
+                             (i <= 60 && i % 3 == 0) || i == 399 ? " 7"
+                             : i % 5 == 0                        ? "70"
+                                                                 : "3"));
+    QByteArray start, expected;
+    for (const EnkelKontoPost& r : rows) {
+        start += encodeRecord(r);
+        EnkelKontoPost cleared = r;
+        if (cleared.SubRef == " 7")
+            cleared.SubRef.clear();
+        expected += encodeRecord(cleared);
+    }
+    simple(start);
+    EXPECT_EQ(clearSubtransaction(f, 400, 7), 21);
+    expectFile(expected);
 }
 
 } // namespace
@@ -572,6 +618,120 @@ TEST_F(EngineTest, DamagedFilesStopAnEditBeforeItWrites) {
     EXPECT_EQ(f.lastDated(), 3);
     ASSERT_TRUE(insertPosting(f, 3, {"2026-04-01", 2, 0, "", "1", "2026-12-09"}, nullptr).ok());
     EXPECT_EQ(readFile(data), withHole + encodeRecord(enkel("2026-04-01", "2", "1", "6")));
+}
+
+} // namespace
+
+namespace {
+
+// Large files are built in pieces side by side: the result is the file a
+// plain walk from the first record to the last gives.
+class LargeFileTest : public EngineTest {
+protected:
+    struct Row {
+        QString date;
+        long ref;
+        Amount amount;
+    };
+    static constexpr long kPostings = 70000; // several pieces
+
+    std::vector<Row> rows() const {
+        std::vector<Row> r;
+        for (long i = 1; i <= kPostings; ++i)
+            r.push_back({QDate(2000, 1, 1).addDays(i / 20).toString(Qt::ISODate),
+                         i == 1       ? 1
+                         : i % 7 == 0 ? 3
+                                      : 2,
+                         Amount::fromRaw(i == 1 ? 0 : (i % 7 == 0 ? -1 : 1) * (i % 500) * 125)});
+        return r;
+    }
+    // The file the rows make, balances summed from the first.
+    static QByteArray ledger(const std::vector<Row>& rows) {
+        QByteArray out;
+        Amount balance;
+        for (const Row& r : rows) {
+            balance += r.amount;
+            out += encodeRecord(
+                enkel(r.date, QString::number(r.ref), r.amount.storage(), balance.storage()));
+        }
+        return out;
+    }
+    QByteArray postings(long count) const { return f.rawRange(1, count); }
+};
+
+TEST_F(LargeFileTest, EditsMatchAWalkFromTheFirstPosting) {
+    std::vector<Row> r = rows();
+    simple(ledger(r));
+    const long n = kPostings;
+
+    // Insert in the middle.
+    const long at = insertPoint(f, n, r[n / 2].date);
+    ASSERT_TRUE(
+        insertPosting(f, n, {r[n / 2].date, 2, 0, "7,5", "7,5", "2026-12-09"}, nullptr).ok());
+    r.insert(r.begin() + (at - 1), Row{r[n / 2].date, 2, Amount::parse("7,5")});
+    EXPECT_EQ(postings(n + 1), ledger(r));
+
+    // Remove one near the front, change one near the end.
+    ASSERT_TRUE(removePosting(f, n + 1, 5).ok());
+    r.erase(r.begin() + 4);
+    ASSERT_TRUE(
+        changePosting(f, n, n - 10, "", "-12,25", "2001-01-01", "2026-12-09", nullptr).ok());
+    r[size_t(n - 11)].amount = Amount::parse("-12,25");
+    EXPECT_EQ(postings(n), ledger(r));
+
+    // Every posting of transaction 3 becomes an income.
+    TransactionEdit e;
+    e.oldRef = 3;
+    e.newRef = 3;
+    e.resign = true;
+    e.newSign = "+";
+    ASSERT_TRUE(changeTransaction(f, n, e, nullptr).ok());
+    for (Row& row : r)
+        if (row.ref == 3)
+            row.amount = row.amount.abs();
+    EXPECT_EQ(postings(n), ledger(r));
+
+    // And then they go.
+    const RemovalResult gone = removeTransactionPostings(f, n, 3);
+    ASSERT_TRUE(gone.ok());
+    std::erase_if(r, [](const Row& row) { return row.ref == 3; });
+    EXPECT_EQ(gone.removed, n - long(r.size()));
+    EXPECT_EQ(postings(long(r.size())), ledger(r));
+    EXPECT_EQ(f.lastDated(), long(r.size()));
+}
+
+TEST_F(LargeFileTest, TheFirstFaultInTheFileIsTheOneReported) {
+    const std::vector<Row> r = rows();
+    QByteArray bytes = ledger(r);
+    auto amountField = [&](long record) { return qint64(record - 1) * 43 + 14; };
+    // Two mismatches, far apart: the check and the recount start from the first.
+    bytes.replace(amountField(60000), 3, "999");
+    bytes.replace(amountField(20000), 3, "999");
+    simple(bytes);
+    const std::optional<Mismatch> m = checkBalances(f, 1, kPostings);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->record, 20000);
+    ASSERT_TRUE(recount(f, 1, kPostings).ok());
+    EXPECT_FALSE(checkBalances(f, 1, kPostings));
+
+    // Two damaged postings: the edit names the earlier, and writes nothing.
+    bytes = ledger(r);
+    bytes.replace(amountField(65000) + 11, 3, "x!x");
+    bytes.replace(amountField(30000) + 11, 3, "x!x");
+    simple(bytes);
+    try {
+        insertPosting(f, kPostings, {"1999-01-01", 2, 0, "1", "1", "2026-12-09"}, nullptr);
+        FAIL() << "a damaged posting was passed over";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.where(), "KontoData, post 30000");
+    }
+    EXPECT_EQ(readFile(data), bytes);
+    try {
+        checkBalances(f, 1, kPostings);
+        FAIL() << "a damaged posting was passed over";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.where(), "KontoData, post 30000");
+    }
 }
 
 } // namespace

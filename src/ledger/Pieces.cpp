@@ -1,0 +1,45 @@
+#include "ledger/Pieces.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace fyn::ledger {
+
+namespace {
+// Below this a piece costs more to start than it saves.
+constexpr long kMinPiece = 16384;
+} // namespace
+
+int piecesFor(long count) {
+    static const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    return int(std::clamp<long>(count / kMinPiece, 1, cores));
+}
+
+void inPieces(long count, int pieces, const std::function<void(int, long, long)>& work) {
+    if (pieces <= 1) {
+        work(0, 0, count);
+        return;
+    }
+    std::vector<std::exception_ptr> errors(static_cast<size_t>(pieces));
+    auto run = [&](int p) {
+        const long first = count * p / pieces;
+        const long end = count * (p + 1) / pieces;
+        try {
+            work(p, first, end);
+        } catch (...) {
+            errors[size_t(p)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    threads.reserve(size_t(pieces - 1));
+    for (int p = 1; p < pieces; ++p)
+        threads.emplace_back(run, p);
+    run(0);
+    for (std::thread& t : threads)
+        t.join();
+    for (const std::exception_ptr& e : errors)
+        if (e)
+            std::rethrow_exception(e);
+}
+
+} // namespace fyn::ledger
