@@ -426,53 +426,106 @@ long insertPoint(const PostingFile& f, long n, const QString& date) {
     return f.lastOnOrBefore(date, n) + 1;
 }
 
-EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemplate* t) {
-    const Layout& l = layoutOf(f);
-    const EntryAmounts e = entryAmounts(l, p.budgText, p.verklText);
-    const long at = insertPoint(f, n, p.datum);
+namespace {
 
-    // The records at..n+1 as they will be: the new posting, then the later ones
-    // one record up with their balances raised.
-    const long later = n - at + 1;
-    QByteArray& out = editBuffer(qint64(later + 1) * l.length);
-    Checked check(l);
-    const Amount diffRaise = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
-    check.refuse(shiftBalances(f, at, later, out.data() + l.length, e.value, diffRaise));
-
-    Numbers prev;
-    if (at >= 2)
-        prev = numbersOf(f, at - 1);
-    QByteArray rec(l.length, ' ');
+// A new posting's record after prev (the numbers of the posting before it),
+// every value checked; true when it is a confirmed budget posting.
+bool newRecord(const Layout& l, const NewPosting& p, const EntryAmounts& e, const Numbers& prev,
+               Checked& check, char* rec) {
+    std::memset(rec, ' ', size_t(l.length));
     putText(rec, 0, 10, toCp1252(p.datum));
     putText(rec, 10, 4, refText(p.transRef));
     if (l.amounts == 1) {
-        check.amount(rec.data(), 0, e.value[0]);
+        check.amount(rec, 0, e.value[0]);
     } else {
-        check.amountText(rec.data(), 0, p.budgText);
-        check.amountText(rec.data(), 1, p.verklText);
+        check.amountText(rec, 0, p.budgText);
+        check.amountText(rec, 1, p.verklText);
     }
     for (int k = 0; k < l.amounts; ++k) {
         check.limit(e.value[k]);
-        check.balance(rec.data(), k, prev.balance[k] + e.value[k]);
+        check.balance(rec, k, prev.balance[k] + e.value[k]);
     }
-    check.diff(rec.data(), prev.diff + diffRaise);
+    check.diff(rec, prev.diff + (l.amounts == 2 ? e.value[1] - e.value[0] : Amount()));
     rec[l.kryss] = ' ';
     const bool confirmed = l.bstatus >= 0 && confirmedOn(p.datum, p.today);
     if (l.bstatus >= 0)
         rec[l.bstatus] = confirmed ? '*' : ' ';
     putText(rec, l.subRef, 4, p.subRef > 0 ? QByteArray::number(p.subRef) : QByteArray());
     putText(rec, l.reserv, 2, QByteArray());
+    return confirmed;
+}
+
+} // namespace
+
+EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemplate* t) {
+    return insertPostings(f, n, {p}, t);
+}
+
+EditResult insertPostings(PostingFile& f, long n, const std::vector<NewPosting>& ps,
+                          BudgetTemplate* t) {
+    const Layout& l = layoutOf(f);
+    if (ps.empty())
+        return {Refusal::None, 0, n};
+    for (size_t j = 1; j < ps.size(); ++j)
+        if (ps[j].datum < ps[j - 1].datum)
+            raiseError(platform::kBadRecordNumber); // the plan comes in date order
+    std::vector<EntryAmounts> amounts;
+    std::vector<long> at; // where each goes among the postings there are now
+    for (const NewPosting& p : ps) {
+        amounts.push_back(entryAmounts(l, p.budgText, p.verklText));
+        at.push_back(insertPoint(f, n, p.datum));
+    }
+
+    // The records from the first new one on, as they will be: each new posting
+    // after the postings of its day (and the new ones before it), the later
+    // postings moved up past the new ones with their balances raised by them.
+    const long k = long(ps.size());
+    QByteArray& out = editBuffer(qint64(n - at[0] + 1 + k) * l.length);
+    char* next = out.data();
+    // The later balances are tested before the new postings' own values, as a
+    // single insert tests them.
+    Checked check(l);
+    Checked own(l);
+    Numbers prev;
+    if (at[0] >= 2)
+        prev = numbersOf(f, at[0] - 1);
+    Amount raise[2];
+    Amount raiseDiff;
+    Learner confirmed;
+    for (long j = 0; j <= k; ++j) {
+        // The postings there are now up to the next new one (or the end).
+        const long from = j == 0 ? at[0] : at[size_t(j - 1)];
+        const long until = j < k ? at[size_t(j)] : n + 1;
+        if (until > from) {
+            check.refuse(shiftBalances(f, from, until - from, next, raise, raiseDiff));
+            next += qint64(until - from) * l.length;
+            prev = balancesOf(f, until - 1, next - l.length);
+        }
+        if (j == k)
+            break;
+        const EntryAmounts& e = amounts[size_t(j)];
+        if (newRecord(l, ps[size_t(j)], e, prev, own, next))
+            confirmed.add(next);
+        next += l.length;
+        const Amount diff = l.amounts == 2 ? e.value[1] - e.value[0] : Amount();
+        for (int m = 0; m < l.amounts; ++m) {
+            prev.balance[m] += e.value[m];
+            raise[m] += e.value[m];
+        }
+        prev.diff += diff;
+        raiseDiff += diff;
+    }
+    check.refuse(own.refusal);
     if (check.refusal != Refusal::None)
         return {check.refusal, 0, n};
-    std::memcpy(out.data(), rec.constData(), l.length);
 
     PostingFile::Edit edit(f);
-    edit.putRange(at, out);
-    BudgetTemplate* learnt = confirmed && t ? t : nullptr;
+    edit.putRange(at[0], out);
+    BudgetTemplate* learnt = !confirmed.empty() && t ? t : nullptr;
     if (learnt)
-        learnt->learn(edit.batch(), budgetPost(rec));
+        confirmed.learnInto(*learnt, edit.batch());
     commitEdit(edit, learnt);
-    return {Refusal::None, at, n + 1};
+    return {Refusal::None, at[0], n + k};
 }
 
 Amount balanceEntryAmount(const PostingFile& f, long n, const QString& date, Amount newBalance,

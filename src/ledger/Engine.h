@@ -93,6 +93,13 @@ struct NewPosting {
 // posting teaches the template (when one is given) in the same commit.
 EditResult insertPosting(PostingFile& f, long n, const NewPosting& p, BudgetTemplate* t);
 
+// Inserts several postings, in date order, as one commit: what inserting them
+// one after the other gives (each after the postings of its day and the new
+// ones before it, every later balance raised), checked in full first. postNr
+// is where the first one went.
+EditResult insertPostings(PostingFile& f, long n, const std::vector<NewPosting>& ps,
+                          BudgetTemplate* t);
+
 // Balance entry of a simple account: the amount that brings the balance at the
 // insert point of date to newBalance. insertAt receives that insert point.
 Amount balanceEntryAmount(const PostingFile& f, long n, const QString& date, Amount newBalance,

@@ -700,6 +700,53 @@ TEST_F(LargeFileTest, EditsMatchAWalkFromTheFirstPosting) {
     EXPECT_EQ(f.lastDated(), long(r.size()));
 }
 
+// Several postings at once give what inserting them one by one gives: on a
+// small budget file (same days, before the first, after the last) and a large one.
+TEST_F(LargeFileTest, SeveralPostingsAtOnceAsOneByOne) {
+    const QByteArray small =
+        file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+              budget("2026-02-01", "2", "100", "90", "100", "90", "-10"),
+              budget("2026-03-01", "3", "-5", "-5", "95", "85", "-10"),
+              budget("2026-04-01", "2", "7,5", "7,5", "102,5", "92,5", "-10", " ")});
+    const std::vector<NewPosting> plan = {{"2025-12-01", 2, 0, "-1", "-1", "2026-02-15"},
+                                          {"2026-02-01", 3, 1, "10", "12", "2026-02-15"},
+                                          {"2026-02-01", 2, 0, "20", "20", "2026-02-15"},
+                                          {"2026-03-15", 3, 0, "-30", "-3", "2026-02-15"},
+                                          {"2026-09-01", 2, 0, "99", "99", "2026-02-15"}};
+    const QString mall2 = path("FynData/Konto/B-mall2");
+    auto oneByOne = [&](const QByteArray& start, long n) {
+        budgetFile(start);
+        for (const NewPosting& p : plan)
+            EXPECT_TRUE(insertPosting(f, n++, p, &t).ok());
+        return std::pair{readFile(data), readFile(mall)};
+    };
+    auto atOnce = [&](const QByteArray& start, long n) {
+        budgetFile(start);
+        QFile::remove(mall);
+        t.open(mall);
+        const EditResult r = insertPostings(f, n, plan, &t);
+        EXPECT_TRUE(r.ok());
+        EXPECT_EQ(r.antalPoster, n + long(plan.size()));
+        return std::pair{readFile(data), readFile(mall)};
+    };
+    EXPECT_EQ(atOnce(small, 4), oneByOne(small, 4));
+
+    // Many postings: the pieces side by side.
+    QByteArray large;
+    Amount b, v;
+    for (long i = 1; i <= kPostings; ++i) {
+        const Amount a = Amount::fromRaw((i % 7) * 10000 - 30000);
+        b += a;
+        v += a;
+        large += encodeRecord(budget(QDate(2025, 1, 1).addDays(i / 120).toString(Qt::ISODate), "2",
+                                     a.storage(), a.storage(), b.storage(), v.storage(), "0"));
+    }
+    QFile::remove(mall);
+    const auto one = oneByOne(large, kPostings);
+    QFile::remove(mall);
+    EXPECT_EQ(atOnce(large, kPostings), one);
+}
+
 TEST_F(LargeFileTest, TheFirstFaultInTheFileIsTheOneReported) {
     const std::vector<Row> r = rows();
     QByteArray bytes = ledger(r);
