@@ -1195,8 +1195,11 @@ void WriteBatch::commit() {
         }
     }
 
-    // 4. The journal is emptied before it outgrows the files it stands for.
-    if (g_journalBytes - kJournalHead > filesBytes())
+    // 4. The journal is emptied before it outgrows the files it stands for. One
+    // entry that rewrites a whole file is that file and a few bytes that
+    // describe it: those few bytes are allowed for.
+    constexpr qint64 kDescription = 4096;
+    if (g_journalBytes - kJournalHead > filesBytes() + kDescription)
         checkpointNow();
 }
 

@@ -3,6 +3,7 @@
 #include "core/Codec1252.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
+#include "ledger/Pieces.h"
 #include "platform/SysError.h"
 
 #include <QFileInfo>
@@ -31,6 +32,32 @@ void PostingFile::open(const QString& path, Kind kind) {
     kind_ = kind;
     data_ = std::move(data);
     count_ = long(divRoundHalfEven(data_.size(), recordLength(kind)));
+    sortedTo_ = 0;
+    learnOrder(1, count_);
+}
+
+void PostingFile::learnOrder(long first, long last) {
+    // A change beyond the known order (and the first record out of it) leaves
+    // it as it is.
+    if (first > sortedTo_ + 1)
+        return;
+    auto inOrder = [&](long i) { return std::memcmp(dateAt(i - 1), dateAt(i), 10) <= 0; };
+    const long known = sortedTo_;
+    const long until = qMin(last + 1, count_);
+    long i = qMax(first, 2L);
+    for (; i <= until; ++i)
+        if (!inOrder(i)) {
+            sortedTo_ = i - 1;
+            return;
+        }
+    if (known >= until) {
+        sortedTo_ = qMin(known, count_);
+        return;
+    }
+    // Where the known order ended lay in the change: it may go on now.
+    while (i <= count_ && inOrder(i))
+        ++i;
+    sortedTo_ = qMin(i - 1, count_);
 }
 
 void PostingFile::close() {
@@ -103,8 +130,21 @@ long PostingFile::lastOnOrBefore(const QString& date, long from) const {
     // Compared as bytes in place: a date is plain ASCII, and so orders as its
     // text does against whatever a record holds.
     const QByteArray key = toCp1252(date).leftJustified(10, ' ', true);
+    auto onOrBefore = [&](long n) { return std::memcmp(dateAt(n), key.constData(), 10) <= 0; };
+    if (from <= sortedTo_) {
+        // In date order: the same answer by halving.
+        long lo = 0, hi = from; // onOrBefore holds up to lo, not after hi
+        while (lo < hi) {
+            const long mid = lo + (hi - lo + 1) / 2;
+            if (onOrBefore(mid))
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        return lo;
+    }
     for (long n = from; n >= 1; --n)
-        if (std::memcmp(dateAt(n), key.constData(), 10) <= 0)
+        if (onOrBefore(n))
             return n;
     return 0;
 }
@@ -126,12 +166,25 @@ void PostingFile::Edit::commit() {
     const int len = recordLength(file_.kind_);
     for (const auto& [n, recs] : records_) {
         const qint64 at = qint64(n - 1) * len;
-        if (file_.data_.size() < at + recs.size())
-            file_.data_.append(QByteArray(at + recs.size() - file_.data_.size(), ' '));
-        file_.data_.replace(at, recs.size(), recs);
+        if (file_.data_.size() < at + recs.size()) {
+            const qint64 was = file_.data_.size();
+            file_.data_.resize(at + recs.size());
+            std::memset(file_.data_.data() + was, ' ', size_t(at - qMin(at, was)));
+        }
+        // A large edit is copied in by the cores side by side.
+        char* to = file_.data_.data() + at;
+        const qint64 size = recs.size();
+        const long blocks = long((size + 65535) / 65536);
+        inPieces(blocks, piecesFor(blocks * 1024), [&](int, long first, long end) {
+            const qint64 from = qint64(first) * 65536;
+            std::memcpy(to + from, recs.constData() + from,
+                        size_t(qMin<qint64>(size, qint64(end) * 65536) - from));
+        });
     }
-    records_.clear();
     file_.count_ = long(divRoundHalfEven(file_.data_.size(), len));
+    for (const auto& [n, recs] : records_)
+        file_.learnOrder(n, n + long(recs.size() / len) - 1);
+    records_.clear();
 }
 
 } // namespace fyn::ledger

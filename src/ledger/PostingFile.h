@@ -77,8 +77,12 @@ public:
 private:
     RecordFile file_;
     Kind kind_ = Kind::Enkel;
+    // Records 1..sortedTo_ are known to be in date order: the search for a
+    // date can halve its way there instead of walking.
+    void learnOrder(long first, long last);
     QByteArray data_;
     long count_ = 0;
+    long sortedTo_ = 0;
 };
 
 } // namespace fyn::ledger

@@ -747,6 +747,47 @@ TEST_F(LargeFileTest, SeveralPostingsAtOnceAsOneByOne) {
     EXPECT_EQ(atOnce(large, kPostings), one);
 }
 
+// The insert point is the last posting dated on or before the date, counted
+// from the end, whether the file is in date order or not (a date out of
+// place, a blank record inside), before and after edits.
+TEST_F(EngineTest, TheInsertPointIsFoundAsAWalkFromTheEndFindsIt) {
+    auto walk = [&](const QString& date, long from) {
+        for (long i = from; i >= 1; --i)
+            if (f.datum(i) <= date)
+                return i + 1;
+        return 1L;
+    };
+    auto dated = [](std::initializer_list<const char*> dates) {
+        QByteArray out;
+        for (const char* d : dates)
+            out += encodeRecord(enkel(d, "2", "0", "0"));
+        return out;
+    };
+    const QByteArray files[] = {
+        dated({"2026-01-01", "2026-02-01", "2026-02-01", "2026-03-01", "2026-05-01"}),
+        dated({"2026-01-01", "2026-04-01", "2026-02-01", "2026-03-01", "2026-05-01"}),
+        dated({"2026-01-01", "2026-02-01", "", "2026-03-01", "2026-05-01"}),
+        dated({"2026-01-01", "2026-02-01", "2026-03-01", "", ""}),
+    };
+    const char* dates[] = {"2025-12-31", "2026-01-01", "2026-02-01", "2026-02-15",
+                           "2026-03-01", "2026-04-15", "2026-06-01"};
+    for (const QByteArray& bytes : files) {
+        simple(bytes);
+        for (int round = 0; round < 3; ++round) {
+            const long n = f.lastDated();
+            for (const char* d : dates)
+                for (long from : {n, n - 1, 2L})
+                    EXPECT_EQ(insertPoint(f, from, d), walk(d, from)) << d << " from " << from;
+            // An edit at the end, then one in the middle.
+            ASSERT_TRUE(
+                insertPosting(f, n,
+                              {round ? "2026-02-01" : "2026-06-01", 2, 0, "1", "1", "2026-12-09"},
+                              nullptr)
+                    .ok());
+        }
+    }
+}
+
 TEST_F(LargeFileTest, TheFirstFaultInTheFileIsTheOneReported) {
     const std::vector<Row> r = rows();
     QByteArray bytes = ledger(r);
