@@ -2,6 +2,7 @@
 #include "mainwindow/HeadForm.h"
 #include "names/NameDialogs.h"
 #include "platform/Platform.h"
+#include "services/DonateForm.h"
 #include "services/RappForm.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     platform::installReal();
     fyn::installReportForm();
     fyn::installNameDialogs();
+    fyn::installDonateForm();
 
     fyn::HeadForm window;
     window.Form_Load();

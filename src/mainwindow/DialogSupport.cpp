@@ -10,16 +10,18 @@
 
 namespace fyn {
 
-void showBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
-    if (!dialog.isVisible()) {
-        dialog.move(caller.frameGeometry().center() -
-                    QPoint(dialog.width() / 2, dialog.height() / 2));
-        positionQuietly([&] { restoreWindowPosition(dialog, place); });
-        if (QWindow* owner = caller.windowHandle()) {
-            dialog.winId();
-            dialog.windowHandle()->setTransientParent(owner);
-        }
+void placeBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
+    dialog.move(caller.frameGeometry().center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+    positionQuietly([&] { restoreWindowPosition(dialog, place); });
+    if (QWindow* owner = caller.windowHandle()) {
+        dialog.winId();
+        dialog.windowHandle()->setTransientParent(owner);
     }
+}
+
+void showBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
+    if (!dialog.isVisible())
+        placeBeside(dialog, caller, place);
     dialog.show();
     dialog.activateWindow();
     caller.setEnabled(false);

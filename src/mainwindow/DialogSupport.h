@@ -21,6 +21,11 @@ template <class F> void positionQuietly(F&& f) {
     }
 }
 
+// Places a window that is about to show over the window that opened it, or at
+// its stored place, kept above it by the window manager without being its
+// child.
+void placeBeside(QWidget& dialog, QWidget& caller, WindowPos place);
+
 // Shows a dialog beside the window that opened it and disables that: on its
 // first showing centred over it, or at its stored place, and kept above it by
 // the window manager without being its child (which would disable the dialog

@@ -5,6 +5,7 @@
 #include "core/SafeWrite.h"
 #include "core/State.h"
 #include "mainwindow/DropDownCombo.h"
+#include "mainwindow/MsgForm.h"
 #include "mainwindow/NyKontoForm.h"
 #include "platform/ClickLabel.h"
 #include "platform/Ui.h"
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -65,11 +67,18 @@ HeadForm::HeadForm(QWidget* parent) : QMainWindow(parent) {
     buildControls();
     wireEntry();
     wireCommands();
+    wireMenus();
+    refreshEntries();
     placeForKind(false);
 }
 
 std::function<void(HeadForm&)> HeadForm::openTransForm;
 std::function<void(HeadForm&)> HeadForm::openSubTransForm;
+std::function<long(const QString&, const QString&, QString*)> HeadForm::saveTransName;
+std::function<void(HeadForm&)> HeadForm::openBudgAltForm;
+std::function<void(HeadForm&)> HeadForm::openUtskrStatForm;
+std::function<void(HeadForm&)> HeadForm::openBackUpForm;
+std::function<void(HeadForm&)> HeadForm::openDonateForm;
 
 HeadForm::~HeadForm() {
     // Whatever the journal holds is written home before the window goes; when
@@ -82,22 +91,20 @@ HeadForm::~HeadForm() {
 }
 
 void HeadForm::buildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text, bool pending) {
+    // Budgeting and the listings wait for an account; the rest is there at once.
+    auto action = [this](QMenu* menu, const char* name, const QString& text, bool available) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
-        if (pending) {
-            pending_.insert(a);
-            a->setEnabled(false);
-        }
+        wanted_[a] = available;
         return a;
     };
     Ark_mn = menuBar()->addMenu(QStringLiteral("Arkiv"));
     Ark_mn->setObjectName(QStringLiteral("Ark_mn"));
-    Nykonto_mn = action(Ark_mn, "Nykonto_mn", QStringLiteral("Nytt konto"), false);
-    Radko_mn = action(Ark_mn, "Radko_mn", QStringLiteral("Radera inloggat Konto"), false);
-    Ex_mn = action(Ark_mn, "Ex_mn", QStringLiteral("Avsluta"), false);
-    bupl_mn = action(Ark_mn, "bupl_mn", QStringLiteral("Budgetplanering"), true);
-    utskrstat_mn = action(Ark_mn, "utskrstat_mn", QStringLiteral("Utskrift o Statistik"), true);
+    Nykonto_mn = action(Ark_mn, "Nykonto_mn", QStringLiteral("Nytt konto"), true);
+    Radko_mn = action(Ark_mn, "Radko_mn", QStringLiteral("Radera inloggat Konto"), true);
+    Ex_mn = action(Ark_mn, "Ex_mn", QStringLiteral("Avsluta"), true);
+    bupl_mn = action(Ark_mn, "bupl_mn", QStringLiteral("Budgetplanering"), false);
+    utskrstat_mn = action(Ark_mn, "utskrstat_mn", QStringLiteral("Utskrift o Statistik"), false);
     Bu_mn = action(Ark_mn, "Bu_mn", QStringLiteral("Back-up"), true);
 
     KB_InfAnv_mn = menuBar()->addMenu(QStringLiteral("Info/Hjälp (F1)"));
@@ -130,13 +137,13 @@ void HeadForm::buildControls() {
     Picture1->setStyleSheet(QStringLiteral("QLabel { color: #1a5e20; background: #e8f5e9; "
                                            "border: 1px solid #1a5e20; }"));
 
+    Picture1->setAccessibleDescription(QStringLiteral("Öppnar Fynlars hemsida"));
+    Picture1->setCursor(Qt::PointingHandCursor);
+
     WebBrowser1 = platform::makeWebPane(central);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    connect(WebBrowser1, &platform::WebPane::documentComplete, this, [this](const QString& url) {
-        // The start page is fetched and then blanked; blanking completes too.
-        if (url != QLatin1String("about:blank"))
-            WebBrowser1->navigate(QStringLiteral("about:blank"));
-    });
+    connect(WebBrowser1, &platform::WebPane::documentComplete, this,
+            &HeadForm::WebBrowser1_DocumentComplete);
 
     Frame4 = makeControl<QGroupBox>(central, "Frame4", QStringLiteral("Konto"));
     Label22 = makeControl<QLabel>(Frame4, "Label22", QStringLiteral("Välj konto:"));
@@ -340,10 +347,13 @@ void HeadForm::buildControls() {
     esc->setContext(Qt::WindowShortcut);
     connect(esc, &QShortcut::activated, this, &HeadForm::Command3_Click);
     Command3->installEventFilter(this);
-    Command14->setEnabled(false); // the donation window comes later
     connect(Command2, &QPushButton::clicked, this, &HeadForm::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &HeadForm::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &HeadForm::Command4_Click);
+
+    UnitList = makeControl<QListWidget>(central, "UnitList");
+    UnitList->setAccessibleName(QStringLiteral("Enheter"));
+    UnitList->hide();
 }
 
 // Sizes and left edges by the account's kind; tops are common.
@@ -395,7 +405,27 @@ void HeadForm::placeForKind(bool budget) {
 }
 
 void HeadForm::setAvailable(QAction* a, bool on) {
-    a->setEnabled(on && !pending_.count(a));
+    wanted_[a] = on;
+    a->setEnabled(on && hasEntry(a));
+}
+
+bool HeadForm::hasEntry(QAction* a) const {
+    if (a == bupl_mn)
+        return bool(openBudgAltForm);
+    if (a == utskrstat_mn)
+        return bool(openUtskrStatForm);
+    if (a == Bu_mn)
+        return bool(openBackUpForm);
+    if (a == Donera_mn)
+        return bool(openDonateForm);
+    return true;
+}
+
+// The windows are installed before the main window loads.
+void HeadForm::refreshEntries() {
+    for (const auto& [a, on] : wanted_)
+        a->setEnabled(on && hasEntry(a));
+    Command14->setEnabled(bool(openDonateForm));
 }
 
 void HeadForm::setHelp(const QString& heading, const QString& text) {
@@ -424,6 +454,8 @@ bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
         return true;
     if (entryEvent(watched, e))
         return true;
+    if (helpPanelEvent(watched, e))
+        return false;
     if (watched == Text10) {
         if (e->type() == QEvent::MouseButtonPress) {
             Text10_Click();
@@ -434,11 +466,6 @@ bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
     } else if (watched == Command3 && e->type() == QEvent::MouseButtonPress) {
         if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && Command3->isEnabled())
             Command3_MouseDown();
-    } else if ((watched == centralWidget() || watched == Frame1 || watched == Frame2) &&
-               e->type() == QEvent::MouseMove) {
-        // Over the bare window or an account frame the help panel empties.
-        if (HelpHold < 1)
-            setHelp(QString(), QString());
     }
     return QMainWindow::eventFilter(watched, e);
 }

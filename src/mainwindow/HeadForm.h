@@ -7,17 +7,19 @@
 #include "mainwindow/ScrollRules.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
-#include <set>
 
 class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -35,6 +37,7 @@ enum class Refusal;
 } // namespace ledger
 
 class FolderLock;
+class MsgForm;
 class NyKontoForm;
 
 class HeadForm : public QMainWindow {
@@ -47,6 +50,16 @@ public:
     // no link to it.
     static std::function<void(HeadForm&)> openTransForm;
     static std::function<void(HeadForm&)> openSubTransForm;
+    // Stores a new main transaction name of the open account without showing
+    // a dialog: its record, or 0 with the reason in *problem.
+    static std::function<long(const QString& name, const QString& sign, QString* problem)>
+        saveTransName;
+    // The windows of the rest of the program, each installed by its own library; a
+    // menu item stays unavailable until its window is installed.
+    static std::function<void(HeadForm&)> openBudgAltForm;
+    static std::function<void(HeadForm&)> openUtskrStatForm;
+    static std::function<void(HeadForm&)> openBackUpForm;
+    static std::function<void(HeadForm&)> openDonateForm;
 
     // ---- Start-up, first run and exit -------------------------------------
     void Form_Load();
@@ -171,6 +184,37 @@ public:
     void BudgBel_Budget_MouseMove();
     void VerklBel_Budget_MouseMove();
 
+    // ---- Menus, help panel, web pages and drives -------------------------------
+    void bupl_mn_Click();
+    void utskrstat_mn_Click();
+    void Bu_mn_Click();
+    void over_mn_Click();
+    void trans_mn_Click();
+    void acc_mn_Click();
+    void butts_mn_Click();
+    void bdg_mn_Click();
+    void utstat_mn_Click();
+    void Update_mn_Click();
+    void kritisk_mn_Click();
+    void Donera_mn_Click();
+    void Command14_Click(); // "Donera"
+    void Picture1_Click();
+    void Picture1_MouseMove();
+    void Form_MouseMove();
+    void Frame1_MouseMove();
+    void Frame2_MouseMove();
+    void Frame3_MouseMove();
+    void WebBrowser1_DocumentComplete(const QString& url);
+    void DriveCount(qint16& count);
+    void DriveLista();
+
+    // ---- Fund account ---------------------------------------------------------
+    void Label12_MouseMove();
+    void Label12_Click();
+    void Skapa_StdTrans();
+    // The information window, once it has been shown.
+    MsgForm* msgForm() const;
+
     // ---- The transaction text box: swap and the name dialogs ------------------
     void TransText_Enkel_MouseDown();
     void TransText_Budget_MouseDown();
@@ -251,6 +295,7 @@ public:
 
     QLabel *Label28, *Label29, *Label30;
     QPushButton *Command1, *Command2, *Command3, *Command14, *Command4;
+    QListWidget* UnitList; // the drive list, never shown
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -260,8 +305,15 @@ private:
     void buildMenus();
     void buildControls();
     void placeForKind(bool budget);
-    // An action whose dialog is not built yet stays unavailable.
+    // Sets what the window's state allows; an item whose window is not
+    // installed stays unavailable all the same.
     void setAvailable(QAction* a, bool on);
+    bool hasEntry(QAction* a) const;
+    void refreshEntries();
+    void wireMenus();
+    bool helpPanelEvent(QObject* watched, QEvent* e);
+    // The fund account's standard transaction: its Transakt record, or 0.
+    long standardTransaction() const;
     void setHelp(const QString& heading, const QString& text);
     bool isBudget() const;
     PostingGrid* grid() const;
@@ -320,7 +372,8 @@ private:
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;
-    std::set<QAction*> pending_;
+    std::map<QAction*, bool> wanted_;
+    QPointer<MsgForm> msgForm_;
     QChar FelSepMember = QChar(0xA6);
     NyKontoForm* nyKontoForm_ = nullptr;
     bool exiting_ = false;

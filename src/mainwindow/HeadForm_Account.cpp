@@ -368,6 +368,7 @@ void HeadForm::Konto_Konfig() {
                     Module1.HOptBudg = QStringLiteral("0");
                     Module1.SOptEnk = QStringLiteral("0");
                     SaldoInFlag = QStringLiteral("0");
+                    Label11->setText(QStringLiteral("Belopp")); // a balance entry ends here
                     Label16->setText(Module1.KontoNamn);
                     Label17->setText(Module1.KontoNummer);
                 } else {

@@ -38,6 +38,7 @@ using platform::Icon;
 namespace {} // namespace
 
 void HeadForm::Form_Load() {
+    refreshEntries();
     bool ok = trap(
         [&] {
             WebBrowser1->navigate(platform::authorServer().webBase + QStringLiteral("Fyn_5.php"));

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QWindow>
 
 namespace fyn {
@@ -124,6 +125,10 @@ NyKontoForm::NyKontoForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(h
     });
     connect(Command1, &QPushButton::clicked, this, &NyKontoForm::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &NyKontoForm::Command2_Click);
+    // Esc cancels, as the close box does.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, &NyKontoForm::Command2_Click);
     // Not a Qt child of the main window (disabling it would disable the dialog),
     // so it goes with it.
     connect(&head_, &QObject::destroyed, this, [this] { delete this; });

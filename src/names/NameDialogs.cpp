@@ -3,6 +3,7 @@
 #include "mainwindow/HeadForm.h"
 #include "names/SubTransForm.h"
 #include "names/TransForm.h"
+#include "names/TransNames.h"
 
 #include <QPointer>
 
@@ -35,6 +36,12 @@ SubTransForm& subTransForm(HeadForm& head) {
 void installNameDialogs() {
     HeadForm::openTransForm = [](HeadForm& head) { transForm(head).Form_Load(); };
     HeadForm::openSubTransForm = [](HeadForm& head) { subTransForm(head).Form_Load(); };
+    HeadForm::saveTransName = [](const QString& name, const QString& sign, QString* problem) {
+        const SavedName saved = saveMainName(name, sign);
+        if (problem)
+            *problem = saved.problem;
+        return saved.record;
+    };
 }
 
 } // namespace fyn

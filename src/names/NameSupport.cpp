@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace fyn {
@@ -42,14 +43,19 @@ void refuseName(const QString& problem) {
                               QStringLiteral("Ogiltigt namn"));
 }
 
-QWidget* dialogBody(QWidget& dialog, QAction*& help, int widthTwips, int heightTwips) {
+QWidget* dialogBody(QWidget& dialog, QAction*& help, int helpContext, int widthTwips,
+                    int heightTwips, std::function<void()> cancel) {
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QMenuBar(&dialog);
     layout->setMenuBar(bar);
     help = bar->addAction(QStringLiteral("Hjälp"));
     help->setObjectName(QStringLiteral("hlp_mn"));
-    help->setEnabled(false);
+    QObject::connect(help, &QAction::triggered, &dialog,
+                     [helpContext] { platform::help().showContext(helpContext); });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), &dialog);
+    esc->setContext(Qt::WindowShortcut);
+    QObject::connect(esc, &QShortcut::activated, &dialog, std::move(cancel));
     auto* body = new QWidget(&dialog);
     body->setFixedSize(platform::twips(widthTwips), platform::twips(heightTwips));
     layout->addWidget(body);

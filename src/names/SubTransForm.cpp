@@ -61,7 +61,7 @@ SubTransForm::SubTransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_
     setWindowTitle(QStringLiteral("Subtransaktion"));
     setFont(uiFont(kArial, 9.75));
 
-    QWidget* body = dialogBody(*this, hlp_mn, 6240, 3480);
+    QWidget* body = dialogBody(*this, hlp_mn, 30000, 6240, 3480, [this] { Command1_Click(); });
 
     Label1 = makeControl<QLabel>(body, "Label1", QStringLiteral("SubTransaktionsNamn"));
     placeTwips(Label1, 240, 120, 3720, 255);

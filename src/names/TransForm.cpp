@@ -15,6 +15,7 @@
 #include "mainwindow/HeadForm.h"
 #include "mainwindow/PostingGrid.h"
 #include "names/NameSupport.h"
+#include "names/TransNames.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 
@@ -122,7 +123,7 @@ TransForm::TransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head)
     setWindowTitle(QStringLiteral("Ny/Ändrad huvudtransaktion"));
     setFont(uiFont(kArial, 9.75));
 
-    QWidget* body = dialogBody(*this, hlp_mn, 6240, 3960);
+    QWidget* body = dialogBody(*this, hlp_mn, 20000, 6240, 3960, [this] { Command2_Click(); });
 
     Label1 = makeControl<QLabel>(body, "Label1", QStringLiteral("Transaktionsnamn"));
     placeTwips(Label1, 240, 120, 3720, 255);
@@ -636,22 +637,15 @@ void TransForm::TransChange() {
 void TransForm::TransSpar() {
     const bool shown = isVisible();
     const QString name = rtrimBlanks(Module1.HuvudTrans);
-    if (const QString problem = nameProblem(name); !problem.isEmpty()) {
-        refuseName(problem);
-        if (shown)
-            Command1->setEnabled(true);
-        return;
-    }
     long slot = 0;
-    const bool saved = trap(
+    SavedName saved;
+    const bool ok = trap(
         [&] {
-            const RecordFile& transakt = ledger::account().transakt;
-            slot = freeSlot<TransPost>(transakt, nameOf);
-            const QString sign =
-                Module1.TransTecken.isEmpty() ? QStringLiteral(" ") : Module1.TransTecken;
-            transakt.put(slot, TransPost{name, sign});
+            saved = saveMainName(name, Module1.TransTecken, &slot);
+            if (saved.record == 0)
+                return;
             Module1.HuvudTrans = name;
-            Module1.TransNr = slot;
+            Module1.TransNr = saved.record;
             if (fromHead()) {
                 head_.setEnabled(true);
                 head_.Command2->setEnabled(false);
@@ -685,8 +679,14 @@ void TransForm::TransSpar() {
                  kindLine(), QStringLiteral("Antal poster i Combo1 ") + num(transCombo()->count()),
                  QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
         });
-    if (!saved)
+    if (!ok)
         return;
+    if (saved.record == 0) {
+        refuseName(saved.problem);
+        if (shown)
+            Command1->setEnabled(true);
+        return;
+    }
     Module1.trfo.clear();
     Command2_Click();
     if (shown && fromHead())
@@ -765,6 +765,7 @@ void TransForm::TransRadera(bool bg) {
             if (!result.ok()) {
                 showRefusal(result.refusal);
                 return;
+
             }
             refillList();
             if (bg)

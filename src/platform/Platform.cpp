@@ -1,16 +1,21 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QUrl>
 #include <cstdlib>
 
 namespace platform {
+
+bool removableDevice(const QString& device); // Mounts.cpp
 
 namespace {
 
@@ -87,6 +92,12 @@ public:
         return withSlash(mount);
     }
 
+    std::vector<DriveInfo> list(const QString& driveRoot) override {
+        QFile f(QStringLiteral("/proc/self/mounts"));
+        const QByteArray mounts = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return drivesFromMounts(mounts, driveRoot, removableDevice);
+    }
+
 private:
     static QString withSlash(const QString& p) {
         return p.endsWith(QLatin1Char('/')) ? p : p + QLatin1Char('/');
@@ -115,6 +126,24 @@ private:
     }
 };
 
+class BrowserHelp final : public Help {
+public:
+    explicit BrowserHelp(QString folder) : folder_(std::move(folder)) {}
+    void showContext(int contextId) override {
+        const QString page = folder_ + QStringLiteral("/%1.html").arg(contextId);
+        if (QFileInfo(page).isFile())
+            QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    }
+
+private:
+    QString folder_;
+};
+
+class DesktopShell final : public Shell {
+public:
+    void openUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
+};
+
 class ExitProgram final : public ProgramEnd {
 public:
     [[noreturn]] void endNow() override { std::exit(0); }
@@ -127,6 +156,8 @@ struct Registry {
     std::unique_ptr<Drives> drives;
     std::unique_ptr<Ftp> ftp;
     std::unique_ptr<ProgramEnd> end;
+    std::unique_ptr<Help> help;
+    std::unique_ptr<Shell> shell;
 };
 
 Registry& registry() {
@@ -168,6 +199,13 @@ ProgramEnd& programEnd() {
     return need(registry().end);
 }
 
+Help& help() {
+    return need(registry().help);
+}
+Shell& shell() {
+    return need(registry().shell);
+}
+
 void setMessages(std::unique_ptr<MessageBoxes> s) {
     registry().messages = std::move(s);
 }
@@ -186,9 +224,27 @@ void setFtp(std::unique_ptr<Ftp> s) {
 void setProgramEnd(std::unique_ptr<ProgramEnd> s) {
     registry().end = std::move(s);
 }
+void setHelp(std::unique_ptr<Help> s) {
+    registry().help = std::move(s);
+}
+void setShell(std::unique_ptr<Shell> s) {
+    registry().shell = std::move(s);
+}
 
 std::unique_ptr<Drives> makeSystemDrives() {
     return std::make_unique<SystemDrives>();
+}
+
+std::unique_ptr<Help> makeBrowserHelp(const QString& folder) {
+    return std::make_unique<BrowserHelp>(folder);
+}
+
+std::unique_ptr<Shell> makeDesktopShell() {
+    return std::make_unique<DesktopShell>();
+}
+
+QString installedHelpFolder() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/help");
 }
 
 void installReal() {
@@ -198,6 +254,8 @@ void installReal() {
     setDrives(std::make_unique<SystemDrives>());
     setFtp(makeCurlFtp());
     setProgramEnd(std::make_unique<ExitProgram>());
+    setHelp(makeBrowserHelp(installedHelpFolder()));
+    setShell(makeDesktopShell());
 }
 
 } // namespace platform

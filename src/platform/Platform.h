@@ -5,7 +5,9 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QDialog;
 
@@ -45,11 +47,47 @@ public:
 };
 
 // ---- Drives ----------------------------------------------------------------
+// The kinds of drive, numbered as the system numbers them.
+enum class DriveType { Removable = 2, Fixed = 3, Network = 4, CdRom = 5 };
+
+struct DriveInfo {
+    QString root; // with a trailing "/"
+    DriveType type = DriveType::Fixed;
+    bool ready = false; // mounted and readable
+    bool operator==(const DriveInfo&) const = default;
+};
+
 class Drives {
 public:
     virtual ~Drives() = default;
     // The drive root (with a trailing "/") for a program started in startFolder.
     virtual QString driveRoot(const QString& startFolder) = 0;
+    // The drives a user would see, in order: the drive root's own as a fixed
+    // drive, then the other mounted file systems (no pseudo, temporary or
+    // system ones).
+    virtual std::vector<DriveInfo> list(const QString& driveRoot) = 0;
+};
+
+// The drives of a mount table (the text of /proc/self/mounts); removable tells
+// whether a block device is a removable one.
+std::vector<DriveInfo> drivesFromMounts(const QByteArray& mounts, const QString& driveRoot,
+                                        const std::function<bool(const QString&)>& removable);
+
+// ---- Help --------------------------------------------------------------------
+// The program's help: one page a context number.
+class Help {
+public:
+    virtual ~Help() = default;
+    // Opens the topic; a missing page is passed over.
+    virtual void showContext(int contextId) = 0;
+};
+
+// ---- Shell -------------------------------------------------------------------
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a web address in the desktop's browser; a failure is passed over.
+    virtual void openUrl(const QString& url) = 0;
 };
 
 // ---- FTP -------------------------------------------------------------------
@@ -87,6 +125,7 @@ struct AuthorServer {
     QString ftpHost = QStringLiteral("ftp.fynlar.se");
     int ftpPort = 21;
     QString webBase = QStringLiteral("http://www.fynlar.se/");
+    QString mail = QStringLiteral("moxel@fynlar.se");
 };
 AuthorServer& authorServer();
 
@@ -97,6 +136,8 @@ Clock& clock();
 Drives& drives();
 Ftp& ftp();
 ProgramEnd& programEnd();
+Help& help();
+Shell& shell();
 
 void setMessages(std::unique_ptr<MessageBoxes> s);
 void setModalHost(std::unique_ptr<ModalHost> s);
@@ -104,6 +145,8 @@ void setClock(std::unique_ptr<Clock> s);
 void setDrives(std::unique_ptr<Drives> s);
 void setFtp(std::unique_ptr<Ftp> s);
 void setProgramEnd(std::unique_ptr<ProgramEnd> s);
+void setHelp(std::unique_ptr<Help> s);
+void setShell(std::unique_ptr<Shell> s);
 
 // Installs the real implementations of every service.
 void installReal();
@@ -111,5 +154,10 @@ void installReal();
 // The real implementations, for tests that use one of them on its own.
 std::unique_ptr<Ftp> makeCurlFtp();
 std::unique_ptr<Drives> makeSystemDrives();
+// Help pages "<context>.html" in folder, opened in the desktop's browser.
+std::unique_ptr<Help> makeBrowserHelp(const QString& folder);
+std::unique_ptr<Shell> makeDesktopShell();
+// Where the help pages are installed: "help" beside the program.
+QString installedHelpFolder();
 
 } // namespace platform

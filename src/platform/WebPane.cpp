@@ -30,7 +30,15 @@ public:
         }
         if (url == QLatin1String("about:blank")) {
             view_->clear();
-            emit documentComplete(url);
+            // Completes later, as any page does: never inside the call that
+            // asked for it.
+            QMetaObject::invokeMethod(
+                this,
+                [this, url] {
+                    if (url_ == url && !reply_)
+                        emit documentComplete(url);
+                },
+                Qt::QueuedConnection);
             return;
         }
         QNetworkRequest request{QUrl(url)};

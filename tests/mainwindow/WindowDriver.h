@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -44,6 +46,32 @@ inline void expectDump(const QStringList& labels) {
         EXPECT_TRUE(entries[i].startsWith(labels[i]))
             << i << ": '" << entries[i].toStdString() << "', not '" << labels[i].toStdString()
             << "'";
+}
+
+// Chooses a menu item with the mouse: its menu opened from the menu bar, then
+// the item clicked. An unavailable menu does not open; an unavailable item
+// leaves the menu open, and it is closed again.
+inline void chooseMenuItem(QMenuBar* bar, QMenu* menu, QAction* item) {
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    if (!menu->isVisible())
+        return;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    if (menu->isVisible())
+        menu->close();
+}
+
+// Clicks an item that stands in a menu bar itself.
+inline void clickBarItem(QMenuBar* bar, QAction* item) {
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
+}
+
+// A point of w that no child covers, for moving the mouse over its bare surface.
+inline QPoint bareSpot(QWidget* w) {
+    for (int y = w->height() - 2; y > 0; --y)
+        for (int x = 2; x < w->width() - 2; ++x)
+            if (!w->childAt(x, y))
+                return {x, y};
+    return {};
 }
 
 class WindowTest : public Sandbox {

@@ -59,18 +59,24 @@ FakePlatform::FakePlatform() {
     auto d = std::make_unique<FakeDrives>();
     auto f = std::make_unique<FakeFtp>();
     auto e = std::make_unique<FakeProgramEnd>();
+    auto hp = std::make_unique<FakeHelp>();
+    auto sh = std::make_unique<FakeShell>();
     messages = m.get();
     modal = h.get();
     clock = c.get();
     drives = d.get();
     ftp = f.get();
     end = e.get();
+    help = hp.get();
+    shell = sh.get();
     setMessages(std::move(m));
     setModalHost(std::move(h));
     setClock(std::move(c));
     setDrives(std::move(d));
     setFtp(std::move(f));
     setProgramEnd(std::move(e));
+    setHelp(std::move(hp));
+    setShell(std::move(sh));
     setWebPaneFactory([this](QWidget* parent) {
         auto* pane = new FakeWebPane(parent);
         webPanes.push_back(pane);
@@ -85,6 +91,8 @@ FakePlatform::~FakePlatform() {
     setDrives(nullptr);
     setFtp(nullptr);
     setProgramEnd(nullptr);
+    setHelp(nullptr);
+    setShell(nullptr);
     setWebPaneFactory(nullptr);
 }
 

@@ -68,7 +68,25 @@ public:
 class FakeDrives final : public Drives {
 public:
     QString root;
+    std::vector<DriveInfo> drives; // what list() answers
+    QStringList listedFor;         // the drive roots list() was asked with
     QString driveRoot(const QString&) override { return root; }
+    std::vector<DriveInfo> list(const QString& driveRoot) override {
+        listedFor << driveRoot;
+        return drives;
+    }
+};
+
+class FakeHelp final : public Help {
+public:
+    std::vector<int> contexts; // in the order asked
+    void showContext(int contextId) override { contexts.push_back(contextId); }
+};
+
+class FakeShell final : public Shell {
+public:
+    QStringList opened;
+    void openUrl(const QString& url) override { opened << url; }
 };
 
 struct FtpCall {
@@ -121,6 +139,8 @@ public:
     FakeDrives* drives;
     FakeFtp* ftp;
     FakeProgramEnd* end;
+    FakeHelp* help;
+    FakeShell* shell;
     std::vector<FakeWebPane*> webPanes; // made since, newest last
 };
 
