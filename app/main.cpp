@@ -1,3 +1,4 @@
+#include "budget/BudgetDialogs.h"
 #include "core/EventGuard.h"
 #include "mainwindow/HeadForm.h"
 #include "names/NameDialogs.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     platform::installReal();
     fyn::installReportForm();
     fyn::installNameDialogs();
+    fyn::installBudgetDialogs();
     fyn::installDonateForm();
 
     fyn::HeadForm window;

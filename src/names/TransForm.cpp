@@ -12,6 +12,7 @@
 #include "core/State.h"
 #include "ledger/Account.h"
 #include "ledger/Engine.h"
+#include "ledger/TemplateMarks.h"
 #include "mainwindow/HeadForm.h"
 #include "mainwindow/PostingGrid.h"
 #include "names/NameSupport.h"
@@ -180,6 +181,23 @@ bool TransForm::fromHead() const {
     return is(Module1.TransCaller, "head");
 }
 
+std::function<QWidget*(HeadForm&)> TransForm::budgetWindow;
+std::function<void(HeadForm&)> TransForm::budgetConditions;
+
+QWidget* TransForm::fromBudget() const {
+    return is(Module1.TransCaller, "budg") && budgetWindow ? budgetWindow(head_) : nullptr;
+}
+
+// The budgeting dialog takes over again with its list brought up to date.
+void TransForm::backToBudget() {
+    QWidget* budg = fromBudget();
+    if (!budg)
+        return;
+    budg->setEnabled(true);
+    if (budgetConditions)
+        budgetConditions(head_);
+}
+
 QLineEdit* TransForm::transText() const {
     return budget() ? head_.TransText_Budget : head_.TransText_Enkel;
 }
@@ -221,8 +239,8 @@ void TransForm::Form_Load() {
     record_ = 0;
     oldSign_.clear();
     renaming_ = false;
-    // TransCaller "budg": beside the budgeting dialog, once it exists.
-    showBeside(*this, head_, WindowPos::TransForm);
+    QWidget* budg = fromBudget();
+    showBeside(*this, budg ? *budg : static_cast<QWidget&>(head_), WindowPos::TransForm);
     for (QRadioButton* o : {Option1, Option2, Option3, Option4})
         uncheck(o);
     Command1->setEnabled(false);
@@ -299,14 +317,16 @@ void TransForm::Command2_Click() {
         transText()->clear();
         head_.Command3_Click();
     }
-    // TransCaller "budg": the budgeting dialog is enabled again and its
-    // Conditions run here once it exists.
+    QWidget* budg = fromBudget();
+    backToBudget();
     Module1.trfo.clear();
     record_ = 0;
     renaming_ = false;
     hide();
     if (fromHead())
         head_.activateWindow();
+    else if (budg)
+        budg->activateWindow();
 }
 
 void TransForm::closeEvent(QCloseEvent* e) {
@@ -661,8 +681,10 @@ void TransForm::TransSpar() {
                 }
                 head_.Command3_Click();
             }
-            // TransCaller "budg": the budgeting dialog's Conditions run and it
-            // is enabled here once it exists.
+            if (fromBudget()) {
+                refillList();
+                backToBudget();
+            }
         },
         [&] {
             return ErrorContext(
@@ -757,15 +779,22 @@ void TransForm::TransRadera(bool bg) {
                 return;
             }
             const RecordFile& transakt = ledger::account().transakt;
+            const QString mallPath = accountFile(Module1.KontoNamn, QStringLiteral("B-mall"));
             // The name is blanked in the same commit as its postings go.
             result = ledger::removeTransactionPostings(
                 data, Module1.AntalPoster, record, [&](WriteBatch& batch) {
                     transakt.put(batch, record, TransPost{QString(), QStringLiteral(" ")});
+                    // A new name in the freed slot must not inherit the template.
+                    if (bg)
+                        ledger::orphanRecords(ledger::account().bmall, mallPath, batch, record);
                 });
             if (!result.ok()) {
                 showRefusal(result.refusal);
                 return;
-
+            }
+            if (bg) {
+                ledger::reopenTemplate(ledger::account().bmall, mallPath);
+                Module1.MallAntal = ledger::account().bmall.count();
             }
             refillList();
             if (bg)

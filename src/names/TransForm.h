@@ -2,6 +2,7 @@
 // The main transaction dialog: a new name for the open account, or the rename,
 // change of sign or deletion of the name the main window shows.
 #include <QWidget>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -35,6 +36,12 @@ public:
     void TransRadera_Budget();
     void TransRadera_Enkel();
 
+    // The budgeting dialog that opens this dialog for a new name (TransCaller
+    // "budg"): the window it disables, and its Conditions, run when this
+    // dialog saves or closes. Installed by the budgeting library.
+    static std::function<QWidget*(HeadForm&)> budgetWindow;
+    static std::function<void(HeadForm&)> budgetConditions;
+
     QLabel *Label1, *Label2;
     QLineEdit* Text1;
     QRadioButton *Option1, *Option2, *Option3, *Option4;
@@ -48,6 +55,9 @@ protected:
 private:
     bool budget() const;
     bool fromHead() const;
+    // The budgeting dialog when it opened this dialog, else nullptr.
+    QWidget* fromBudget() const;
+    void backToBudget();
     QLineEdit* transText() const;
     QComboBox* transCombo() const;
     void refillList();

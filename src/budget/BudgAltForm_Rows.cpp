@@ -1,0 +1,117 @@
+// The budgeting dialog's amount side: the twelve amount boxes, their scan into
+// the month list, and emptying them.
+#include "budget/BudgAltForm.h"
+#include "budget/BudgetErrors.h"
+#include "core/State.h"
+#include "names/NameSupport.h"
+#include "platform/ClickLabel.h"
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace fyn {
+
+namespace {
+
+const QColor kEmpty(0xFF, 0xC0, 0xC0);   // &HC0C0FF
+const QColor kScanned(0xC0, 0xFF, 0xC0); // &HC0FFC0
+
+} // namespace
+
+void BudgAltForm::amountBox_KeyPress(int month, int keyAscii) {
+    if (keyAscii != 13 || month < 1 || month > 12)
+        return;
+    QLineEdit* box = amountBox[size_t(month)];
+    if (ForstaBelopp.isEmpty())
+        ForstaBelopp = trimBlanks(box->text());
+    box->setText(budget::formatOnEnter(box->text()));
+    box->setToolTip(QStringLiteral("Beloppet kan justeras"));
+    BudgScanna();
+}
+
+void BudgAltForm::BudgScanna() {
+    std::array<budget::RowState, 13> rows;
+    for (int m = 1; m <= 12; ++m)
+        rows[size_t(m)] = {dateLabel[size_t(m)]->text(), amountBox[size_t(m)]->text()};
+    const bool expense = Module1.TransTecken == QLatin1String("-");
+    const auto askClearDay = [&](int m) {
+        amountBox[size_t(m)]->setFocus();
+        DatumLabelNr = labelNrOf(m);
+        const bool clear = ask(QStringLiteral("Belopp saknas för månad ") + budget::monthName(m) +
+                                   QStringLiteral("\nVill du också radera datumet ?"),
+                               QStringLiteral("Saknat belopp"));
+        if (clear) {
+            dateLabel[size_t(m)]->clear();
+            amountBox[size_t(m)]->setEnabled(false);
+            setBoxColour(m, kEmpty);
+        }
+        return clear;
+    };
+    const budget::ScanOutcome out = budget::scanRows(rows, expense, askClearDay);
+    MonthList = out.list;
+    for (int m = 1; m <= 12; ++m)
+        if (!MonthList[size_t(m)][1].isEmpty())
+            setBoxColour(m, kScanned);
+    if (out.result == budget::ScanOutcome::Result::Failed) {
+        // The amount cannot be read: reported as the scan's failure, the
+        // months before it kept.
+        budget::trapBudget(
+            [] { raiseError(QStringLiteral("Type mismatch")); },
+            QStringLiteral("BudgScanna (Scannar datafälten)"), {},
+            [] { return QStringLiteral("Fel i rutinen BudgScanna (Scannar datafälten)."); },
+            [&] {
+                QStringList labels{QStringLiteral("Tecken: ") + Module1.TransTecken};
+                for (int m : {1, 3, 5, 7, 9, 11})
+                    labels << QStringLiteral("Innehåll i Label%1: ").arg(7 + 2 * m) +
+                                  dateLabel[size_t(m)]->text();
+                return labels;
+            });
+        return;
+    }
+    if (out.result == budget::ScanOutcome::Result::Stopped)
+        return;
+    InfoBox(17);
+    Command6->setEnabled(true);
+    Command2->setEnabled(true);
+    Command2->setFocus();
+}
+
+void BudgAltForm::Rensa() {
+    MonthList = {};
+    for (int m = 1; m <= 12; ++m) {
+        QLineEdit* box = amountBox[size_t(m)];
+        box->clear();
+        box->setEnabled(false);
+        box->setToolTip(QStringLiteral("Sätt budgetbelopp"));
+    }
+    for (int m = 1; m <= 12; ++m)
+        setBoxColour(m, kEmpty);
+    List1->clearSelection();
+    List1->hide();
+    LabelNr = 0;
+    for (int m = 1; m <= 12; ++m)
+        dateLabel[size_t(m)]->clear();
+    Command2->setEnabled(false);
+    Command6->setEnabled(false);
+    Label43->clear();
+}
+
+void BudgAltForm::Command6_Click() {
+    if (ask(QStringLiteral("Vill du tömma alla datum- och beloppsfält ?"),
+            QStringLiteral("Rensa skrivfält")))
+        Rensa();
+    Command1->setFocus();
+}
+
+void BudgAltForm::Close_Fields() {
+    for (int m = 1; m <= 12; ++m) {
+        monthLabel[size_t(m)]->setEnabled(false);
+        dateLabel[size_t(m)]->setEnabled(false);
+        amountBox[size_t(m)]->setEnabled(false);
+    }
+}
+
+} // namespace fyn

@@ -1,0 +1,63 @@
+// The budgeting help texts: sections of the help file, where the file is
+// looked for, and the file the program ships.
+#include "budget/HelpText.h"
+#include "core/Codec1252.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+using namespace fyn;
+using namespace fyn::budget;
+using fyn::test::readFile;
+using fyn::test::writeFile;
+
+TEST(HelpText, ASectionRunsToTheNextLineThatBeginsWithTheMark) {
+    const QString file = QString::fromUtf8("Inledning\r\n"
+                                           "§1\r\n"
+                                           "Första raden\r\n"
+                                           "   \r\n"
+                                           "  indragen\r\n"
+                                           "§ ensam\r\n"
+                                           " §2 \r\n"
+                                           "Andra\r\n"
+                                           "§12\r\n"
+                                           "Tolv\n"
+                                           "sista\r\n");
+    EXPECT_EQ(helpSection(file, 1), "Första raden\n\n  indragen\n");
+    EXPECT_EQ(helpSection(file, 2), "Andra\n");        // a key line may carry blanks
+    EXPECT_EQ(helpSection(file, 12), "Tolv\nsista\n"); // the last section ends at the end
+    EXPECT_EQ(helpSection(file, 3), "");
+    EXPECT_EQ(helpSection(QString(), 1), "");
+}
+
+class HelpFile : public fyn::test::Sandbox {};
+
+TEST_F(HelpFile, TheStartFolderComesFirstThenTheProgramsFolder) {
+    const QString start = path("start");
+    const QString program = path("program");
+    QDir().mkpath(start);
+    QDir().mkpath(program);
+    EXPECT_EQ(budgInfoPath(start, program), "");
+    EXPECT_EQ(readHelpSection(start, program, 1), ""); // no file: an empty panel
+    writeFile(program + "/BudgInfoFil.txt", toCp1252(QString::fromUtf8("§1\r\nBeside\r\n")));
+    EXPECT_EQ(readHelpSection(start, program, 1), "Beside\n");
+    writeFile(start + "/BudgInfoFil.txt", toCp1252(QString::fromUtf8("§1\r\nStart här\r\n")));
+    EXPECT_EQ(readHelpSection(start, program, 1), QString::fromUtf8("Start här\n"));
+    // A folder of that name is no help file.
+    QDir().mkpath(path("other/BudgInfoFil.txt"));
+    EXPECT_EQ(budgInfoPath(path("other"), program), program + "/BudgInfoFil.txt");
+}
+
+TEST(HelpText, TheShippedFileHasEverySectionInWindows1252WithCrLf) {
+    const QByteArray bytes =
+        readFile(QStringLiteral(FYN_TEST_SOURCE_DIR) + "/../app/BudgInfoFil.txt");
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+    EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")); // no lone line feed
+    EXPECT_FALSE(bytes.contains("\xc3\xa5"));          // no UTF-8 "å"
+    EXPECT_TRUE(bytes.contains('\xa7'));               // "§" as one byte
+    const QString text = fromCp1252(bytes);
+    for (int n = 1; n <= 20; ++n)
+        EXPECT_FALSE(helpSection(text, n).trimmed().isEmpty()) << "section " << n;
+    EXPECT_EQ(helpSection(text, 21), "");
+}
