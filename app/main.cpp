@@ -2,6 +2,7 @@
 #include "core/EventGuard.h"
 #include "mainwindow/HeadForm.h"
 #include "names/NameDialogs.h"
+#include "output/UtskrStatForm.h"
 #include "platform/Platform.h"
 #include "services/DonateForm.h"
 #include "services/RappForm.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     fyn::installReportForm();
     fyn::installNameDialogs();
     fyn::installBudgetDialogs();
+    fyn::installOutputDialog();
     fyn::installDonateForm();
 
     fyn::HeadForm window;

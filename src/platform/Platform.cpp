@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/FileDialogs.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -256,6 +258,7 @@ void installReal() {
     setProgramEnd(std::make_unique<ExitProgram>());
     setHelp(makeBrowserHelp(installedHelpFolder()));
     setShell(makeDesktopShell());
+    setFileDialogs(makeQtFileDialogs());
 }
 
 } // namespace platform

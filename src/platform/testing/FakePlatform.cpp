@@ -1,5 +1,7 @@
 #include "platform/testing/FakePlatform.h"
 
+#include "platform/testing/FakeFileDialogs.h"
+
 #include <QDialog>
 #include <QFile>
 #include <cmath>
@@ -69,6 +71,9 @@ FakePlatform::FakePlatform() {
     end = e.get();
     help = hp.get();
     shell = sh.get();
+    auto fd = std::make_unique<FakeFileDialogs>();
+    files = fd.get();
+    setFileDialogs(std::move(fd));
     setMessages(std::move(m));
     setModalHost(std::move(h));
     setClock(std::move(c));
@@ -93,6 +98,7 @@ FakePlatform::~FakePlatform() {
     setProgramEnd(nullptr);
     setHelp(nullptr);
     setShell(nullptr);
+    setFileDialogs(nullptr);
     setWebPaneFactory(nullptr);
 }
 

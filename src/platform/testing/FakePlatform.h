@@ -14,6 +14,8 @@
 
 namespace platform::testing {
 
+class FakeFileDialogs;
+
 struct UnscriptedCall {
     QString what;
 };
@@ -141,6 +143,7 @@ public:
     FakeProgramEnd* end;
     FakeHelp* help;
     FakeShell* shell;
+    FakeFileDialogs* files; // the save box
     std::vector<FakeWebPane*> webPanes; // made since, newest last
 };
 
