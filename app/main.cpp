@@ -4,6 +4,7 @@
 #include "names/NameDialogs.h"
 #include "output/UtskrStatForm.h"
 #include "platform/Platform.h"
+#include "services/BackUpForm.h"
 #include "services/DonateForm.h"
 #include "services/RappForm.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     fyn::installNameDialogs();
     fyn::installBudgetDialogs();
     fyn::installOutputDialog();
+    fyn::installBackUpForm();
     fyn::installDonateForm();
 
     fyn::HeadForm window;

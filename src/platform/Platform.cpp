@@ -68,6 +68,7 @@ public:
     SystemClock() { timer_.start(); }
     QDate today() override { return QDate::currentDate(); }
     QTime timeOfDay() override { return QTime::currentTime(); }
+    QDateTime now() override { return QDateTime::currentDateTime(); }
     double secondsSinceMidnight() override {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
     }

@@ -3,6 +3,7 @@
 // a real implementation (installed by main) and a test double (platform/testing).
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 #include <functional>
@@ -38,6 +39,10 @@ public:
     virtual ~Clock() = default;
     virtual QDate today() = 0;
     virtual QTime timeOfDay() = 0;
+    // The date and the time of day from one reading, so that midnight cannot
+    // fall between them. A double whose clock moves only when told may keep
+    // this default.
+    virtual QDateTime now() { return QDateTime(today(), timeOfDay()); }
     // Seconds since midnight, with fractions (wraps to 0 at midnight).
     virtual double secondsSinceMidnight() = 0;
     // Seconds on a clock that never goes back.

@@ -82,6 +82,9 @@ FakePlatform::FakePlatform() {
     setProgramEnd(std::move(e));
     setHelp(std::move(hp));
     setShell(std::move(sh));
+    auto fw = std::make_unique<FakeFileWrites>();
+    fileWrites = fw.get();
+    setFileWrites(std::move(fw));
     setWebPaneFactory([this](QWidget* parent) {
         auto* pane = new FakeWebPane(parent);
         webPanes.push_back(pane);
@@ -98,6 +101,7 @@ FakePlatform::~FakePlatform() {
     setProgramEnd(nullptr);
     setHelp(nullptr);
     setShell(nullptr);
+    setFileWrites(nullptr);
     setFileDialogs(nullptr);
     setWebPaneFactory(nullptr);
 }

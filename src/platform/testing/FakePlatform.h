@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/WebPane.h"
+#include "platform/testing/FakeFileWrites.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -143,6 +144,7 @@ public:
     FakeProgramEnd* end;
     FakeHelp* help;
     FakeShell* shell;
+    FakeFileWrites* fileWrites;
     FakeFileDialogs* files; // the save box
     std::vector<FakeWebPane*> webPanes; // made since, newest last
 };

@@ -1,0 +1,34 @@
+#include "platform/FileWrites.h"
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+class SystemFileWrites final : public FileWrites {
+public:
+    ssize_t write(int fd, const void* data, size_t size) override {
+        return ::write(fd, data, size);
+    }
+    int sync(int fd) override { return ::fsync(fd); }
+};
+
+std::unique_ptr<FileWrites>& installed() {
+    static std::unique_ptr<FileWrites> s;
+    return s;
+}
+
+} // namespace
+
+FileWrites& fileWrites() {
+    static SystemFileWrites system;
+    const std::unique_ptr<FileWrites>& s = installed();
+    return s ? *s : system;
+}
+
+void setFileWrites(std::unique_ptr<FileWrites> s) {
+    installed() = std::move(s);
+}
+
+} // namespace platform

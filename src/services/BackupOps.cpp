@@ -1,0 +1,765 @@
+#include "services/BackupOps.h"
+
+#include "core/AccountName.h"
+#include "core/Errors.h"
+#include "core/Numbers.h"
+#include "core/Paths.h"
+#include "core/Records.h"
+#include "core/SafeOpen.h"
+#include "core/SafeWrite.h"
+#include "platform/FileWrites.h"
+#include "platform/SysError.h"
+#include "services/BackupTesting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fyn {
+
+namespace backup_testing {
+namespace {
+int g_crashAt = -1;
+int g_passed = 0;
+} // namespace
+void armCrash(int n) {
+    g_crashAt = n;
+    g_passed = 0;
+}
+int pointsPassed() {
+    return g_passed;
+}
+} // namespace backup_testing
+
+namespace backup {
+
+namespace {
+
+// A step that leaves something behind on a drive or in the data folder.
+void point() {
+    if (backup_testing::g_passed++ == backup_testing::g_crashAt)
+        throw backup_testing::Crash{};
+}
+
+// Deeper than any tree the program writes; a deeper one is not a backup.
+constexpr int kMaxDepth = 16;
+// Far beyond the program's own files; the journal holds a restore whole.
+constexpr qint64 kMaxBackupBytes = qint64(1) << 30;
+constexpr size_t kCopyBuffer = size_t(1) << 20;
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& o) noexcept : fd_(o.release()) {}
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = o.release();
+        }
+        return *this;
+    }
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// A folder that is not there is "Path not found", as the runtime said.
+[[noreturn]] void failOpen(int e) {
+    if (e == ENOENT)
+        raiseError(platform::kPathNotFound);
+    raiseErrno(e);
+}
+
+QString withSlash(const QString& p) {
+    return p.endsWith(QLatin1Char('/')) ? p : p + QLatin1Char('/');
+}
+
+// A drive's root, as the user chose it.
+int openRoot(const QString& root) {
+    return ::open(QFile::encodeName(QDir::cleanPath(root)).constData(),
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// A folder, without following a link in its own place: inside the data folder
+// through the data folder's own walk, which follows none.
+int openFolder(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    if (insideDataRoot(clean))
+        return safeOpen(clean, O_RDONLY | O_DIRECTORY);
+    return ::open(QFile::encodeName(clean).constData(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int openSub(int dirFd, const QByteArray& raw) {
+    return ::openat(dirFd, raw.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+struct Ent {
+    QByteArray raw;
+    QString name;
+    bool named = true; // the name reads back as the same bytes
+    mode_t mode = 0;
+    qint64 size = 0;
+};
+
+// The entries of a folder, in the order of their names; hidden ones only when
+// asked for. Nothing is followed.
+std::vector<Ent> entries(int dirFd, bool hidden) {
+    const int dup = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (dup < 0)
+        raiseErrno(errno);
+    DIR* dir = ::fdopendir(dup);
+    if (!dir) {
+        const int e = errno;
+        ::close(dup);
+        raiseErrno(e);
+    }
+    ::rewinddir(dir);
+    std::vector<Ent> out;
+    for (;;) {
+        errno = 0;
+        const dirent* d = ::readdir(dir);
+        if (!d) {
+            const int e = errno;
+            if (e != 0) {
+                ::closedir(dir);
+                raiseErrno(e);
+            }
+            break;
+        }
+        const QByteArray raw(d->d_name);
+        if (raw == "." || raw == ".." || (!hidden && raw.startsWith('.')))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                continue; // gone meanwhile
+            const int e = errno;
+            ::closedir(dir);
+            raiseErrno(e);
+        }
+        Ent ent;
+        ent.raw = raw;
+        ent.name = QFile::decodeName(raw);
+        ent.named = QFile::encodeName(ent.name) == raw;
+        ent.mode = st.st_mode;
+        ent.size = st.st_size;
+        out.push_back(std::move(ent));
+    }
+    ::closedir(dir);
+    std::sort(out.begin(), out.end(), [](const Ent& a, const Ent& b) { return a.raw < b.raw; });
+    return out;
+}
+
+QString joinRel(const QString& prefix, const QString& name) {
+    return prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
+}
+
+// Removes a file or a folder tree; a link is removed, never followed. False
+// when something stayed.
+bool removeTree(int dirFd, const QByteArray& raw, int depth = 0) {
+    struct stat st {};
+    if (::fstatat(dirFd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlinkat(dirFd, raw.constData(), 0) == 0;
+    if (depth > 4 * kMaxDepth)
+        return false;
+    bool ok = true;
+    {
+        Fd sub(openSub(dirFd, raw));
+        if (sub.get() < 0)
+            return false;
+        try {
+            for (const Ent& e : entries(sub.get(), true))
+                ok = removeTree(sub.get(), e.raw, depth + 1) && ok;
+        } catch (const RuntimeError&) {
+            ok = false;
+        }
+    }
+    return ok && ::unlinkat(dirFd, raw.constData(), AT_REMOVEDIR) == 0;
+}
+
+// ---- Writing to a drive ---------------------------------------------------------
+
+void writeAll(int fd, const char* p, qint64 n) {
+    while (n > 0) {
+        const ssize_t w = platform::fileWrites().write(fd, p, size_t(n));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseErrno(errno);
+        }
+        if (w == 0)
+            raiseErrno(EIO);
+        p += w;
+        n -= w;
+    }
+}
+
+void syncFd(int fd) {
+    if (platform::fileWrites().sync(fd) != 0 && errno != EINVAL)
+        raiseErrno(errno);
+}
+
+struct Copied {
+    bool folder = false;
+    qint64 size = 0;
+};
+
+// A file of its own: created anew with the default permissions, the bytes,
+// synced.
+qint64 copyFile(int srcDir, int dstDir, const QByteArray& raw) {
+    Fd in(::openat(srcDir, raw.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (in.get() < 0)
+        failOpen(errno);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        raiseErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        raiseError(platform::kPathFileAccess);
+    point();
+    Fd out(::openat(dstDir, raw.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666));
+    if (out.get() < 0)
+        raiseErrno(errno);
+    std::vector<char> buffer(kCopyBuffer);
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseErrno(errno);
+        }
+        if (n == 0)
+            break;
+        writeAll(out.get(), buffer.data(), n);
+        total += n;
+    }
+    point();
+    syncFd(out.get());
+    // A drive may report a lost write only when the file closes.
+    if (::close(out.release()) != 0)
+        raiseErrno(errno);
+    return total;
+}
+
+void copyTree(int srcFd, int dstFd, const QString& prefix, int depth,
+              std::map<QString, Copied>& done) {
+    for (const Ent& e : entries(srcFd, false)) {
+        if (!e.named)
+            continue;
+        const QString rel = joinRel(prefix, e.name);
+        if (S_ISDIR(e.mode)) {
+            if (depth >= kMaxDepth)
+                raiseError(platform::kPathFileAccess);
+            Fd src(openSub(srcFd, e.raw));
+            if (src.get() < 0)
+                raiseErrno(errno);
+            point();
+            if (::mkdirat(dstFd, e.raw.constData(), 0777) != 0)
+                raiseErrno(errno);
+            Fd dst(openSub(dstFd, e.raw));
+            if (dst.get() < 0)
+                raiseErrno(errno);
+            done[rel] = {true, 0};
+            copyTree(src.get(), dst.get(), rel, depth + 1, done);
+            point();
+            syncFd(dst.get());
+        } else if (S_ISREG(e.mode)) {
+            done[rel] = {false, copyFile(srcFd, dstFd, e.raw)};
+        }
+        // Links and special files are not ours to copy.
+    }
+}
+
+// What lies in a copied tree, for the check against what was copied.
+void scanTree(int dirFd, const QString& prefix, int depth, std::map<QString, Copied>& found) {
+    for (const Ent& e : entries(dirFd, true)) {
+        const QString rel = joinRel(prefix, e.name);
+        if (S_ISDIR(e.mode) && depth < kMaxDepth) {
+            found[rel] = {true, 0};
+            Fd sub(openSub(dirFd, e.raw));
+            if (sub.get() < 0)
+                raiseErrno(errno);
+            scanTree(sub.get(), rel, depth + 1, found);
+        } else {
+            found[rel] = {false, S_ISREG(e.mode) ? e.size : -1};
+        }
+    }
+}
+
+bool sameCopy(const std::map<QString, Copied>& a, const std::map<QString, Copied>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.first == y.first && x.second.folder == y.second.folder &&
+               x.second.size == y.second.size;
+    });
+}
+
+// Puts the staging folder in the place of the final name. An older backup of
+// that name is replaced whole: exchanged in one step where the file system
+// can, else moved aside first; either way never merged.
+void swapIn(int rootFd, const QByteArray& staging, const QByteArray& final) {
+    struct stat st {};
+    if (::fstatat(rootFd, final.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            raiseErrno(errno);
+        point();
+        if (::renameat(rootFd, staging.constData(), rootFd, final.constData()) != 0)
+            raiseErrno(errno);
+        return;
+    }
+    if (!S_ISDIR(st.st_mode))
+        raiseError(platform::kPathFileAccess); // a file or link of that name is not a backup
+    point();
+    if (::renameat2(rootFd, staging.constData(), rootFd, final.constData(), RENAME_EXCHANGE) == 0) {
+        removeTree(rootFd, staging); // the old one, under the staging name now
+        return;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        raiseErrno(errno);
+    const QByteArray aside = "." + final + ".old";
+    removeTree(rootFd, aside);
+    point();
+    if (::renameat(rootFd, final.constData(), rootFd, aside.constData()) != 0)
+        raiseErrno(errno);
+    point();
+    if (::renameat(rootFd, staging.constData(), rootFd, final.constData()) != 0) {
+        const int e = errno;
+        ::renameat(rootFd, aside.constData(), rootFd, final.constData());
+        raiseErrno(e);
+    }
+    removeTree(rootFd, aside);
+}
+
+// ---- Reading a backup -------------------------------------------------------------
+
+struct Reader {
+    qint64 total = 0;
+    bool tooLarge = false;
+};
+
+QByteArray readFileAt(int dirFd, const QByteArray& raw) {
+    Fd fd(::openat(dirFd, raw.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0)
+        raiseErrno(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        raiseErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        raiseError(platform::kPathFileAccess);
+    QByteArray out(qsizetype(st.st_size), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::pread(fd.get(), out.data() + got, size_t(out.size() - got), got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseErrno(errno);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    out.truncate(qsizetype(got));
+    return out;
+}
+
+// What lies in the folder, without reading a byte: whatever it is, nothing of
+// a folder that cannot be a backup is read.
+void listTree(int dirFd, const QString& prefix, int depth, Tree& tree, Reader& r) {
+    for (const Ent& e : entries(dirFd, false)) {
+        if (r.tooLarge)
+            return;
+        const QString rel = joinRel(prefix, e.name);
+        if (!e.named) {
+            tree.passedOver << rel;
+        } else if (S_ISDIR(e.mode)) {
+            if (depth >= kMaxDepth) {
+                r.tooLarge = true;
+                return;
+            }
+            Fd sub(openSub(dirFd, e.raw));
+            if (sub.get() < 0)
+                raiseErrno(errno);
+            tree.folders << rel;
+            listTree(sub.get(), rel, depth + 1, tree, r);
+        } else if (S_ISREG(e.mode)) {
+            r.total += e.size;
+            if (r.total > kMaxBackupBytes) {
+                r.tooLarge = true;
+                return;
+            }
+            tree.files.push_back({rel, e.size, {}});
+        } else {
+            tree.passedOver << rel;
+        }
+    }
+}
+
+// The files' bytes, each reached from the folder without following a link.
+void readContents(int rootFd, Tree& tree) {
+    for (TreeFile& f : tree.files) {
+        const QStringList parts = f.rel.split(QLatin1Char('/'));
+        Fd dir(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            Fd sub(openSub(dir.get(), QFile::encodeName(parts[i])));
+            if (sub.get() < 0)
+                raiseErrno(errno);
+            std::swap(dir, sub);
+        }
+        f.bytes = readFileAt(dir.get(), QFile::encodeName(parts.last()));
+        f.size = f.bytes.size();
+    }
+}
+
+const TreeFile* findFile(const Tree& t, const QString& rel) {
+    for (const TreeFile& f : t.files)
+        if (f.rel == rel)
+            return &f;
+    return nullptr;
+}
+
+QString fileLengthProblem(const Tree& t, const QString& prefix, const char* file, int length,
+                          bool required) {
+    const TreeFile* f = findFile(t, prefix + QLatin1String(file));
+    if (!f)
+        return required ? QStringLiteral("Filen '%1' finns inte i katalogen.").arg(file)
+                        : QString();
+    if (f->size % length != 0)
+        return QStringLiteral("Filen '%1' har inte postlängden %2 tecken.").arg(file).arg(length);
+    return {};
+}
+
+bool dateField(const char* p) {
+    if (std::all_of(p, p + 10, [](char c) { return c == ' '; }))
+        return true;
+    for (int i = 0; i < 10; ++i) {
+        const bool dash = i == 4 || i == 7;
+        if (dash ? p[i] != '-' : (p[i] < '0' || p[i] > '9'))
+            return false;
+    }
+    return true;
+}
+
+QString kindName(bool budget) {
+    return budget ? QStringLiteral("budgetkonto") : QStringLiteral("enkelt konto");
+}
+
+// Why the files under prefix are no account of kind kontoSlag ("Ek" or "Bg");
+// empty when they are. Only the files' lengths, or with contents the dates of
+// the postings too: both kinds' lengths divide 43 × 77 bytes.
+QString accountFilesProblem(const Tree& t, const QString& prefix, const QString& kontoSlag,
+                            bool contents) {
+    for (const char* file : {"KontoData", "Transakt"})
+        if (!findFile(t, prefix + QLatin1String(file)))
+            return QStringLiteral("Filen '%1' finns inte i katalogen.").arg(file);
+    const bool budget = kontoSlag == QLatin1String("Bg");
+    if (budget || kontoSlag == QLatin1String("Ek")) {
+        const int length = budget ? BudgetKontoPost::Length : EnkelKontoPost::Length;
+        const TreeFile& data = *findFile(t, prefix + QStringLiteral("KontoData"));
+        if (data.size % length != 0)
+            return QStringLiteral("Filen 'KontoData' har inte postlängden för ett %1 (%2 tecken).")
+                .arg(kindName(budget))
+                .arg(length);
+        for (qsizetype at = 0; contents && at < data.bytes.size(); at += length)
+            if (!dateField(data.bytes.constData() + at))
+                return QStringLiteral("Filen 'KontoData' har inget giltigt datum i post %1, "
+                                      "och hör alltså inte till ett %2.")
+                    .arg(at / length + 1)
+                    .arg(kindName(budget));
+    }
+    for (const auto& [file, length] :
+         {std::pair{"Transakt", TransPost::Length}, std::pair{"Kategori", KategoriPost::Length},
+          std::pair{"B-mall", BudgMallPost::Length}})
+        if (QString p = fileLengthProblem(t, prefix, file, length, false); !p.isEmpty())
+            return p;
+    return {};
+}
+
+QString sharedRefusal(const Tree& t, const Reader& r) {
+    if (r.tooLarge)
+        return QStringLiteral("Katalogen är för stor för att vara en BackUp av programmets filer.");
+    if (!t.passedOver.isEmpty())
+        return QStringLiteral("Katalogen innehåller '%1', som är en symbolisk länk eller en "
+                              "specialfil. Sådana återställer programmet inte.")
+            .arg(t.passedOver.first());
+    return {};
+}
+
+QString dataFolderRefusal() {
+    return QStringLiteral("Katalogen är programmets egen datamapp, ligger i den eller rymmer den.");
+}
+
+// Lists the folder, which stays open in fd; false (with the refusal) when it
+// cannot be a backup.
+bool listBackupFolder(const QString& folder, Tree& tree, QString& refusal, Fd& fd) {
+    if (overlap(folder, dataFolder())) {
+        refusal = dataFolderRefusal();
+        return false;
+    }
+    fd = Fd(openFolder(folder));
+    if (fd.get() < 0) {
+        if (errno == ELOOP || errno == ENOTDIR) {
+            refusal = QStringLiteral("Katalogen är en symbolisk länk, som programmet inte följer.");
+            return false;
+        }
+        failOpen(errno);
+    }
+    Reader r;
+    listTree(fd.get(), QString(), 0, tree, r);
+    refusal = sharedRefusal(tree, r);
+    return refusal.isEmpty();
+}
+
+// There must be room for the journal and the files both.
+void ensureRoom(qint64 bytes) {
+    const QStorageInfo info(dataFolder());
+    if (info.isValid() && info.bytesAvailable() >= 0 && info.bytesAvailable() < 2 * bytes + 65536)
+        raiseError(platform::kDiskFull);
+}
+
+void restoreInto(const Tree& tree, const QString& base, bool createBase) {
+    WriteBatch batch;
+    if (createBase)
+        batch.createFolder(base);
+    for (const QString& f : tree.folders)
+        batch.createFolder(base + QLatin1Char('/') + f);
+    for (const TreeFile& f : tree.files)
+        batch.replaceFile(base + QLatin1Char('/') + f.rel, f.bytes);
+    ensureRoom(tree.bytes());
+    point();
+    batch.commit();
+    point();
+}
+
+} // namespace
+
+QString stamp(const QDateTime& when) {
+    return when.toString(QStringLiteral("yyyyMMddHHmm"));
+}
+
+bool isBackupName(const QString& folderName, const QString& key) {
+    if (key.isEmpty() || folderName.size() != key.size() + 12 || !folderName.startsWith(key))
+        return false;
+    for (qsizetype i = key.size(); i < folderName.size(); ++i)
+        if (folderName.at(i) < QLatin1Char('0') || folderName.at(i) > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+QString accountKeyProblem(const QString& kontoNamn) {
+    if (QString p = accountNameProblem(kontoNamn); !p.isEmpty())
+        return p;
+    if (kontoNamn.compare(kAllStem, Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Kontonamnet '%1' är upptaget av säkerhetskopiorna av samtliga "
+                              "konton !")
+            .arg(kontoNamn);
+    return {};
+}
+
+std::vector<Folder> listFolders(const QString& root) {
+    Fd fd(openRoot(root));
+    if (fd.get() < 0)
+        failOpen(errno);
+    std::vector<Folder> out;
+    for (const Ent& e : entries(fd.get(), false))
+        if (S_ISDIR(e.mode) && e.named)
+            out.push_back({e.name, withSlash(root) + e.name});
+    std::stable_sort(out.begin(), out.end(), [](const Folder& a, const Folder& b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    return out;
+}
+
+qint64 Tree::bytes() const {
+    qint64 sum = 0;
+    for (const TreeFile& f : files)
+        sum += f.size;
+    return sum;
+}
+
+bool overlap(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (ca.isEmpty() || cb.isEmpty())
+        return false;
+    auto inside = [](const QString& x, const QString& y) {
+        return x == y || x.startsWith(y == QLatin1String("/") ? y : y + QLatin1Char('/'));
+    };
+    return inside(ca, cb) || inside(cb, ca);
+}
+
+QString makeBackup(const QString& source, const QString& driveRoot, const QString& finalName,
+                   QString* stagingLeft) {
+    if (stagingLeft)
+        stagingLeft->clear();
+    if (finalName.isEmpty() || finalName.startsWith(QLatin1Char('.')) ||
+        finalName.contains(QLatin1Char('/')))
+        raiseError(platform::kBadFileName);
+    const QString root = withSlash(driveRoot);
+    // A drive inside the folder being copied would take the copy in too.
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonicalSource = QFileInfo(source).canonicalFilePath();
+    if (!canonicalRoot.isEmpty() && !canonicalSource.isEmpty() &&
+        (canonicalRoot == canonicalSource ||
+         canonicalRoot.startsWith(canonicalSource + QLatin1Char('/'))))
+        raiseError(platform::kPathFileAccess);
+
+    Fd src(openFolder(source));
+    if (src.get() < 0)
+        failOpen(errno);
+    Fd rootFd(openRoot(root));
+    if (rootFd.get() < 0)
+        failOpen(errno);
+    const QByteArray final = QFile::encodeName(finalName);
+    const QByteArray staging = "." + final + ".partial";
+    removeTree(rootFd.get(), staging); // what a crash left
+    point();
+    if (::mkdirat(rootFd.get(), staging.constData(), 0777) != 0)
+        raiseErrno(errno);
+    try {
+        Fd dst(openSub(rootFd.get(), staging));
+        if (dst.get() < 0)
+            raiseErrno(errno);
+        std::map<QString, Copied> copied;
+        copyTree(src.get(), dst.get(), QString(), 0, copied);
+        point();
+        syncFd(dst.get());
+        std::map<QString, Copied> found;
+        scanTree(dst.get(), QString(), 0, found);
+        if (!sameCopy(copied, found))
+            raiseError(platform::kDeviceIo);
+        swapIn(rootFd.get(), staging, final);
+        point();
+        syncFd(rootFd.get());
+    } catch (const std::exception&) {
+        if (!removeTree(rootFd.get(), staging) && stagingLeft)
+            *stagingLeft = root + QFile::decodeName(staging);
+        throw;
+    }
+    return root + finalName;
+}
+
+AccountBackup readAccountBackup(const QString& folder, const QString& kontoNamn,
+                                const QString& kontoSlag) {
+    AccountBackup b;
+    b.named = isBackupName(QFileInfo(QDir::cleanPath(folder)).fileName(), kontoNamn);
+    Fd fd;
+    if (!listBackupFolder(folder, b.tree, b.refusal, fd))
+        return b;
+    if (findFile(b.tree, QStringLiteral("KontoFil"))) {
+        b.refusal = QStringLiteral("Katalogen är en BackUp av samtliga konton, eftersom den "
+                                   "innehåller kontoregistret 'KontoFil'.");
+        return b;
+    }
+    b.refusal = accountFilesProblem(b.tree, QString(), kontoSlag, false);
+    if (!b.refusal.isEmpty())
+        return b;
+    readContents(fd.get(), b.tree);
+    b.refusal = accountFilesProblem(b.tree, QString(), kontoSlag, true);
+    return b;
+}
+
+AllBackup readAllBackup(const QString& folder) {
+    AllBackup b;
+    b.named = isBackupName(QFileInfo(QDir::cleanPath(folder)).fileName(), kAllStem);
+    Fd fd;
+    if (!listBackupFolder(folder, b.tree, b.refusal, fd))
+        return b;
+    // A folder whose name can be no account is left where it is.
+    const auto unsafe = [](const QString& rel) {
+        return !accountNameProblem(rel.section(QLatin1Char('/'), 0, 0)).isEmpty();
+    };
+    b.tree.folders.removeIf(unsafe);
+    std::erase_if(b.tree.files, [&](const TreeFile& f) {
+        return f.rel.contains(QLatin1Char('/')) && unsafe(f.rel);
+    });
+
+    const TreeFile* reg = findFile(b.tree, QStringLiteral("KontoFil"));
+    if (!reg) {
+        b.refusal = QStringLiteral("Kontoregistret 'KontoFil' finns inte i katalogen.");
+        return b;
+    }
+    if (reg->size == 0 || reg->size % KontoFilPost::Length != 0) {
+        b.refusal = QStringLiteral("Kontoregistret 'KontoFil' i katalogen är tomt eller skadat.");
+        return b;
+    }
+    for (const auto& [file, length] :
+         {std::pair{"PosFil", PosFilPost::Length}, std::pair{"RedDayFil", RedDayPost::Length}}) {
+        b.refusal = fileLengthProblem(b.tree, QString(), file, length, false);
+        if (!b.refusal.isEmpty())
+            return b;
+    }
+    readContents(fd.get(), b.tree);
+    reg = findFile(b.tree, QStringLiteral("KontoFil"));
+    if (reg->size == 0 || reg->size % KontoFilPost::Length != 0) {
+        b.refusal = QStringLiteral("Kontoregistret 'KontoFil' i katalogen är tomt eller skadat.");
+        return b;
+    }
+    b.registerCount = long(reg->size / KontoFilPost::Length);
+    for (long i = 1; i <= b.registerCount; ++i) {
+        QByteArray raw = reg->bytes.mid((i - 1) * KontoFilPost::Length, KontoFilPost::Length);
+        // Control characters of a damaged record read as blanks, bar the
+        // fund-account mark at the name's end.
+        const KontoFilPost rec = decodeRecord<KontoFilPost>(raw);
+        QString name = rec.KontoNamn;
+        for (QChar& c : name)
+            if (c.unicode() < 32 && c.unicode() != 6)
+                c = QLatin1Char(' ');
+        name = trimBlanks(name);
+        if (name.isEmpty())
+            continue;
+        if (name.back().unicode() < 33)
+            name.chop(1);
+        if (!accountNameProblem(name).isEmpty())
+            continue; // names no folder; the account choice refuses it
+        if (!b.tree.folders.contains(name)) {
+            b.missing.push_back({i, name});
+            continue;
+        }
+        if (const QString p = accountFilesProblem(b.tree, name + QLatin1Char('/'),
+                                                  trimBlanks(rec.KontoSlag), true);
+            !p.isEmpty()) {
+            b.refusal = QStringLiteral("Kontot '%1' i katalogen är skadat: %2").arg(name, p);
+            return b;
+        }
+    }
+    return b;
+}
+
+void restoreAccount(const Tree& tree, const QString& kontoNamn) {
+    if (!accountKeyProblem(kontoNamn).isEmpty())
+        raiseError(platform::kBadFileName);
+    restoreInto(tree, accountFolder(kontoNamn), true);
+}
+
+void restoreAll(const Tree& tree) {
+    restoreInto(tree, dataFolder(), false);
+}
+
+} // namespace backup
+} // namespace fyn

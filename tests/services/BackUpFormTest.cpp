@@ -1,0 +1,655 @@
+// The backup dialog worked through the main window as a user works it: the
+// menu item, the buttons, the drive and folder lists and the options pressed
+// with the mouse, the questions answered from a script.
+#include "services/BackUpForm.h"
+#include "core/ErrorRoutine.h"
+#include "core/PosFil.h"
+#include "ledger/Account.h"
+#include "mainwindow/WindowDriver.h"
+#include "platform/Ui.h"
+#include "services/BackupFixture.h"
+#include "services/BackupOps.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+using namespace fyn;
+using fyn::test::rec;
+using fyn::test::treeOf;
+using fyn::test::TreeSnapshot;
+using platform::Answer;
+using platform::Buttons;
+using platform::DriveType;
+using platform::Icon;
+using platform::twips;
+
+namespace {
+
+// What a text box shows of a text with CR LF line breaks.
+QString shown(QString text) {
+    return text.replace("\r\n", "\n");
+}
+
+// A clock whose waits let the test act in the middle of them, once.
+class ActingClock final : public platform::Clock {
+public:
+    std::function<void()> during;
+    double seconds = 12 * 3600;
+    QDate today() override { return {2026, 12, 9}; }
+    QTime timeOfDay() override { return QTime::fromMSecsSinceStartOfDay(int(seconds * 1000)); }
+    double secondsSinceMidnight() override { return seconds; }
+    double monotonicSeconds() override { return seconds += 0.25; }
+    void processEvents() override {
+        if (auto act = std::exchange(during, nullptr))
+            act();
+    }
+};
+
+class BackUpDialog : public test::WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        installBackUpForm();
+        fakes.clock->advancePerRead = 0.25; // the two seconds pass
+        fakes.drives->drives = {{stick(), DriveType::Removable, true},
+                                {cd.path() + "/", DriveType::CdRom, true},
+                                {QStringLiteral("/kortläsare/"), DriveType::Removable, false},
+                                {net.path() + "/", DriveType::Network, true},
+                                {Module1.BaseFolder, DriveType::Fixed, true}};
+    }
+    void TearDown() override {
+        if (BackUpForm* d = dialog())
+            delete d;
+        HeadForm::openBackUpForm = nullptr;
+        WindowTest::TearDown();
+    }
+
+    QString stick() const { return stickDir.path() + "/"; }
+
+    // The main window on the budget account Hushåll (and Resa beside it).
+    void startProgram() {
+        test::FixtureAccount resa;
+        resa.name = "Resa";
+        resa.postings = {rec(test::enkel("2026-03-01", "1", "0", "0"))};
+        test::writeAccount(resa, 2);
+        start(
+            account("Bg", {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                           rec(test::budget("2026-02-01", "3", "-80", "-80", "-80", "-80", "0"))}));
+    }
+
+    BackUpForm* dialog() const {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<BackUpForm*>(w); d && d->isVisible())
+                return d;
+        return nullptr;
+    }
+
+    BackUpForm& open() {
+        if (!form)
+            startProgram();
+        test::chooseMenuItem(form->menuBar(), form->Ark_mn, form->Bu_mn);
+        BackUpForm* d = dialog();
+        if (!d)
+            throw std::runtime_error("the backup dialog did not open");
+        return *d;
+    }
+
+    static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    static void press(QRadioButton* o) {
+        ASSERT_TRUE(o->isVisible());
+        QTest::mouseClick(o, Qt::LeftButton);
+    }
+    static void press(QListWidget* list, const QString& text) {
+        const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        ASSERT_TRUE(list->isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items[0]).center());
+    }
+    static QStringList texts(QListWidget* list) {
+        QStringList t;
+        for (int i = 0; i < list->count(); ++i)
+            t << list->item(i)->text();
+        return t;
+    }
+
+    // Mode, the stick as drive (yes) and the scope (yes).
+    void choose(BackUpForm& d, bool restore, bool thisAccount) {
+        answer({Answer::Yes, Answer::Yes});
+        click(restore ? d.Command4 : d.Command3);
+        press(d.DrvList, stick());
+        press(thisAccount ? d.Option1 : d.Option2);
+    }
+    void answer(std::initializer_list<Answer> a) {
+        fakes.messages->answers.insert(fakes.messages->answers.end(), a);
+    }
+    // The boxes shown since the last call.
+    std::vector<platform::testing::MessageCall> boxes() {
+        std::vector<platform::testing::MessageCall> out(
+            fakes.messages->calls.begin() + qsizetype(seen), fakes.messages->calls.end());
+        seen = fakes.messages->calls.size();
+        return out;
+    }
+
+    // The start layout: short, with only the mode buttons to press.
+    static void expectStart(BackUpForm& d) {
+        EXPECT_EQ(d.height(), twips(4108));
+        EXPECT_EQ(d.Command1->y(), twips(2880));
+        EXPECT_EQ(d.Command2->y(), twips(2880));
+        EXPECT_FALSE(d.Command1->isEnabled());
+        EXPECT_TRUE(d.Command3->isEnabled() && d.Command4->isEnabled());
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{d.Label1, d.DrvList, d.Option1, d.Option2, d.Dir1})
+            EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+        EXPECT_EQ(d.Option1->x(), twips(1920));
+    }
+
+    // The data folder but the window places, which the dialog itself stores.
+    static TreeSnapshot data() {
+        TreeSnapshot t = treeOf(dataFolder());
+        t.erase("PosFil");
+        return t;
+    }
+
+    QTemporaryDir stickDir, cd, net;
+};
+
+TEST_F(BackUpDialog, OpensBesideTheMainWindowAndComesBackWhereItWasLeft) {
+    BackUpForm& d = open();
+    EXPECT_EQ(d.windowTitle(), "Backup / Äterställ");
+    EXPECT_TRUE(d.isWindow());
+    EXPECT_EQ(d.parentWidget(), nullptr);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(d.width(), twips(5010));
+    expectStart(d);
+    EXPECT_EQ(
+        d.Text1->toPlainText(),
+        shown("Programmets arbetsfiler kan säkerhetskopieras och förvaras på annan hårddisk "
+              "eller på ett USB-minne !\r\nOm USB-minne föredras, ska detta sättas in i "
+              "avsedd port. Därefter klickas på kommandoknappen 'BackUp !\r\n\r\nHar filerna "
+              "tidigare säkerhetskopierats, kan de med några klick återställas, i de fall "
+              "någon eller några har skadats eller efter en ominstallation av programmet."
+              "\r\nDet är fördelaktigt om säkerhetskopiorna då är någorlunda aktuella !\r\n"
+              "\r\nMed nedanstående kontrollknappar kan väljas 'BackUp' eller 'Återställ' !"));
+    // The first opening stores its place at once, in pair 3 and 4.
+    auto stored = [] {
+        const PosFilPost p = openRecordFile<PosFilPost>(posFilPath()).get<PosFilPost>(1);
+        return QPoint(p.Pos[2].toInt(), p.Pos[3].toInt());
+    };
+    EXPECT_EQ(stored(), d.pos() * 15);
+
+    d.move(QPoint(120, 90));
+    const QPoint moved = d.pos();
+    click(d.Command2);
+    EXPECT_EQ(dialog(), nullptr);
+    EXPECT_EQ(stored(), moved * 15);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    BackUpForm& again = open();
+    EXPECT_EQ(again.pos(), moved);
+    again.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &again);
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &again, Qt::Key_Escape);
+    EXPECT_EQ(dialog(), nullptr);
+}
+
+TEST_F(BackUpDialog, EachModeListsTheReadyDrivesAndAsksAboutThePressedOne) {
+    BackUpForm& d = open();
+    struct Mode {
+        bool restore;
+        const char* instructions;
+        const char* banner;
+        int optionLeft;
+        const char* removable;
+        const char* network;
+        const char* fixed;
+        const char* question;
+        Buttons buttons;
+        Answer refusal;
+    } modes[] = {
+        {false,
+         "Listan visar samtliga drive-enheter användbara för kopiering, inklusive ev. USB-enhet."
+         "\r\nKlicka i listan på den enhet som avses för säkerhetskopieringen.\r\n\r\n",
+         "Vänta !\r\nSäkerhets-\r\nkopiering...", 240,
+         "Den valda driveenheten är flyttbar (ex. USB) !",
+         "Driveenheten är ansluten till annan dator i nätverket\r\noch därmed kanske inte "
+         "tillgänglig f n (?)",
+         "Driveenheten är en hårddiskdrive (HDD) i denna dator.",
+         "Använd denna diskenhet för BackUp ?", Buttons::YesNo, Answer::No},
+        {true,
+         "Listan nedan visar möjliga drive-enheter för tidigare utförd BackUp,  inkl. ev. "
+         "USB-enhet.\r\nKlicka i listan på antagen enhetsbeteckning !\r\n\r\nEn sammanställning "
+         "visas av enhetens katalogstruktur, där någon av de tidigare skapade BackUp-katalogerna "
+         "bör återfinnas !\r\n\r\n",
+         "Vänta !\r\nÅterställning...", 3360, "Den valda diskenheten är flyttbar (ex. USB) !",
+         "Diskenheten är ansluten till annan dator i nätverket\r\noch därmed kanske inte "
+         "tillgänglig f n (?)",
+         "Diskenheten är en hårddiskdrive (HDD) i denna dator.",
+         "Använd denna diskenhet för Återställning ?", Buttons::YesNoCancel, Answer::Cancel},
+    };
+    for (const Mode& m : modes) {
+        click(m.restore ? d.Command4 : d.Command3);
+        EXPECT_EQ(d.BackupMode, m.restore ? "RE" : "BU");
+        EXPECT_EQ(d.Text1->toPlainText(), shown(QString::fromUtf8(m.instructions)));
+        EXPECT_FALSE(d.Label2->isVisible());
+        EXPECT_EQ(d.Label2->text(), QString::fromUtf8(m.banner));
+        EXPECT_EQ(d.height(), twips(4950));
+        EXPECT_EQ(d.Command1->y(), twips(4320));
+        EXPECT_TRUE(d.Command1->isEnabled());
+        EXPECT_FALSE(d.Command3->isEnabled() || d.Command4->isEnabled());
+        EXPECT_EQ(d.Option1->x(), twips(m.optionLeft));
+        EXPECT_FALSE(d.Option1->isVisible());
+        // No CD-ROM, no drive that is not ready.
+        EXPECT_EQ(texts(d.DrvList), (QStringList{stick(), net.path() + "/", Module1.BaseFolder}));
+        const std::pair<QString, const char*> drives[] = {
+            {stick(), m.removable}, {net.path() + "/", m.network}, {Module1.BaseFolder, m.fixed}};
+        for (const auto& [root, line] : drives) {
+            answer({m.refusal});
+            press(d.DrvList, root);
+            const auto shownBoxes = boxes();
+            ASSERT_EQ(shownBoxes.size(), 1u);
+            EXPECT_EQ(shownBoxes[0].text,
+                      QString::fromUtf8(line) + "\r\n\r\n" + QString::fromUtf8(m.question));
+            EXPECT_EQ(shownBoxes[0].title, "Vald diskenhet ?");
+            EXPECT_EQ(shownBoxes[0].buttons, m.buttons);
+            EXPECT_EQ(shownBoxes[0].icon, Icon::None);
+            // Refused (Cancel as No): the options stay away, the mode stays.
+            EXPECT_FALSE(d.Option1->isVisible());
+            EXPECT_EQ(d.BackupMode, m.restore ? "RE" : "BU");
+        }
+        // The keyboard picks as the mouse does; yes shows the scope to choose.
+        answer({Answer::Yes});
+        d.DrvList->setCurrentRow(0);
+        QTest::keyClick(d.DrvList, Qt::Key_Return);
+        const auto chosen = boxes();
+        ASSERT_EQ(chosen.size(), 2u);
+        EXPECT_EQ(chosen[1].text,
+                  "Markera ett av alternativen 'Detta konto' eller 'Alla konton' !");
+        EXPECT_EQ(chosen[1].title,
+                  m.restore ? "Välj återställningens omfattning !" : "Välj BackUp-omfattning");
+        EXPECT_EQ(d.BackupDrive, stick());
+        EXPECT_TRUE(d.Option1->isVisible() && d.Option2->isVisible());
+        EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked());
+
+        click(d.Command1); // "Avbryt" keeps the mode and the drive
+        expectStart(d);
+        EXPECT_EQ(d.BackupMode, m.restore ? "RE" : "BU");
+        EXPECT_EQ(d.BackupDrive, stick());
+        EXPECT_EQ(d.Text1->toPlainText(),
+                  shown("Det finns möjligheter att säkerhetskopiera de arbetsfiler som programmet "
+                        "använder, och förvara dem på annan hårddisk, eller på ett USB-minne.\r\n"
+                        "Föredrar du USB-minne, sätter du in detta i avsedd port !\r\n\r\nOm du "
+                        "tidigare har säkerhetskopierat filerna, kan du med några klick återställa "
+                        "dem, för den händelse att någon eller några blivit skadade, eller efter "
+                        "ett byte av dator.\r\nViktigt är då att din backup är någorlunda aktuell "
+                        "!\r\n\r\nVia nedanstående kontroller kan du välja 'BackUp' eller "
+                        "'Återställ' !"));
+    }
+}
+
+// After midnight in a run begun the day before, the stamp is still today's.
+TEST_F(BackUpDialog, EachScopeIsBackedUpToTheStampedFolder) {
+    BackUpForm& d = open();
+    fakes.clock->date = QDate(2026, 12, 10);
+    ASSERT_EQ(Module1.DagensDatum, "2026-12-09");
+    struct Scope {
+        bool thisAccount;
+        QString folder;
+        QString source;
+        QString question;
+        QString result;
+    } scopes[] = {
+        {true, "Hushåll202612101200", accountFolder("Hushåll"),
+         "Är diskenhet" + stick() + " för säkerhetskopieringen av kontot 'Hushåll' OK ?",
+         "En säkerhetskopia av Hushåll, försedd med datum och klockslag,  har nu skapats på den "
+         "angivna drive-enheten, (" +
+             stick() + ")"},
+        {false, "FynlarBU202612101200", dataFolder(),
+         "Är diskenhet " + stick() + " för säkerhetskopieringen av samtliga konton OK ?",
+         "En säkerhetskopia av samtliga konton,\nFynlarBU202612101200\nförsedd med datum och "
+         "klockslag,  har nu skapats på den angivna drive-enheten, (" +
+             stick() + ")"},
+    };
+    for (const Scope& s : scopes) {
+        boxes();
+        choose(d, false, s.thisAccount);
+        const auto asked = boxes();
+        ASSERT_EQ(asked.size(), 3u);
+        EXPECT_EQ(asked[2].text, s.question);
+        EXPECT_EQ(asked[2].title, "Lagringsenhet");
+        EXPECT_EQ(asked[2].buttons, Buttons::YesNo);
+        // Hidden files (the journal, the lock) are no part of a backup.
+        TreeSnapshot source = treeOf(s.source);
+        EXPECT_EQ(treeOf(stick() + s.folder, true), source);
+        EXPECT_EQ(d.Text1->toPlainText(), s.result);
+        expectStart(d);
+        EXPECT_FALSE(d.Label2->isVisible());
+        EXPECT_TRUE(d.Label2->text().isEmpty());
+        EXPECT_TRUE(d.isEnabled() && form->isEnabled());
+    }
+    EXPECT_EQ(d.BackupTarget, stick() + "FynlarBU202612101200");
+}
+
+TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopened) {
+    startProgram();
+    // Backups that differ from the data: one posting more, another user.
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const QByteArray three = test::readFile(accountFile("Hushåll", "KontoData")) +
+                             rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
+    for (const char* f :
+         {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
+        test::writeFile(stick() + f, three);
+    test::writeFile(stick() + "FynlarBU202612081000/KontoIni", "1\r\nBerit\r\n");
+    QDir().mkpath(stick() + "Semester");
+
+    struct Scope {
+        bool thisAccount;
+        QString folder;
+        QString question;
+        QString target;
+    } scopes[] = {
+        {true, "Hushåll202612081000",
+         "\r\n\r\nÄr diskenhet " + stick() + " för återställning av kontot 'Hushåll'  OK ?",
+         accountFolder("Hushåll")},
+        {false, "FynlarBU202612081000",
+         "\r\n\r\nÄr diskenhet " + stick() +
+             " för återställning av säkerhetskopierade konton  OK ?",
+         dataFolder()},
+    };
+    for (const Scope& s : scopes) {
+        BackUpForm& d = open();
+        boxes();
+        choose(d, true, s.thisAccount);
+        auto asked = boxes();
+        ASSERT_EQ(asked.size(), 4u);
+        EXPECT_EQ(asked[2].text, s.question);
+        EXPECT_EQ(asked[3].text, "Klicka på den avsedda BackUp-katalogen !");
+        EXPECT_EQ(asked[3].title, "Välj ut BackUp !");
+        EXPECT_TRUE(d.Dir1->isVisible());
+        EXPECT_EQ(texts(d.Dir1),
+                  (QStringList{"FynlarBU202612081000", "Hushåll202612081000", "Semester"}));
+        EXPECT_EQ(d.RestoreScope, s.thisAccount ? "1" : "0");
+
+        press(d.Dir1, s.folder);
+        asked = boxes();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text, "Säkerhetskopierade arbetsfiler från BackUp, är nu återställda "
+                                 "till registerkatalogen !\r\n\r\nStarta om programmet  för att "
+                                 "läsa in alla filer ! !");
+        EXPECT_EQ(asked[0].title, "Återställning utförd");
+        EXPECT_EQ(asked[0].icon, Icon::Information);
+        EXPECT_EQ(dialog(), nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        TreeSnapshot restored = treeOf(stick() + s.folder);
+        TreeSnapshot now = treeOf(s.target);
+        restored.erase("PosFil");
+        now.erase("PosFil");
+        EXPECT_EQ(now, restored);
+        // The main window shows the restored postings, from files opened anew.
+        EXPECT_TRUE(ledger::account().kontoData.isOpen());
+        EXPECT_EQ(Module1.AntalPoster, 3);
+        EXPECT_TRUE(form->isEnabled());
+    }
+    EXPECT_EQ(Module1.AnvNamn, "Berit"); // the restored settings were read
+}
+
+TEST_F(BackUpDialog, OnlyAFolderNamedExactlyAsABackupOfTheScopeIsFound) {
+    BackUpForm& d = open();
+    for (const char* f : {"Hushållet202612091200", "Hushåll2026120912", "FynlarBU2026",
+                          "FynlarBUx202612091200", ".FynlarBU202612091200.partial"})
+        QDir().mkpath(stick() + QString::fromUtf8(f));
+    const std::pair<bool, const char*> scopes[] = {
+        {true, "Vald diskenhet innehåller tyvärr ingen användbar BackUp för återställn. !"},
+        {false, "Vald enhet innehåller tyvärr ingen användbar BackUp för återställn. !"}};
+    for (const auto& [thisAccount, said] : scopes) {
+        boxes();
+        choose(d, true, thisAccount);
+        const auto asked = boxes();
+        ASSERT_EQ(asked.size(), 4u);
+        EXPECT_EQ(asked[3].text, QString::fromUtf8(said));
+        EXPECT_EQ(asked[3].title, "Felvald drive-enhet");
+        EXPECT_EQ(asked[3].icon, Icon::Information);
+        EXPECT_FALSE(d.Dir1->isVisible());
+        EXPECT_TRUE(d.RestoreScope.isEmpty());
+        click(d.Command1);
+    }
+}
+
+TEST_F(BackUpDialog, AFolderThatIsNoBackupOfTheAccountChangesNothing) {
+    startProgram();
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    QDir().mkpath(stick() + "Semester");
+    test::writeFile(stick() + "Semester/bild.jpg", "jpeg");
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Kopia");
+    const TreeSnapshot before = data();
+
+    BackUpForm& d = open();
+    choose(d, true, true);
+    boxes();
+    // A press beside the entries is no choice.
+    QTest::mouseClick(d.Dir1->viewport(), Qt::LeftButton, {},
+                      QPoint(5, d.Dir1->viewport()->height() - 3));
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(d.Dir1->isVisible());
+    press(d.Dir1, "Semester");
+    auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
+    EXPECT_EQ(asked[0].text, "Vald katalog är ingen BackUp av kontot 'Hushåll' !\r\n\r\nFilen "
+                             "'KontoData' finns inte i katalogen.\r\n\r\nIngenting har "
+                             "återställts.");
+    EXPECT_EQ(dialog(), nullptr);
+    EXPECT_EQ(data(), before);
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+
+    // A renamed copy may be the user's own: asked, and no leaves it.
+    BackUpForm& again = open();
+    choose(again, true, true);
+    boxes();
+    answer({Answer::No});
+    press(again.Dir1, "Kopia");
+    asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Kontrollera BackUp-katalog");
+    EXPECT_TRUE(asked[0].text.startsWith("Katalogen Kopia har inte namnet på en BackUp av kontot "
+                                         "'Hushåll'"));
+    EXPECT_EQ(data(), before);
+}
+
+TEST_F(BackUpDialog, ARestoreOfEveryAccountAsksForEachAccountTheBackupLacks) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    QDir(stick() + "FynlarBU202612081000/Resa").removeRecursively();
+    const TreeSnapshot before = data();
+    const QString question = "Vald BackUp-mapp saknar kontokatalogen Resa !\r\nAnledning: Fel "
+                             "BackUp-mapp kan vara vald ?\r\n\r\nVill du fortsätta återställning "
+                             "från denna BackUp-mapp ?";
+    for (Answer a : {Answer::No, Answer::Yes}) {
+        BackUpForm& d = open();
+        choose(d, true, false);
+        boxes();
+        answer({a});
+        press(d.Dir1, "FynlarBU202612081000");
+        const auto asked = boxes();
+        ASSERT_GE(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text, question);
+        EXPECT_EQ(asked[0].title, "Saknad kontokatalog i BackUp");
+        EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+        EXPECT_EQ(asked.size(), a == Answer::No ? 1u : 2u); // then the completion
+        // Either way the account that only the data folder has stays.
+        EXPECT_EQ(data(), before);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(BackUpDialog, AnotherDriveOrANoDropsTheFolderList) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    BackUpForm& d = open();
+    choose(d, true, false);
+    ASSERT_TRUE(d.Dir1->isVisible());
+    for (Answer a : {Answer::Cancel, Answer::Yes}) {
+        answer({a});
+        press(d.DrvList, stick());
+        EXPECT_FALSE(d.Dir1->isVisible());
+        EXPECT_TRUE(d.RestoreScope.isEmpty());
+        EXPECT_EQ(d.BackupMode, "RE");
+        EXPECT_EQ(d.Option1->isVisible(), a == Answer::Yes);
+        EXPECT_FALSE(d.Option2->isChecked());
+    }
+}
+
+TEST_F(BackUpDialog, ADriveGoneBeforeItsFoldersAreListedIsReported) {
+    BackUpForm& d = open();
+    answer({Answer::Yes, Answer::Yes, Answer::No}); // no error report
+    click(d.Command4);
+    press(d.DrvList, stick());
+    ASSERT_TRUE(QDir(stick()).removeRecursively());
+    boxes();
+    press(d.Option2);
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].title, "Felspec. = Path not found");
+    EXPECT_TRUE(Module1.FelText.startsWith("Ett fel har uppstått i subrutinen Option2_MouseDown"));
+    EXPECT_FALSE(d.Dir1->isVisible());
+    EXPECT_TRUE(d.Option2->isVisible() && d.DrvList->isVisible()); // still choosing
+}
+
+TEST_F(BackUpDialog, ThisAccountNeedsAnOpenAccount) {
+    BackUpForm& d = open();
+    ledger::account().closeAll(); // as when no account could be opened
+    answer({Answer::Yes});
+    click(d.Command3);
+    press(d.DrvList, stick());
+    boxes();
+    press(d.Option1);
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Inget inloggat konto");
+    EXPECT_FALSE(d.Option1->isChecked());
+    EXPECT_TRUE(treeOf(stick(), true).empty());
+}
+
+TEST_F(BackUpDialog, AnAccountSwitchedBeforeTheFolderPressRestoresNothing) {
+    startProgram();
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const TreeSnapshot before = data();
+    BackUpForm& d = open();
+    choose(d, true, true);
+    ASSERT_TRUE(d.Dir1->isVisible());
+    form->Combo3->setCurrentIndex(form->Combo3->findData(2));
+    emit form->Combo3->activated(form->Combo3->currentIndex());
+    ASSERT_EQ(Module1.KontoNamn, "Resa");
+    boxes();
+    press(d.Dir1, "Hushåll202612081000");
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Kontot har bytts");
+    EXPECT_EQ(data(), before);
+    EXPECT_FALSE(d.Dir1->isVisible());
+    EXPECT_EQ(dialog(), &d);
+}
+
+// Another dialog of the main window (a name dialog, say) holds the account's
+// state: no restore runs under it.
+TEST_F(BackUpDialog, NoRestoreRunsWhileAnotherWindowHoldsTheMainWindow) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    BackUpForm& d = open();
+    choose(d, true, false);
+    form->setEnabled(false);
+    boxes();
+    press(d.Dir1, "FynlarBU202612081000");
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Återställning");
+    EXPECT_TRUE(d.Dir1->isVisible());
+    EXPECT_FALSE(form->isEnabled());
+    form->setEnabled(true);
+    press(d.Dir1, "FynlarBU202612081000");
+    EXPECT_EQ(boxes().at(0).title, "Återställning utförd");
+}
+
+TEST_F(BackUpDialog, NothingIsPressedWhileAnOperationRuns) {
+    BackUpForm& d = open();
+    auto clock = std::make_unique<ActingClock>();
+    ActingClock* c = clock.get();
+    platform::setClock(std::move(clock));
+    bool acted = false;
+    c->during = [&] {
+        acted = true;
+        EXPECT_FALSE(d.isEnabled());
+        EXPECT_FALSE(form->isEnabled()); // no other account can be chosen meanwhile
+        d.close();
+        d.Command2_Click();
+        d.Option2_MouseDown();
+        d.Command1_Click();
+        EXPECT_TRUE(d.isVisible());
+    };
+    choose(d, false, true);
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(fakes.messages->calls.size(), 3u); // drive, scope message, scope question
+    EXPECT_EQ(treeOf(stick()).count("Hushåll202612091200"), 1u);
+    EXPECT_EQ(treeOf(stick()).count("FynlarBU202612091200"), 0u);
+    EXPECT_EQ(dialog(), &d);
+    EXPECT_TRUE(d.isEnabled() && form->isEnabled());
+}
+
+TEST_F(BackUpDialog, AFailedBackupIsReportedAndLeavesNoFolder) {
+    BackUpForm& d = open();
+    fakes.fileWrites->failAfterBytes = 50;
+    answer({Answer::Yes, Answer::Yes, Answer::No}); // no error report
+    click(d.Command3);
+    press(d.DrvList, stick());
+    boxes();
+    press(d.Option1);
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].title, "Felspec. = Disk full");
+    EXPECT_EQ(Module1.FelText, "Ett fel har uppstått i subrutinen KontoBackUp\nvid försök göra "
+                               "backup inloggat konto.\nKontoNum = 1\nBackUp-media = " +
+                                   stick() +
+                                   "Hushåll202612091200\nDen ofullständiga kopian är borttagen, "
+                                   "så ingen BackUp har skapats.\n\n");
+    test::expectDump({"Fel i rutinen KontoBackUp", "vid försök göra backup på inloggat konto.",
+                      "Kontonum = 1", "BackUp-media = " + stick() + "Hushåll202612091200"});
+    EXPECT_TRUE(treeOf(stick(), true).empty());
+    // The choices stay on screen; "Avbryt" leads back.
+    EXPECT_TRUE(d.DrvList->isVisible() && d.Option1->isVisible() && d.Label2->isVisible());
+    click(d.Command1);
+    expectStart(d);
+}
+
+TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    BackUpForm& d = open();
+    QApplication::processEvents(); // the text box lays its text out
+    EXPECT_TRUE(
+        d.grab().toImage().save(QCoreApplication::applicationDirPath() + "/backupform-start.png"));
+    choose(d, true, true);
+    ASSERT_TRUE(d.Dir1->isVisible());
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith("qt_"))
+            continue;
+        const auto* label = qobject_cast<QLabel*>(w);
+        const auto* button = qobject_cast<QAbstractButton*>(w);
+        const QString said = !w->accessibleName().isEmpty() ? w->accessibleName()
+                             : label                        ? label->text()
+                             : button                       ? button->text()
+                                                            : QString();
+        EXPECT_FALSE(said.isEmpty() && w != d.Label2) << w->objectName().toStdString();
+    }
+    QApplication::processEvents();
+    const QImage picture = d.grab().toImage();
+    EXPECT_TRUE(picture.save(QCoreApplication::applicationDirPath() + "/backupform-restore.png"));
+}
+
+} // namespace

@@ -1,0 +1,438 @@
+// Backup and restore on real folders standing in for drives: what is copied,
+// what is never copied, and what a failure or a crash at any step leaves.
+#include "services/BackupOps.h"
+#include "core/Errors.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
+#include "platform/SysError.h"
+#include "services/BackupFixture.h"
+#include "services/BackupTesting.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdio>
+#include <functional>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace fyn;
+using namespace fyn::test;
+namespace bt = fyn::backup_testing;
+namespace sw = fyn::safewrite_testing;
+
+namespace {
+
+TEST(BackupNames, AFolderCountsOnlyAsTheKeyAndTwelveDigits) {
+    struct Case {
+        const char* folder;
+        const char* key;
+        bool backup;
+    } cases[] = {
+        {"Hushåll201608081405", "Hushåll", true},
+        {"FynlarBU201608081405", "FynlarBU", true},
+        {"Hushåll201608081405", "Hus", false},     // another account's backup
+        {"hushåll201608081405", "Hushåll", false}, // case counts
+        {"Hushåll20160808140", "Hushåll", false},  // eleven digits
+        {"Hushåll2016080814050", "Hushåll", false},
+        {"Hushåll2016-8081405", "Hushåll", false},
+        {"FynlarBU201608081405.partial", "FynlarBU", false},
+        {"201608081405", "", false}, // no account: no key
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(backup::isBackupName(QString::fromUtf8(c.folder), QString::fromUtf8(c.key)),
+                  c.backup)
+            << c.folder << " / " << c.key;
+}
+
+TEST(BackupNames, TheStampIsOneReadingInAFixedForm) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(backup::stamp(QDateTime(QDate(2016, 8, 8), QTime(14, 5, 59))), "201608081405");
+    EXPECT_EQ(backup::stamp(QDateTime(QDate(2026, 12, 10), QTime(0, 30))), "202612100030");
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(BackupNames, ANameThatCannotNameABackupIsRefused) {
+    for (const char* bad : {"", "..", "a/b", "FynlarBU", "fynlarbu", ".dold"})
+        EXPECT_FALSE(backup::accountKeyProblem(QString::fromUtf8(bad)).isEmpty()) << bad;
+    EXPECT_TRUE(backup::accountKeyProblem("Hushåll").isEmpty());
+    EXPECT_TRUE(backup::accountKeyProblem("FynlarBU2").isEmpty());
+}
+
+class BackupOps : public BackupData {
+protected:
+    void SetUp() override {
+        writeData();
+        // What must never be copied: the journal, the lock, and links to
+        // what lies outside the data folder.
+        writeFile(data() + "/.journal", "old journal");
+        writeFile(data() + "/.lock", "");
+        writeFile(outside.filePath("hemligt"), "not ours");
+        QFile::link(outside.path(), data() + "/Länk");
+        QFile::link(outside.filePath("hemligt"), accountFolder("Hushåll") + "/hemligt");
+    }
+    void TearDown() override {
+        bt::armCrash(-1);
+        sw::armCrash(-1, true);
+    }
+    // The tree as a backup holds it: no hidden entries, no links.
+    static TreeSnapshot copyable(TreeSnapshot t) {
+        std::erase_if(t, [](const auto& e) { return e.second == "<link>"; });
+        return t;
+    }
+    std::vector<QString> offered() const {
+        std::vector<QString> names;
+        for (const backup::Folder& f : backup::listFolders(drive()))
+            names.push_back(f.name);
+        return names;
+    }
+    QTemporaryDir outside;
+};
+
+struct Scope {
+    const char* name;
+    std::function<QString()> source;
+};
+
+TEST_F(BackupOps, EachScopeIsCopiedFileByFileAndNothingElse) {
+    // A file the user cannot write is copied with the default permissions.
+    QFile::setPermissions(accountFile("Hushåll", "Kategori"), QFile::ReadOwner);
+    const Scope scopes[] = {{"Hushåll202612091405", [] { return accountFolder("Hushåll"); }},
+                            {"FynlarBU202612091405", [] { return dataFolder(); }}};
+    for (const Scope& s : scopes) {
+        const QString target = backup::makeBackup(s.source(), drive(), s.name);
+        EXPECT_EQ(target, drive() + s.name);
+        EXPECT_EQ(treeOf(target, true), copyable(treeOf(s.source())));
+        EXPECT_TRUE(QFileInfo(target).isDir());
+    }
+    const QString copied = drive() + "FynlarBU202612091405/Hushåll/Kategori";
+    EXPECT_TRUE(QFileInfo(copied).permissions() & QFile::WriteOwner);
+    // Only the two backups lie on the drive: no staging folder is left.
+    EXPECT_EQ(treeOf(drive(), true).count(".FynlarBU202612091405.partial"), 0u);
+    EXPECT_EQ(offered(), (std::vector<QString>{"FynlarBU202612091405", "Hushåll202612091405"}));
+}
+
+TEST_F(BackupOps, ABackupOfTheSameMinuteReplacesTheOldOneWhole) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    QDir(accountFolder("Resa")).removeRecursively();
+    writeFile(accountFile("Hushåll", "KontoData"), "changed");
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    EXPECT_EQ(treeOf(drive() + "FynlarBU202612091405"), copyable(treeOf(dataFolder())));
+    EXPECT_EQ(treeOf(drive(), true).size(), treeOf(drive()).size()); // nothing hidden left
+}
+
+TEST_F(BackupOps, AFailedWriteLeavesNoFolderThatTheRestoreOffers) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091400");
+    const TreeSnapshot before = treeOf(drive(), true);
+    struct Failure {
+        long long afterBytes;
+        int syncFrom;
+    } failures[] = {{0, -1}, {100, -1}, {600, -1}, {-1, 0}, {-1, 4}};
+    for (const Failure& f : failures) {
+        fakes.fileWrites->failAfterBytes = f.afterBytes;
+        fakes.fileWrites->failSyncFrom = f.syncFrom;
+        fakes.fileWrites->bytesWritten = 0;
+        fakes.fileWrites->syncs = 0;
+        QString left = "unset";
+        try {
+            backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405", &left);
+            ADD_FAILURE() << "no failure after " << f.afterBytes << " bytes, sync " << f.syncFrom;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), platform::kDiskFull);
+        }
+        EXPECT_TRUE(left.isEmpty());
+        EXPECT_EQ(treeOf(drive(), true), before) << f.afterBytes << " / " << f.syncFrom;
+    }
+    // A failed backup of the same name leaves the earlier one whole.
+    fakes.fileWrites->failAfterBytes = 500;
+    fakes.fileWrites->bytesWritten = 0;
+    EXPECT_THROW(backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091400"), RuntimeError);
+    EXPECT_EQ(treeOf(drive(), true), before);
+}
+
+TEST_F(BackupOps, ACrashAtAnyStepLeavesTheOldBackupOrTheNewOne) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    const TreeSnapshot oldOne = treeOf(drive() + "FynlarBU202612091405");
+    writeFile(accountFile("Resa", "KontoData"), "newer postings");
+    QDir(accountFolder("Hushåll")).removeRecursively();
+    const TreeSnapshot newOne = copyable(treeOf(dataFolder()));
+    int n = 0;
+    for (;; ++n) {
+        bt::armCrash(n);
+        try {
+            backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+        } catch (const bt::Crash&) {
+            const TreeSnapshot now = treeOf(drive() + "FynlarBU202612091405");
+            EXPECT_TRUE(now == oldOne || now == newOne) << "crash at step " << n;
+            EXPECT_EQ(offered(), std::vector<QString>{"FynlarBU202612091405"});
+            // Put back the old backup for the next round, as a crash after the
+            // swap leaves the new one.
+            if (now == newOne) {
+                QDir(drive() + "FynlarBU202612091405").removeRecursively();
+                for (const auto& [rel, bytes] : oldOne) {
+                    const QString p = drive() + "FynlarBU202612091405/" + rel;
+                    bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
+                }
+            }
+            continue;
+        }
+        break;
+    }
+    bt::armCrash(-1);
+    EXPECT_GT(n, 10);
+    // The run after the crashes clears what they left and stands alone.
+    EXPECT_EQ(treeOf(drive() + "FynlarBU202612091405"), newOne);
+    EXPECT_EQ(treeOf(drive(), true).size(), treeOf(drive()).size());
+}
+
+TEST_F(BackupOps, ADriveInsideTheDataFolderIsRefused) {
+    QDir().mkpath(dataFolder() + "/Hushåll/usb");
+    try {
+        backup::makeBackup(dataFolder(), dataFolder() + "/Hushåll/usb/", "FynlarBU202612091405");
+        ADD_FAILURE() << "copied into itself";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.text(), platform::kPathFileAccess);
+    }
+    EXPECT_TRUE(QDir(dataFolder() + "/Hushåll/usb").isEmpty());
+}
+
+// ---- Restore ----------------------------------------------------------------------
+
+TEST_F(BackupOps, ARestoreOfEachScopeBringsTheBackupBackAndKeepsWhatOnlyTheDataHas) {
+    backup::makeBackup(accountFolder("Hushåll"), drive(), "Hushåll202612091405");
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    const TreeSnapshot account = treeOf(drive() + "Hushåll202612091405");
+    const TreeSnapshot all = treeOf(drive() + "FynlarBU202612091405");
+
+    writeFile(accountFile("Hushåll", "KontoData"), QByteArray(77 * 3, ' '));
+    writeFile(accountFile("Hushåll", "Nyare"), "only here");
+    // A read-only file of the medium comes back writable.
+    QFile::remove(accountFile("Hushåll", "Kategori"));
+    QFile::setPermissions(drive() + "Hushåll202612091405/Kategori", QFile::ReadOwner);
+    backup::AccountBackup b =
+        backup::readAccountBackup(drive() + "Hushåll202612091405", "Hushåll", "Bg");
+    ASSERT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    EXPECT_TRUE(b.named);
+    backup::restoreAccount(b.tree, "Hushåll");
+    TreeSnapshot expected = account;
+    expected["Nyare"] = "only here";
+    EXPECT_EQ(copyable(treeOf(accountFolder("Hushåll"))), expected);
+    EXPECT_TRUE(QFileInfo(accountFile("Hushåll", "Kategori")).permissions() & QFile::WriteOwner);
+
+    writeKontoIni("2\r\nBerit\r\n");
+    writeFile(accountFile("Resa", "Transakt"), QByteArray(36, 'x'));
+    QDir().mkpath(accountFolder("Senare"));
+    backup::AllBackup a = backup::readAllBackup(drive() + "FynlarBU202612091405");
+    ASSERT_TRUE(a.refusal.isEmpty()) << a.refusal.toStdString();
+    EXPECT_TRUE(a.missing.empty());
+    backup::restoreAll(a.tree);
+    checkpoint();
+    expected = all;
+    expected["Hushåll/Nyare"] = "only here";
+    expected["Senare"] = "<dir>"; // a newer account's folder is kept
+    EXPECT_EQ(copyable(treeOf(dataFolder())), expected);
+    EXPECT_EQ(readFile(data() + "/.lock"), ""); // hidden files stay as they were
+}
+
+TEST_F(BackupOps, AForeignOrDamagedFolderIsRefused) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    auto folder = [&](const QString& name, const std::map<QString, QByteArray>& files) {
+        for (const auto& [rel, bytes] : files) {
+            QDir().mkpath(QFileInfo(drive() + name + "/" + rel).path());
+            writeFile(drive() + name + "/" + rel, bytes);
+        }
+        return drive() + name;
+    };
+    const QByteArray budgetRecord =
+        encodeRecord(budget("2026-01-01", "1", "0", "0", "0", "0", "0"));
+    const QByteArray trans(36, ' ');
+    struct Case {
+        QString folder;
+        QString slag;
+        const char* said; // a word of the refusal
+    } accountCases[] = {
+        {folder("Semester", {{"bild.jpg", "jpeg"}}), "Ek", "KontoData"},
+        {drive() + "FynlarBU202612091405", "Ek", "KontoFil"},
+        // A budget account's postings where a simple account is restored.
+        {folder("Resa202612090001", {{"KontoData", budgetRecord.repeated(2)}, {"Transakt", trans}}),
+         "Ek", "postlängden"},
+        // 43 budget records fill as many bytes as 77 simple ones: the dates tell.
+        {folder("Resa202612090002",
+                {{"KontoData", budgetRecord.repeated(43)}, {"Transakt", trans}}),
+         "Ek", "datum"},
+        {folder("Resa202612090003", {{"KontoData", ""}, {"Transakt", trans.left(35)}}), "Ek",
+         "Transakt"},
+        {dataFolder(), "Ek", "datamapp"},
+        {accountFolder("Resa"), "Ek", "datamapp"},
+    };
+    QFile::link(outside.filePath("hemligt"),
+                folder("Resa202612090004", {{"Transakt", trans}}) + "/KontoData");
+    for (const Case& c : accountCases) {
+        const backup::AccountBackup b = backup::readAccountBackup(c.folder, "Resa", c.slag);
+        EXPECT_TRUE(b.refusal.contains(QString::fromUtf8(c.said)))
+            << c.folder.toStdString() << ": " << b.refusal.toStdString();
+    }
+    EXPECT_TRUE(backup::readAccountBackup(drive() + "Resa202612090004", "Resa", "Ek")
+                    .refusal.contains("symbolisk länk"));
+
+    const QByteArray reg = readFile(kontoFilPath());
+    struct AllCase {
+        QString folder;
+        const char* said;
+    } allCases[] = {
+        {folder("FynlarBU202612090001", {{"KontoIni", "1\r\nA\r\n"}}), "KontoFil"},
+        {folder("FynlarBU202612090002", {{"KontoFil", reg.left(81)}}), "KontoFil"},
+        {folder("FynlarBU202612090003", {{"KontoFil", reg},
+                                         {"Resa/KontoData", "x"},
+                                         {"Resa/Transakt", trans},
+                                         {"Hushåll/KontoData", budgetRecord},
+                                         {"Hushåll/Transakt", trans}}),
+         "Resa"},
+    };
+    for (const AllCase& c : allCases) {
+        const backup::AllBackup b = backup::readAllBackup(c.folder);
+        EXPECT_TRUE(b.refusal.contains(QString::fromUtf8(c.said)))
+            << c.folder.toStdString() << ": " << b.refusal.toStdString();
+    }
+}
+
+TEST_F(BackupOps, TheBackupsOwnRegisterNamesTheAccountsItLacks) {
+    // Slot 2 carries the fund-account mark, slot 3 is free.
+    openRecordFile<KontoFilPost>(kontoFilPath())
+        .put(2, KontoFilPost{QStringLiteral("Resa") + QChar(6), "1", "Ek", "\\FynData\\"});
+    blankSlot(3);
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    QDir(drive() + "FynlarBU202612091405/Resa").removeRecursively();
+    // An account made since then is no question: the backup never had it.
+    QDir().mkpath(accountFolder("Senare"));
+    const backup::AllBackup b = backup::readAllBackup(drive() + "FynlarBU202612091405");
+    EXPECT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    EXPECT_EQ(b.registerCount, 3);
+    ASSERT_EQ(b.missing.size(), 1u);
+    EXPECT_EQ(b.missing[0].record, 2);
+    EXPECT_EQ(b.missing[0].name, "Resa");
+}
+
+TEST_F(BackupOps, ARestoreThatFailsPartWayChangesNothing) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    writeFile(accountFile("Resa", "KontoData"), encodeRecord(enkel("2026-04-01", "1", "0", "0")));
+    writeKontoIni("2\r\nBerit\r\n");
+    const TreeSnapshot before = treeOf(dataFolder());
+    const backup::AllBackup b = backup::readAllBackup(drive() + "FynlarBU202612091405");
+    for (int point : {1, 2, 5, 9}) {
+        sw::armFailure({point}, EIO); // a full disk would be tried again
+        EXPECT_THROW(backup::restoreAll(b.tree), RuntimeError) << point;
+        sw::armCrash(-1, true);
+        EXPECT_EQ(treeOf(dataFolder()), before) << "failure at write point " << point;
+    }
+}
+
+// A crash at each step of a restore, then the start that follows: the data
+// folder holds what it held or the whole backup.
+TEST_F(BackupOps, ACrashAtAnyStepOfARestoreLeavesTheOldDataOrTheNew) {
+    backup::makeBackup(accountFolder("Hushåll"), drive(), "Hushåll202612091405");
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    auto older = [&] {
+        QDir(dataFolder()).removeRecursively();
+        QDir().mkpath(dataFolder());
+        writeData();
+        writeFile(accountFile("Hushåll", "KontoData"),
+                  encodeRecord(budget("2027-01-01", "1", "5", "5", "5", "5", "0")).repeated(4));
+        writeFile(accountFile("Resa", "Kategori"), QByteArray(35, 'k'));
+        writeKontoIni("2\r\nBerit\r\n");
+    };
+    struct Run {
+        const char* scope;
+        std::function<void()> restore;
+    } runs[] = {
+        {"Detta konto",
+         [&] {
+             backup::restoreAccount(
+                 backup::readAccountBackup(drive() + "Hushåll202612091405", "Hushåll", "Bg").tree,
+                 "Hushåll");
+             checkpoint();
+         }},
+        {"Alla konton",
+         [&] {
+             backup::restoreAll(backup::readAllBackup(drive() + "FynlarBU202612091405").tree);
+             checkpoint();
+         }},
+    };
+    for (const Run& run : runs) {
+        older();
+        const TreeSnapshot oldData = treeOf(dataFolder());
+        run.restore();
+        const TreeSnapshot newData = treeOf(dataFolder());
+        ASSERT_NE(oldData, newData);
+        // The steps of our own, then every write point of the commit.
+        for (bool ownSteps : {true, false}) {
+            int n = 0;
+            for (;; ++n) {
+                older();
+                ownSteps ? bt::armCrash(n) : sw::armCrash(n, true);
+                bool crashed = false;
+                try {
+                    run.restore();
+                } catch (const bt::Crash&) {
+                    crashed = true;
+                } catch (const sw::Crash&) {
+                    crashed = true;
+                }
+                bt::armCrash(-1);
+                sw::armCrash(-1, true);
+                if (!crashed)
+                    break;
+                // The next start: the journal is read again and replayed.
+                setJournalPath(journalPath());
+                recoverJournal();
+                const TreeSnapshot now = treeOf(dataFolder());
+                EXPECT_TRUE(now == oldData || now == newData)
+                    << run.scope << ": crash at " << (ownSteps ? "step " : "write point ") << n;
+            }
+            EXPECT_GT(n, ownSteps ? 1 : 4) << run.scope;
+        }
+    }
+}
+
+// A stick formatted FAT, which refuses owners, permissions and some names.
+TEST_F(BackupOps, ABackupOnAFatStickCanBeRestored) {
+    QFile filesystems("/proc/filesystems");
+    if (!filesystems.open(QIODevice::ReadOnly) || !filesystems.readAll().contains("vfat"))
+        GTEST_SKIP() << "this kernel cannot mount FAT (no vfat in /proc/filesystems)";
+    const QString mkfs = QStandardPaths::findExecutable("mkfs.vfat", {"/usr/sbin", "/sbin"});
+    if (mkfs.isEmpty() || ::geteuid() != 0)
+        GTEST_SKIP() << "no mkfs.vfat, or not allowed to mount (needs root)";
+    const QString image = outside.filePath("stick.img");
+    QFile img(image);
+    ASSERT_TRUE(img.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(img.resize(8 << 20));
+    img.close();
+    if (QProcess::execute(mkfs, {image}) != 0)
+        GTEST_SKIP() << "mkfs.vfat failed";
+    QProcess losetup;
+    losetup.start("losetup", {"-f", "--show", image});
+    losetup.waitForFinished();
+    const QString device = QString::fromLocal8Bit(losetup.readAllStandardOutput()).trimmed();
+    if (losetup.exitCode() != 0 || device.isEmpty())
+        GTEST_SKIP() << "no loop device may be set up here";
+    const QString mountPoint = outside.filePath("stick");
+    QDir().mkpath(mountPoint);
+    if (::mount(QFile::encodeName(device).constData(), QFile::encodeName(mountPoint).constData(),
+                "vfat", 0, "shortname=mixed") != 0) {
+        QProcess::execute("losetup", {"-d", device});
+        GTEST_SKIP() << "mounting FAT is not allowed here";
+    }
+    const QString stick = mountPoint + "/";
+    const QString target = backup::makeBackup(dataFolder(), stick, "FynlarBU202612091405");
+    const TreeSnapshot copied = treeOf(target);
+    writeFile(accountFile("Resa", "KontoData"), QByteArray(43, ' '));
+    backup::AllBackup b = backup::readAllBackup(target);
+    EXPECT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    backup::restoreAll(b.tree);
+    EXPECT_EQ(copyable(treeOf(dataFolder())), copied);
+    ::umount(QFile::encodeName(mountPoint).constData());
+    QProcess::execute("losetup", {"-d", device});
+}
+
+} // namespace
