@@ -16,7 +16,7 @@ inline constexpr long kSizes[] = {1000, 10000, 100000, 1000000};
 inline const QString kToday = QStringLiteral("2026-12-10");
 
 inline int iterationsFor(long n) {
-    return n >= 1000000 ? 5 : 11;
+    return n >= 1000000 ? 9 : 11;
 }
 
 class Scratch {

@@ -833,6 +833,7 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     QByteArray& out = editBuffer(qint64(count) * l.length);
     const bool negative = e.newSign == QLatin1String("-");
     const QByteArray today = toCp1252(e.today).leftJustified(10, ' ', true);
+    const QByteArray newRef = refText(e.newRef);
     auto ours = [&](long i, const char* rec) {
         return e.onlyRecord > 0 ? i == e.onlyRecord : refOf(rec) == e.oldRef;
     };
@@ -884,7 +885,7 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
             const Numbers num = numbersOf(f, i, rec);
             if (mine) {
                 ++piece.changed;
-                putText(rec, 10, 4, refText(e.newRef));
+                putText(rec, 10, 4, newRef);
                 Amount delta[2];
                 deltaOf(num, delta);
                 if (e.resign) {

@@ -7,7 +7,7 @@ namespace fyn::ledger {
 
 namespace {
 // Below this a piece costs more to start than it saves.
-constexpr long kMinPiece = 16384;
+constexpr long kMinPiece = 4096;
 } // namespace
 
 int piecesFor(long count) {
