@@ -2,7 +2,8 @@
 # Installs the Debian packages the program and its tests need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-liberation
-          libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib xvfb xauth
+          poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

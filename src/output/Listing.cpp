@@ -183,15 +183,19 @@ int amountText(const char* field, int size, char* out) {
     int n = 0;
     if (b < size && field[b] == '-')
         out[n++] = '-';
+    const std::uint64_t raw = std::uint64_t(a.abs().raw());
+    return n + groupedCents((raw + 50) / 100, out + n);
+}
+
+int groupedCents(unsigned __int128 cents, char* out) {
     // "### ### ##0.#0" left-trimmed: groups of three from the right, the
     // first group taking whatever is left.
-    const std::uint64_t raw = std::uint64_t(a.abs().raw());
-    const std::uint64_t cents = (raw + 50) / 100;
-    char digits[24];
+    char digits[40];
     int len = 0;
-    for (std::uint64_t whole = cents / 100; len == 0 || whole > 0; whole /= 10)
-        digits[len++] = char('0' + whole % 10);
+    for (unsigned __int128 whole = cents / 100; len == 0 || whole > 0; whole /= 10)
+        digits[len++] = char('0' + int(whole % 10));
     std::reverse(digits, digits + len);
+    int n = 0;
     const int head = len > 6 ? len - 6 : len > 3 ? len - 3 : len;
     std::memcpy(out + n, digits, size_t(head));
     n += head;
@@ -205,6 +209,10 @@ int amountText(const char* field, int size, char* out) {
     out[n++] = char('0' + c / 10);
     out[n++] = char('0' + c % 10);
     return n;
+}
+
+long referenceField(const char* field) {
+    return reference(field);
 }
 
 QString amountText(const QString& field) {
@@ -311,6 +319,27 @@ std::string_view AccountData::mainName(long ref) const {
     if (n < 1)
         raiseError(platform::kBadRecordNumber);
     return size_t(n) <= trans_.size() ? view(trans_[size_t(n - 1)]) : std::string_view();
+}
+
+long AccountData::transRef(int n) const {
+    return inRecord(path_, n, [&] { return reference(record(n) + kTransRef); });
+}
+
+const char* AccountData::subRefField(int n) const {
+    return record(n) + (kind_ == Kind::Budget ? kBudget : kEnkel).subRef;
+}
+
+const char* AccountData::amountField(int n, Column c) const {
+    const int at = offsetOf(kind_ == Kind::Budget ? kBudget : kEnkel, c);
+    if (at < 0) // a budget column of a simple account's record
+        raiseError(platform::kTypeMismatch);
+    return record(n) + at;
+}
+
+QByteArray AccountData::subNameBytes(long ref) const {
+    if (ref < 1)
+        raiseError(platform::kBadRecordNumber);
+    return size_t(ref) <= kategori_.size() ? kategori_[size_t(ref - 1)] : QByteArray();
 }
 
 std::string_view AccountData::subName(long ref) const {

@@ -52,6 +52,13 @@ int columnIndex(Variant v, Column c);
 QString amountText(const QString& field);
 // The same from the field's bytes into out (room for 32); returns the length.
 int amountText(const char* field, int size, char* out);
+// A count of hundredths as "### ### ##0.#0" shows it, without a sign, into out
+// (room for 48); returns the length. Digits beyond the pattern's nine go to
+// its first group.
+int groupedCents(unsigned __int128 cents, char* out);
+// A TransRef or SubRef field as a whole number, as a listing reads it. Not a
+// number: "Type mismatch".
+long referenceField(const char* field);
 
 // One line of a listing: the texts of its columns as Windows-1252 bytes. A
 // line being assembled keeps the texts of the line before until each is
@@ -112,10 +119,19 @@ public:
     // reached keep what they held.
     void line(Variant v, int n, LineText& out) const;
 
+    // The fields the statistics read of record n: its TransRef as a whole
+    // number ("Type mismatch" when it is none), its SubRef field (4 bytes) and
+    // the field of an amount column (11 bytes).
+    long transRef(int n) const;
+    const char* subRefField(int n) const;
+    const char* amountField(int n, Column c) const;
+
     // The name of main transaction ref (the Transakt record |ref|), trimmed;
     // empty past the end or for a deleted name.
     std::string_view mainName(long ref) const;
     std::string_view subName(long ref) const;
+    // The same, sharing the bytes kept.
+    QByteArray subNameBytes(long ref) const;
     // The sign ("+", "-" or " ") of Transakt record n; blank past the end.
     QString mainSign(int n) const;
     // The non-blank main transaction names with their record numbers.

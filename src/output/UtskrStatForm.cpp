@@ -16,6 +16,7 @@
 #include "mainwindow/HandlerTexts.h"
 #include "mainwindow/HeadForm.h"
 #include "platform/ClickLabel.h"
+#include "platform/DrawingArea.h"
 #include "platform/Platform.h"
 #include "platform/SysError.h"
 #include "platform/Ui.h"
@@ -44,10 +45,6 @@ using platform::makeControl;
 using platform::placeTwips;
 using platform::twips;
 using platform::uiFont;
-
-std::function<void(UtskrStatForm&)> UtskrStatForm::PrPrint;
-std::function<void(UtskrStatForm&)> UtskrStatForm::Trans_Stat;
-std::function<void(UtskrStatForm&)> UtskrStatForm::ScPr_7;
 
 namespace {
 
@@ -89,6 +86,7 @@ UtskrStatForm::UtskrStatForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), hea
     buildControls();
     buildPeriod();
     buildScreen();
+    buildStatistics();
     wire();
     setFormHeight(kShortHeight);
     // Not a Qt child of the main window (disabling it would disable this
@@ -187,6 +185,8 @@ void UtskrStatForm::wire() {
     connect(esc, &QShortcut::activated, this, [this] {
         if (List1->isVisible() || List2->isVisible() || List3->isVisible())
             hideLists();
+        else if (!Picture1->isHidden())
+            Command10_Click();
         else if (Command2->isEnabled())
             Command2_MouseUp();
     });
@@ -434,16 +434,20 @@ void UtskrStatForm::clearDestination() {
 void UtskrStatForm::enableDestinations(bool on) {
     Option1->setEnabled(on);
     Option2->setEnabled(on);
-    Option3->setEnabled(on && bool(PrPrint));
+    Option3->setEnabled(on);
 }
 
 void UtskrStatForm::enableStatisticsEntry(bool on) {
-    Text2->setEnabled(on && bool(Trans_Stat));
+    Text2->setEnabled(on);
     Label2->setEnabled(on);
 }
 
 void UtskrStatForm::hideTable() {
     Frame1->hide();
+    Label26->hide();
+    Label27->hide();
+    Label26->clear();
+    Label27->clear();
     setFormHeight(kShortHeight);
 }
 
@@ -566,6 +570,7 @@ void UtskrStatForm::List4_MouseUp() {
             StatTransNamn = item->text();
             Text2->setText(StatTransNamn);
             Text2->show();
+            Text2->raise(); // over the list, which closes under it
             Text2->setEnabled(false);
             Label2->setEnabled(false);
             // The sign stays the dialog's own; the main window's is not touched.
@@ -599,17 +604,14 @@ void UtskrStatForm::Command1_Click() {
         } else if (Option2->isChecked()) {
             FilePrint();
         } else if (Option3->isChecked()) {
-            if (PrPrint)
-                PrPrint(*this);
+            PrPrint();
             Avbr_PrUtskr();
         }
         return;
     }
     Text2->setEnabled(false);
     Label2->setEnabled(false);
-    // Only the transaction chosen in this statistics session is listed.
-    if (Trans_Stat && !StatTransNamn.isEmpty())
-        Trans_Stat(*this);
+    Trans_Stat();
 }
 
 void UtskrStatForm::Command2_MouseUp() {
@@ -664,12 +666,16 @@ void UtskrStatForm::Avbr_Konto() {
 }
 
 void UtskrStatForm::Avbr_Statistik() {
+    closeDiagram();
+    Command8->hide();
     Label1->setEnabled(true);
     Combo1->setEnabled(true);
     Text1->setEnabled(true);
     Check1->setEnabled(true);
     Check2->setEnabled(OutKontoSlag == QLatin1String("Bg"));
     StatCount = 0;
+    Stat = {};
+    StatSummary.clear();
     StatMode = 0;
     StatOnScreen = false;
     Text2->setText(kClickForTrans);

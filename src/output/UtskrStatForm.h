@@ -1,15 +1,19 @@
 #pragma once
 // The output dialog: an account of the register, a period and a listing
-// variant, listed on the screen fifteen rows a page or into a text file. It
-// reads the account's files and writes nothing but its window position.
+// variant, listed on the screen fifteen rows a page, into a text file or on
+// the printer; or the statistics of one main transaction, with its diagram.
+// It reads the account's files and writes nothing but its window position.
+#include "output/Diagram.h"
 #include "output/Listing.h"
 #include "output/Period.h"
+#include "output/PrintListing.h"
 #include "output/ScreenPages.h"
+#include "output/Statistics.h"
 #include "output/TextListing.h"
 
 #include <QWidget>
 #include <array>
-#include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +27,7 @@ class QTableWidget;
 
 namespace platform {
 class ClickLabel;
+class DrawingArea;
 } // namespace platform
 
 namespace fyn {
@@ -35,14 +40,6 @@ class UtskrStatForm : public QWidget {
 public:
     explicit UtskrStatForm(HeadForm& head);
     HeadForm& head() const { return head_; }
-
-    // What the printed listings and the transaction statistics add to the
-    // dialog. Until they are installed the printer and the way into
-    // statistics stay unavailable.
-    static std::function<void(UtskrStatForm&)> PrPrint;
-    static std::function<void(UtskrStatForm&)> Trans_Stat;
-    // Redraws the statistics page after a scroll button moved TopRec.
-    static std::function<void(UtskrStatForm&)> ScPr_7;
 
     // ---- Opening, closing and the account choice ---------------------------
     void Form_Load();
@@ -98,6 +95,25 @@ public:
     void FilePrint();
     void UtskrMedd();
 
+    // ---- The printed listing -----------------------------------------------
+    void PrPrint();
+    // Prints the variant from the set-up box to the confirmation (PriPr_1..PriPr_6).
+    void PriPr(output::Variant v);
+    void PrinterMsg();
+
+    // ---- The statistics of one transaction ---------------------------------
+    void Trans_Stat();
+    void ScPr_7();
+    void FilPr_7();
+    void PriPr_7();
+
+    // ---- The diagram -------------------------------------------------------
+    void Command8_Click();  // "Visa diagram"
+    void Command9_Click();  // "Nästa" / "Från början"
+    void Command10_Click(); // "Avsluta diagram"
+    void Diagram_Setup();
+    void DiagramSkapa();
+
     // The variant the check boxes ask for, for the chosen account's kind.
     output::Variant chosenVariant() const;
     // The form's height in twips as the window states it: 3525 while the
@@ -131,6 +147,15 @@ public:
     int StopRec = 0;
     int PeriodLabelNr = 0;
 
+    // The statistics of the chosen transaction, and their summary line.
+    output::Statistics Stat;
+    QString StatSummary;
+    // The diagram's paging (its "Matris" is more), kept apart from the
+    // table's page so that closing the diagram leaves the table as it was.
+    output::DiagramPaging Diagram;
+    int XF = 0;
+    int D22 = 0;
+
     QString OutFileName;
     // The chosen account's postings and names.
     output::AccountData Data;
@@ -160,6 +185,11 @@ public:
     QLabel *Label15, *Label16, *Label17, *Label18, *Label19, *Label20, *Label21, *Label22, *Label24,
         *Label25;
     QPushButton *Command4, *Command5, *Command6, *Command7;
+    QLabel *Label26, *Label27; // the statistics' title and summary
+    QPushButton* Command8;     // "Visa diagram"
+    platform::DrawingArea* Picture1;
+    QLabel *L6, *L7, *L8, *L9;
+    QPushButton *Command9, *Command10;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -170,6 +200,7 @@ private:
     void buildControls();
     void buildPeriod();
     void buildScreen();
+    void buildStatistics();
     void wire();
     void noAccount();
     void enableStatisticsEntry(bool on);
@@ -185,7 +216,12 @@ private:
     void showPeriod();
     bool loadAccount();
     void layoutTable(output::Variant v);
+    void layoutStatTable();
     void drawRows(output::Variant v);
+    void drawStatRows();
+    void closeDiagram();
+    // The print set-up box; null when it was cancelled.
+    std::unique_ptr<platform::PrintJob> printSetup();
     void closeDialog();
     QString checkValue(QCheckBox* c) const;
 

@@ -148,6 +148,54 @@ void UtskrStatForm::FilePrint() {
     UtskrMedd();
 }
 
+void UtskrStatForm::FilPr_7() {
+    StartRec = 1;
+    TopRec = 1;
+    StopRec = StatCount + 1;
+    const QString path = platform::fileDialogs().saveFileName(this, {QDir::currentPath(), {}});
+    if (path.isEmpty())
+        return; // cancelled: the dialog keeps its statistics
+    OutFileName = path;
+    if (inDataFolder(path)) {
+        platform::messages().show(
+            QStringLiteral("Utskriften kan inte sparas i programmets datamapp\n") +
+                QDir::toNativeSeparators(dataFolder()) +
+                QStringLiteral(" !\n\nVälj en annan mapp för textfilen."),
+            platform::Buttons::Ok, platform::Icon::Warning,
+            QStringLiteral("Konto- eller statistikutskrift "));
+        return;
+    }
+    // The file is made whole in memory and written in one piece under a
+    // temporary name, so that a failure leaves no part of it behind.
+    QByteArray bytes;
+    output::TextProgress progress;
+    const bool saved = handler::trapWithHead(
+        [&] {
+            output::writeStatisticsText(bytes, Stat, OutKontoNamn, Module1.DagensDatum,
+                                        StatTransNamn, StatSummary, progress);
+            output::saveTextFile(path, bytes);
+        },
+        [&] {
+            ErrorContext c(QStringLiteral("FilPr_7"), {},
+                           {QStringLiteral("RubrikSetting 1: ") +
+                                fromCp1252(output::statTextLine2(StatTransNamn)),
+                            QStringLiteral("RubrikSetting 2: Belopp"),
+                            QStringLiteral("Tab subtrans.: 12"),
+                            QStringLiteral("Senaste sökrecord i matrisen: ") + num(progress.record),
+                            QStringLiteral("Sista record i filen: ") + num(StopRec),
+                            QStringLiteral("Hämtad bokföringsdag: ") + progress.line.text(0),
+                            QStringLiteral("Hämtat belopp: ") + progress.line.text(2)});
+            c.messageSuffix = QStringLiteral(" vid utskriftsförsök statistik till textfil.");
+            return c;
+        },
+        QStringLiteral("Fel i rutinen FilPr_7 vid utskriftsförsök textfil (statistik)"));
+    if (!saved)
+        return;
+    if (QDir::currentPath() != QDir(Module1.StartFolder).absolutePath())
+        QDir::setCurrent(Module1.StartFolder);
+    UtskrMedd(); // it ends the statistics
+}
+
 void UtskrStatForm::UtskrMedd() {
     platform::messages().show(
         QStringLiteral("Utskriften finns nu tillgänglig på anvisad sökväg: ") + OutFileName +

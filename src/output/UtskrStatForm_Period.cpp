@@ -298,9 +298,9 @@ void UtskrStatForm::Datum_Jmf() {
     if (StatMode == 1) {
         // Only a statistics result standing on the screen follows the period
         // at once; a file or the printer waits for "Utskrift".
-        if (StatOnScreen && Option1->isChecked() && !StatTransNamn.isEmpty() && Trans_Stat) {
+        if (StatOnScreen && Option1->isChecked() && !StatTransNamn.isEmpty()) {
             OutputLevel.clear();
-            Trans_Stat(*this);
+            Trans_Stat();
         }
         return;
     }

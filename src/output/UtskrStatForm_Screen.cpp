@@ -162,6 +162,8 @@ void UtskrStatForm::layoutTable(Variant v) {
     // Every heading of another variant, or of the statistics, is hidden.
     for (QLabel* l : Frame1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         l->hide();
+    Label26->hide();
+    Label27->hide();
     const auto cols = output::columnsOf(v);
     QLabel* const headingOf[] = {Label15, Label16, Label17, Label24, Label25,
                                  Label18, Label19, Label20, Label21, Label22};
@@ -283,8 +285,7 @@ void UtskrStatForm::ScrollButtons() {
 
 void UtskrStatForm::UtskrLevel() {
     if (OutputLevel == QLatin1String("Pr_7")) {
-        if (ScPr_7)
-            ScPr_7(*this);
+        ScPr_7();
         return;
     }
     for (int i = 1; i <= 6; ++i)

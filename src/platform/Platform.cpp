@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include "platform/FileDialogs.h"
+#include "platform/Printer.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -260,6 +261,7 @@ void installReal() {
     setHelp(makeBrowserHelp(installedHelpFolder()));
     setShell(makeDesktopShell());
     setFileDialogs(makeQtFileDialogs());
+    setPrinters(makeQtPrinters());
 }
 
 } // namespace platform

@@ -74,9 +74,8 @@ TEST_F(OutputTest, OpensOnTheMainWindowsAccountWithItsWholeRange) {
     EXPECT_FALSE(d.Check3->isEnabled());
     EXPECT_FALSE(d.Command1->isEnabled());
     EXPECT_EQ(d.Command2->text(), "Avbryt Konto");
-    // The printer and the statistics come with their own parts.
-    EXPECT_FALSE(d.Option3->isEnabled());
-    EXPECT_FALSE(d.Text2->isEnabled());
+    EXPECT_TRUE(d.Option3->isEnabled());
+    EXPECT_TRUE(d.Text2->isEnabled());
 
     // Every control can be read by a screen reader.
     for (QWidget* w : d.findChildren<QWidget*>()) {
@@ -92,8 +91,8 @@ TEST_F(OutputTest, OpensOnTheMainWindowsAccountWithItsWholeRange) {
 }
 
 TEST_F(OutputTest, CommandTwoNamesWhatItCancelsInEveryState) {
-    UtskrStatForm::PrPrint = [](UtskrStatForm& d) { d.setProperty("printed", true); };
     UtskrStatForm& d = openOn(test::budgetBud());
+    fakes.printers->answers.push_back(true);
     struct Step {
         QAbstractButton* (*control)(UtskrStatForm&);
         const char* caption;
@@ -127,7 +126,7 @@ TEST_F(OutputTest, CommandTwoNamesWhatItCancelsInEveryState) {
         EXPECT_EQ(d.CancelState, s.state);
         EXPECT_EQ(d.Command1->isEnabled(), s.utskrift) << b->objectName().toStdString();
     }
-    EXPECT_TRUE(d.property("printed").toBool());
+    EXPECT_EQ(fakes.printers->calls.last(), "END");
     EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
 
     // "kto": the account is dropped, and nothing can be listed until another
@@ -275,12 +274,6 @@ TEST_F(OutputTest, WithoutAReadableCurrentAccountItOpensWithNoneChosen) {
 }
 
 TEST_F(OutputTest, StatisticsModeChoosesATransactionOfTheAccount) {
-    int runs = 0;
-    int chosen = -1;
-    UtskrStatForm::Trans_Stat = [&](UtskrStatForm& f) {
-        ++runs;
-        chosen = f.StatTransNr;
-    };
     UtskrStatForm& d = openOn(test::budgetBud());
     const QString sign = Module1.TransTecken;
     tick(d.Option2); // a destination chosen first waits for the transaction
@@ -302,13 +295,15 @@ TEST_F(OutputTest, StatisticsModeChoosesATransactionOfTheAccount) {
     EXPECT_EQ(d.StatTransTecken, "-");
     EXPECT_EQ(Module1.TransTecken, sign); // the main window's sign is its own
     EXPECT_EQ(d.Label13->text(), "Skriv ut statistik till:");
-    tick(d.Option2);
+    tick(d.Option1);
     EXPECT_EQ(d.Command2->text(), "Avbryt Statistik");
     press(d.Command1);
-    EXPECT_EQ(runs, 1);
-    EXPECT_EQ(chosen, 2);
+    EXPECT_EQ(d.Label26->text(), "Statistik Mat");
+    EXPECT_EQ(d.StatCount + 1, 1);
 
     press(d.Command2);
+    EXPECT_FALSE(d.Frame1->isVisible());
+    EXPECT_FALSE(d.Label26->isVisible());
     EXPECT_EQ(d.CancelState, "kto");
     EXPECT_EQ(d.StatTransNr, 0);
     EXPECT_TRUE(d.Text2->isEnabled());

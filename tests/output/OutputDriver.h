@@ -8,7 +8,9 @@
 #include "mainwindow/WindowDriver.h"
 #include "output/UtskrStatForm.h"
 #include "platform/ClickLabel.h"
+#include "platform/DrawingArea.h"
 #include "platform/testing/FakeFileDialogs.h"
+#include "platform/testing/FakePrinter.h"
 
 #include <QCheckBox>
 #include <QDirIterator>
@@ -109,9 +111,10 @@ protected:
         delete utskrStatForm();
         EXPECT_TRUE(fakes.messages->answers.empty()) << "questions scripted but not asked";
         EXPECT_TRUE(fakes.files->answers.empty()) << "save boxes scripted but not shown";
-        UtskrStatForm::PrPrint = nullptr;
-        UtskrStatForm::Trans_Stat = nullptr;
-        UtskrStatForm::ScPr_7 = nullptr;
+        // (A test may have put the real printer in the double's place.)
+        if (&platform::printers() == fakes.printers) {
+            EXPECT_TRUE(fakes.printers->answers.empty()) << "print boxes scripted but not shown";
+        }
         WindowTest::TearDown();
     }
 
@@ -185,6 +188,19 @@ protected:
     static void listOnScreen(UtskrStatForm& d) {
         tick(d.Option1);
         press(d.Command1);
+    }
+    // "Printer", "Utskrift", and the set-up box answered with OK or cancel.
+    void print(UtskrStatForm& d, bool ok = true) {
+        tick(d.Option3);
+        fakes.printers->answers.push_back(ok);
+        press(d.Command1);
+    }
+    // Statistics mode entered with a click on Text2 and the transaction
+    // chosen in its list.
+    static void chooseTransaction(UtskrStatForm& d, const QString& name) {
+        QTest::mouseClick(d.Text2, Qt::LeftButton);
+        ASSERT_TRUE(d.List4->isVisible());
+        choose(d.List4, name);
     }
 
     // The texts of a grid row.

@@ -1,6 +1,7 @@
 #include "platform/testing/FakePlatform.h"
 
 #include "platform/testing/FakeFileDialogs.h"
+#include "platform/testing/FakePrinter.h"
 
 #include <QDialog>
 #include <QFile>
@@ -73,6 +74,9 @@ FakePlatform::FakePlatform() {
     shell = sh.get();
     auto fd = std::make_unique<FakeFileDialogs>();
     files = fd.get();
+    auto pr = std::make_unique<FakePrinters>();
+    printers = pr.get();
+    setPrinters(std::move(pr));
     setFileDialogs(std::move(fd));
     setMessages(std::move(m));
     setModalHost(std::move(h));
@@ -103,6 +107,7 @@ FakePlatform::~FakePlatform() {
     setShell(nullptr);
     setFileWrites(nullptr);
     setFileDialogs(nullptr);
+    setPrinters(nullptr);
     setWebPaneFactory(nullptr);
 }
 

@@ -16,6 +16,7 @@
 namespace platform::testing {
 
 class FakeFileDialogs;
+class FakePrinters;
 
 struct UnscriptedCall {
     QString what;
@@ -145,7 +146,8 @@ public:
     FakeHelp* help;
     FakeShell* shell;
     FakeFileWrites* fileWrites;
-    FakeFileDialogs* files; // the save box
+    FakeFileDialogs* files;             // the save box
+    FakePrinters* printers;             // the print set-up box and the documents
     std::vector<FakeWebPane*> webPanes; // made since, newest last
 };
 
