@@ -291,46 +291,37 @@ void BackUpForm::closeEvent(QCloseEvent* e) {
 // ---- Mode and drive ------------------------------------------------------------------
 
 void BackUpForm::Command3_Click() {
-    BackupMode = QStringLiteral("BU");
-    Label2->hide();
-    for (QRadioButton* o : {Option1, Option2}) {
-        o->move(twips(240), o->y());
-        o->hide();
-    }
-    uncheckOptions();
-    noScope();
-    Label2->setText(QStringLiteral("Vänta !\r\nSäkerhets-\r\nkopiering..."));
-    Text1->setPlainText(QStringLiteral("Listan visar samtliga drive-enheter användbara"
-                                       " för kopiering, inklusive ev. USB-enhet.\r\n"
-                                       "Klicka i listan på den enhet som avses för "
-                                       "säkerhetskopieringen.\r\n\r\n"));
-    BackupDrive.clear();
-    DrvList->clear();
-    Enhetslista();
-    Command1->setEnabled(true);
-    Command3->setEnabled(false);
-    Command4->setEnabled(false);
-    setFull(true);
-    Label1->show();
-    DrvList->show();
+    enterMode(QStringLiteral("BU"), 240, QStringLiteral("Vänta !\r\nSäkerhets-\r\nkopiering..."),
+              QStringLiteral("Listan visar samtliga drive-enheter användbara"
+                             " för kopiering, inklusive ev. USB-enhet.\r\n"
+                             "Klicka i listan på den enhet som avses för "
+                             "säkerhetskopieringen.\r\n\r\n"));
 }
 
 void BackUpForm::Command4_Click() {
-    BackupMode = QStringLiteral("RE");
-    Label2->hide();
-    for (QRadioButton* o : {Option1, Option2}) {
-        o->move(twips(3360), o->y());
-        o->hide();
-    }
-    uncheckOptions();
-    noScope();
-    Label2->setText(QStringLiteral("Vänta !\r\nÅterställning..."));
-    Text1->setPlainText(
+    enterMode(
+        QStringLiteral("RE"), 3360, QStringLiteral("Vänta !\r\nÅterställning..."),
         QStringLiteral("Listan nedan visar möjliga drive-enheter för tidigare utförd BackUp,"
                        "  inkl. ev. USB-enhet.\r\n"
                        "Klicka i listan på antagen enhetsbeteckning !\r\n\r\n"
                        "En sammanställning visas av enhetens katalogstruktur, där någon"
                        " av de tidigare skapade BackUp-katalogerna bör återfinnas !\r\n\r\n"));
+}
+
+// Backup or restore: the options go under the mode's button, the drives are
+// listed and the dialog opens to its full height.
+void BackUpForm::enterMode(const QString& mode, int optionLeft, const QString& waitText,
+                           const QString& guide) {
+    BackupMode = mode;
+    Label2->hide();
+    for (QRadioButton* o : {Option1, Option2}) {
+        o->move(twips(optionLeft), o->y());
+        o->hide();
+    }
+    uncheckOptions();
+    noScope();
+    Label2->setText(waitText);
+    Text1->setPlainText(guide);
     BackupDrive.clear();
     DrvList->clear();
     Enhetslista();

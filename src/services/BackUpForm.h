@@ -68,6 +68,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void enterMode(const QString& mode, int optionLeft, const QString& waitText,
+                   const QString& guide);
     // The account that "Detta konto" meant when the user said yes to it.
     struct Account {
         int num = 0;
