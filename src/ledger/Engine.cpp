@@ -3,7 +3,7 @@
 #include "core/Codec1252.h"
 #include "core/Errors.h"
 #include "core/Numbers.h"
-#include "ledger/Pieces.h"
+#include "ledger/SideBySide.h"
 #include "platform/SysError.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "ledger/Pieces.h"
+#include "ledger/SideBySide.h"
 
 #include <algorithm>
 #include <thread>
