@@ -203,10 +203,7 @@ void HolidayForm::Command3_MouseDown() {
     if (closing_)
         return;
     closing_ = true;
-    positionQuietly([this] { storeWindowPosition(*this, WindowPos::HolidayForm); });
-    caller_.setEnabled(true);
-    hide();
-    caller_.activateWindow();
+    closeBeside(*this, caller_, WindowPos::HolidayForm);
     deleteLater();
 }
 

@@ -27,6 +27,13 @@ void showBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
     caller.setEnabled(false);
 }
 
+void closeBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
+    positionQuietly([&] { storeWindowPosition(dialog, place); });
+    caller.setEnabled(true);
+    dialog.hide();
+    caller.activateWindow();
+}
+
 void uncheck(QRadioButton* option) {
     option->setAutoExclusive(false);
     option->setChecked(false);

@@ -32,6 +32,10 @@ void placeBeside(QWidget& dialog, QWidget& caller, WindowPos place);
 // too).
 void showBeside(QWidget& dialog, QWidget& caller, WindowPos place);
 
+// Its counterpart: stores the dialog's place (quietly), hides it and gives
+// the window that opened it back, enabled and active.
+void closeBeside(QWidget& dialog, QWidget& caller, WindowPos place);
+
 // Clears an option button of a group.
 void uncheck(QRadioButton* option);
 

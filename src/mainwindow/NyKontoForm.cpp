@@ -277,10 +277,7 @@ void NyKontoForm::Skapa_Konto() {
 }
 
 void NyKontoForm::closeDialog() {
-    positionQuietly([this] { storeWindowPosition(*this, WindowPos::NyKontoForm); });
-    head_.setEnabled(true);
-    hide();
-    head_.activateWindow();
+    closeBeside(*this, head_, WindowPos::NyKontoForm);
 }
 
 void NyKontoForm::Command2_Click() {

@@ -272,11 +272,8 @@ void UtskrStatForm::closeDialog() {
     if (closing_)
         return;
     closing_ = true;
-    positionQuietly([this] { storeWindowPosition(*this, WindowPos::UtskrStatForm); });
     Data.clear();
-    head_.setEnabled(true);
-    hide();
-    head_.activateWindow();
+    closeBeside(*this, head_, WindowPos::UtskrStatForm);
     deleteLater();
 }
 

@@ -99,10 +99,7 @@ void DonateForm::Command2_Click() {
     if (closing_)
         return;
     closing_ = true;
-    positionQuietly([this] { storeWindowPosition(*this, WindowPos::DonateForm); });
-    head_.setEnabled(true);
-    hide();
-    head_.activateWindow();
+    closeBeside(*this, head_, WindowPos::DonateForm);
     deleteLater();
 }
 
