@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "core/Amount.h"
+#include "core/Paths.h"
 #include "core/Records.h"
 
 #include <QDate>
@@ -88,6 +89,20 @@ void writeSynced(const QString& path, const QByteArray& bytes) {
     if (::ftruncate(fd, bytes.size()) != 0 || ::fdatasync(fd) != 0)
         std::abort();
     ::close(fd);
+}
+
+void writeDataFolder(const QString& name, ledger::Kind kind, long n) {
+    QDir().mkpath(accountFolder(name));
+    const bool budget = kind == ledger::Kind::Budget;
+    writeSynced(accountFile(name, "KontoData"), cachedPostingFile(kind, n));
+    writeSynced(accountFile(name, "Transakt"), transaktFile());
+    writeSynced(accountFile(name, "Kategori"), encodeRecord(KategoriPost{"Mat"}));
+    if (budget)
+        writeSynced(accountFile(name, "B-mall"),
+                    encodeRecord(BudgMallPost{"2", "120", "01", "05", "  "}));
+    writeSynced(kontoFilPath(),
+                encodeRecord(KontoFilPost{name, "1", budget ? "Bg" : "Ek", "\\FynData\\"}));
+    writeSynced(kontoIniPath(), "1\r\nAnna\r\n");
 }
 
 double Timings::min() const {

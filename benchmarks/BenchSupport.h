@@ -37,6 +37,10 @@ const QByteArray& cachedPostingFile(ledger::Kind kind, long n);
 // Transakt for those references.
 QByteArray transaktFile();
 
+// The data folder of Module1.BaseFolder holding the one account name of n
+// postings (a budget account with a learnt template), current in KontoIni.
+void writeDataFolder(const QString& name, ledger::Kind kind, long n);
+
 // Writes the file whole and syncs it.
 void writeSynced(const QString& path, const QByteArray& bytes);
 

@@ -52,17 +52,7 @@ struct Program {
         QDir::setCurrent(scratch.root());
         Module1 = SharedState{};
         Module1.BaseFolder = fakes.drives->root;
-        QDir().mkpath(accountFolder(name));
-        const bool budget = kind == ledger::Kind::Budget;
-        writeSynced(accountFile(name, "KontoData"), cachedPostingFile(kind, n));
-        writeSynced(accountFile(name, "Transakt"), transaktFile());
-        writeSynced(accountFile(name, "Kategori"), encodeRecord(KategoriPost{"Mat"}));
-        if (budget)
-            writeSynced(accountFile(name, "B-mall"),
-                        encodeRecord(BudgMallPost{"2", "120", "01", "05", "  "}));
-        writeSynced(kontoFilPath(),
-                    encodeRecord(KontoFilPost{name, "1", budget ? "Bg" : "Ek", "\\FynData\\"}));
-        writeSynced(kontoIniPath(), "1\r\nAnna\r\n");
+        writeDataFolder(name, kind, n);
         window = std::make_unique<HeadForm>();
         window->Form_Load();
     }

@@ -592,10 +592,11 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
     if (l.bstatus >= 0)
         changed[l.bstatus] = confirmed ? '*' : ' ';
     // The changed posting first (its new amounts above stay), then the later ones.
-    const QByteArray texts(changed, l.length);
+    char texts[kBudget.length];
+    std::memcpy(texts, changed, size_t(l.length));
     check.refuse(shiftBalances(f, r, n - r + 1, out.data(), delta, diffDelta));
     for (int k = 0; k < l.amounts; ++k)
-        std::memcpy(changed + l.amount[k], texts.constData() + l.amount[k], kAmountWidth);
+        std::memcpy(changed + l.amount[k], texts + l.amount[k], kAmountWidth);
     if (l.bstatus >= 0)
         changed[l.bstatus] = texts[l.bstatus];
     if (check.refusal != Refusal::None)
