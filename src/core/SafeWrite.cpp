@@ -18,7 +18,9 @@
 #include <set>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 // The journal is a redo log: each commit appends one entry holding, for every
 // file it touches, the new bytes, and syncs it. That sync is the commit. The
@@ -33,6 +35,12 @@
 // then no longer count: no blocks are given back and taken anew for every
 // checkpoint. The file is cut down only when it holds more than twice the
 // files it stands for; what counts, never more than once.
+//
+// A commit that rewrites most of a large file held in memory writes the file
+// anew instead, beside the old one, and syncs it; its entry only names it, and
+// the new file takes the old one's place once the entry is synced. Replay
+// puts it in place if it is still there, and skips what earlier entries wrote
+// to the old file. The bytes are written once instead of twice.
 //
 // When writing the files fails, the commit is undone from its old bytes and
 // its entry cut off the journal again, which needs no new space. Until both
@@ -51,6 +59,7 @@ int g_crashAt = -1;
 bool g_torn = true;
 std::set<int> g_failAt;
 int g_failFrom = -1;
+long long g_wholeFrom = -1;
 int g_failErrno = 0;
 int g_passed = 0;
 long long g_lastBytes = 0;
@@ -75,6 +84,9 @@ int pointsPassed() {
 long long lastCommitDataBytes() {
     return g_lastBytes;
 }
+void replaceWholeFrom(long long bytes) {
+    g_wholeFrom = bytes;
+}
 } // namespace safewrite_testing
 
 namespace {
@@ -94,6 +106,8 @@ std::map<QString, qint64> g_fileSizes;
 // Nothing the program writes comes near these; a journal that says more is not ours.
 constexpr quint64 kMaxJournal = quint64(1) << 32;
 constexpr qint64 kMaxFileSize = qint64(1) << 40;
+// From this size a file mostly rewritten is written whole into a new file.
+constexpr qint64 kWholeFrom = 1024 * 1024;
 
 enum class Point { Go, Crash, Fail };
 
@@ -121,6 +135,7 @@ public:
             ::close(fd_);
     }
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;
@@ -244,6 +259,32 @@ void syncDir(const QString& dir) {
     ::close(fd);
 }
 
+// The same, where the sync is what makes a commit stand: its failure counts.
+void syncDirOrFail(const QString& dir) {
+    pointStep();
+    Fd fd(safeOpen(dir, O_RDONLY | O_DIRECTORY));
+    if (fd.get() < 0 || (::fsync(fd.get()) != 0 && errno != EINVAL))
+        fail(errno);
+}
+
+// A file that a new one has taken the place of: open until here, so that the
+// rename did not have to give back its blocks and cached pages. For a large
+// file that takes as long as writing it did, and is done by another thread.
+void releaseLater(int fd, qint64 size) {
+    constexpr qint64 kLarge = 4 * 1024 * 1024;
+    if (fd < 0)
+        return;
+    if (size < kLarge) {
+        ::close(fd);
+        return;
+    }
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
+}
+
 QByteArray readAt(int fd, qint64 offset, qint64 size) {
     QByteArray out(size, Qt::Uninitialized);
     qint64 got = 0;
@@ -267,6 +308,19 @@ QString parentOf(const QString& path) {
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+// The new file a commit writes whole beside the old one: hidden, and named
+// anew for every commit, so that a later commit's unfinished file is never
+// taken for an earlier one's.
+QString wholeFile(const QString& path, quint64 id) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1) + QLatin1Char('.') +
+           QString::number(id, 16) + QStringLiteral(".ny");
+}
+
+bool isWholeFileName(const QString& name) {
+    return name.startsWith(QLatin1Char('.')) && name.endsWith(QStringLiteral(".ny"));
+}
+
 bool isFolder(const QString& path) {
     struct stat st {};
     return safeLstat(path, st) == 0 && S_ISDIR(st.st_mode);
@@ -283,6 +337,12 @@ struct Region {
 struct FileChange {
     QString path;
     bool existed = false;
+    // Written whole into its new file beforehand (wholeFile()); the regions
+    // are then not journaled, only kept for an undo and for writing it.
+    bool whole = false;
+    quint64 wholeId = 0;         // names that file (wholeFile())
+    const char* known = nullptr; // the old bytes, for the stretches kept
+    mode_t mode = 0644;
     qint64 oldSize = 0;
     qint64 newSize = 0;
     std::vector<Region> regions;
@@ -488,10 +548,14 @@ EncodedEntry encodeEntry(const Entry& e, quint64 epoch) {
     out.put<quint32>(quint32(e.files.size()));
     for (const FileChange& f : e.files) {
         out.putBytes(journalName(f.path));
-        out.put<quint8>(f.existed ? 1 : 0);
+        out.put<quint8>((f.existed ? 1 : 0) | (f.whole ? 2 : 0));
         out.put<qint64>(f.oldSize);
         out.put<qint64>(f.newSize);
-        out.put<quint32>(quint32(f.regions.size()));
+        out.put<quint32>(f.whole ? 0 : quint32(f.regions.size()));
+        if (f.whole) {
+            out.put<quint64>(f.wholeId);
+            continue;
+        }
         for (const Region& r : f.regions) {
             out.put<qint64>(r.offset);
             out.putData(r.now);
@@ -535,13 +599,16 @@ bool decodeBody(const QByteArray& body, qsizetype q, Entry& e) {
         FileChange f;
         quint8 existed = 0;
         quint32 nregions = 0;
-        if (!takePath(body, q, f.path) || !take(body, q, existed) || existed > 1 ||
+        if (!takePath(body, q, f.path) || !take(body, q, existed) || existed > 3 || existed == 2 ||
             !take(body, q, f.oldSize) || !take(body, q, f.newSize) || !take(body, q, nregions))
             return false;
         if (f.oldSize < 0 || f.oldSize > kMaxFileSize || f.newSize < 0 ||
-            f.newSize > kMaxFileSize || (!existed && f.oldSize != 0))
+            f.newSize > kMaxFileSize || (!(existed & 1) && f.oldSize != 0))
             return false;
-        f.existed = existed != 0;
+        f.existed = (existed & 1) != 0;
+        f.whole = (existed & 2) != 0;
+        if (f.whole && (nregions != 0 || !take(body, q, f.wholeId)))
+            return false;
         for (quint32 k = 0; k < nregions; ++k) {
             Region r;
             if (!take(body, q, r.offset) || !takeBytes(body, q, r.now))
@@ -693,8 +760,29 @@ bool checkAgainstFiles(std::vector<Entry>& entries) {
             folders.insert(f);
         }
         for (FileChange& f : e.files) {
+            if (f.skip)
+                continue; // a later entry puts a whole new file in its place
             if (!folderThere(parentOf(f.path), ok)) {
                 f.skip = true;
+                continue;
+            }
+            if (f.whole) {
+                // Its new file, synced whole before the entry was, or already
+                // in the old one's place.
+                struct stat st {};
+                if (safeLstat(wholeFile(f.path, f.wholeId), st) == 0) {
+                    ok = ok && S_ISREG(st.st_mode) && st.st_size == f.newSize;
+                } else if (errno != ENOENT) {
+                    ok = false;
+                } else if (safeLstat(f.path, st) == 0) {
+                    ok = ok && S_ISREG(st.st_mode);
+                } else if (errno == ENOENT) {
+                    f.skip = true;
+                    continue;
+                } else {
+                    ok = false;
+                }
+                size[f.path] = f.newSize;
                 continue;
             }
             qint64 now = 0;
@@ -739,6 +827,26 @@ void applyEntry(const Entry& e, bool counted) {
     for (const FileChange& f : e.files) {
         if (f.skip)
             continue;
+        if (f.whole) {
+            // The new file takes the old one's place; on a replay it may have
+            // done so already.
+            pointStep();
+            const QString made = wholeFile(f.path, f.wholeId);
+            const int old = counted ? safeOpen(f.path, O_RDONLY) : -1;
+            if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT)) {
+                const int e = errno;
+                if (old >= 0)
+                    ::close(old);
+                fail(e);
+            }
+            releaseLater(old, f.oldSize);
+            g_unsyncedFolders.insert(parentOf(f.path));
+            g_fileSizes[f.path] = f.newSize;
+            if (counted)
+                for (const Region& r : f.regions)
+                    sw::g_lastBytes += r.now.size();
+            continue;
+        }
         Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
         for (const Region& r : f.regions) {
             pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset);
@@ -767,6 +875,8 @@ bool undoEntry(const Entry& e) {
     for (const FileChange& f : e.files) {
         try {
             pointStep();
+            if (f.whole && safeUnlink(wholeFile(f.path, f.wholeId)) != 0 && errno != ENOENT)
+                fail(errno);
             if (!f.existed) {
                 if (safeUnlink(f.path) != 0 && errno != ENOENT)
                     fail(errno);
@@ -790,6 +900,118 @@ bool undoEntry(const Entry& e) {
         if (safeRmdir(*it) != 0 && errno != ENOENT && errno != ENOTEMPTY && errno != EEXIST)
             all = false;
     return all;
+}
+
+// The pieces of a file's new bytes: the regions, and between them the old
+// bytes kept. Empty when some of it is not in memory.
+std::vector<iovec> wholePieces(const FileChange& f, qint64 knownSize) {
+    std::vector<iovec> pieces;
+    auto kept = [&](qint64 from, qint64 to) {
+        if (to <= from)
+            return true;
+        if (to > knownSize)
+            return false;
+        pieces.push_back({const_cast<char*>(f.known + from), size_t(to - from)});
+        return true;
+    };
+    qint64 at = 0;
+    for (const Region& r : f.regions) {
+        if (r.now.isEmpty())
+            continue; // the cut-off tail
+        if (!kept(at, r.offset))
+            return {};
+        pieces.push_back({const_cast<char*>(r.now.constData()), size_t(r.now.size())});
+        at = r.offset + r.now.size();
+    }
+    if (at > f.newSize || !kept(at, f.newSize))
+        return {};
+    return pieces;
+}
+
+// Writes a file's new bytes whole into its new file and syncs it; when an
+// entry will name the file, its folder too, so that the entry never names a
+// file a crash can take away. A failure leaves no new file behind.
+void writeWhole(const FileChange& f, bool named) {
+    const QString made = wholeFile(f.path, f.wholeId);
+    try {
+        Fd fd(openOrFail(made, O_WRONLY | O_CREAT | O_TRUNC));
+        (void)::fchmod(fd.get(), f.mode);
+        pointWriteVector(fd.get(), wholePieces(f, f.oldSize), f.newSize, 0);
+        syncFd(fd.get());
+        if (named)
+            syncDirOrFail(parentOf(made));
+    } catch (const RuntimeError&) {
+        (void)safeUnlink(made);
+        throw;
+    }
+}
+
+// A commit of one file written whole, that no entry of the journal wrote to
+// since it was last emptied: the new file taking the old one's place is the
+// commit, made to stand by syncing their folder; no entry is needed.
+bool standsAlone(const Entry& e) {
+    return e.folders.empty() && e.files.size() == 1 && e.files[0].whole &&
+           !g_unsynced.count(e.files[0].path);
+}
+
+void replaceAlone(Entry& entry) {
+    FileChange& f = entry.files[0];
+    const QString made = wholeFile(f.path, f.wholeId);
+    writeWhole(f, false);
+    Fd old(safeOpen(f.path, O_RDONLY));
+    try {
+        pointStep();
+        if (safeRename(made, f.path) != 0)
+            fail(errno);
+    } catch (const RuntimeError&) {
+        (void)safeUnlink(made);
+        throw;
+    }
+    try {
+        syncDirOrFail(parentOf(f.path));
+    } catch (const RuntimeError& e) {
+        // Whether the new file stands is not known: the old bytes go back
+        // into it, or nothing more is written until they have.
+        g_stopText = e.text();
+        if (!undoEntry(entry)) {
+            g_pendingUndo = entry;
+            for (FileChange& c : g_pendingUndo->files) {
+                c.known = nullptr;
+                for (Region& r : c.regions)
+                    r.was = QByteArray(r.was.constData(), r.was.size());
+            }
+        }
+        throw;
+    }
+    g_fileSizes[f.path] = f.newSize;
+    for (const Region& r : f.regions)
+        sw::g_lastBytes += r.now.size();
+    releaseLater(old.release(), f.oldSize);
+}
+
+quint64 nextWholeId() {
+    static quint64 id = 0;
+    if (id == 0) {
+        std::random_device random;
+        id = quint64(random()) << 32 | random();
+    }
+    return ++id;
+}
+
+// Files written whole that never took their place: a crash came before their
+// entry, or they were named by entries that have been replayed.
+void removeWholeFiles() {
+    const QString root = dataRoot();
+    if (root.isEmpty())
+        return;
+    QStringList folders{root};
+    for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        folders << root + QLatin1Char('/') + name;
+    for (const QString& folder : folders)
+        for (const QString& name :
+             QDir(folder).entryList({QStringLiteral(".*.ny")}, QDir::Files | QDir::Hidden))
+            if (isWholeFileName(name))
+                (void)safeUnlink(folder + QLatin1Char('/') + name);
 }
 
 qint64 filesBytes() {
@@ -1157,15 +1379,46 @@ void WriteBatch::commit() {
         }
         if (c.existed && c.newSize < c.oldSize) // the cut-off tail
             c.regions.push_back(Region{c.newSize, {}, old(c.newSize, c.oldSize - c.newSize)});
+        // Nearly all of a large file rewritten: written once, whole, into a new file.
+        qint64 changed = 0;
+        for (const Region& r : c.regions)
+            changed += r.now.size();
+        const qint64 wholeFrom = sw::g_wholeFrom >= 0 ? sw::g_wholeFrom : kWholeFrom;
+        if (inMemory && c.existed && st.st_nlink == 1 && c.newSize >= wholeFrom &&
+            4 * changed >= 3 * c.newSize) {
+            c.known = p.known;
+            if (!wholePieces(c, p.knownSize).empty() || c.newSize == 0) {
+                c.whole = true;
+                c.wholeId = nextWholeId();
+                c.mode = st.st_mode & 07777;
+            }
+        }
         entry.files.push_back(std::move(c));
     }
     for (int attempt = 1;; ++attempt) {
         if (g_journalBytes == 0)
             g_epoch = freshEpoch();
-        const EncodedEntry bytes = encodeEntry(entry, g_epoch);
+        sw::g_lastBytes = 0;
         try {
-            // 2. The entry, synced: from here on the commit stands.
-            const qint64 at = appendEntry(bytes);
+            if (standsAlone(entry)) {
+                replaceAlone(entry);
+                break;
+            }
+            const EncodedEntry bytes = encodeEntry(entry, g_epoch);
+            // 2. Files written whole, then the entry, synced: from here on the
+            // commit stands.
+            qint64 at = 0;
+            try {
+                for (const FileChange& f : entry.files)
+                    if (f.whole)
+                        writeWhole(f, true);
+                at = appendEntry(bytes);
+            } catch (const RuntimeError&) {
+                for (const FileChange& f : entry.files)
+                    if (f.whole)
+                        (void)safeUnlink(wholeFile(f.path, f.wholeId));
+                throw;
+            }
 
             // 3. The files. When that fails, the commit is undone and cut off the
             // journal again.
@@ -1177,9 +1430,11 @@ void WriteBatch::commit() {
                 if (!undoEntry(entry)) {
                     // Kept for a later try: its own copy of the old bytes.
                     g_pendingUndo = entry;
-                    for (FileChange& f : g_pendingUndo->files)
+                    for (FileChange& f : g_pendingUndo->files) {
+                        f.known = nullptr;
                         for (Region& r : f.regions)
                             r.was = QByteArray(r.was.constData(), r.was.size());
+                    }
                     g_cutBackTo = at;
                 } else if (!cutBack(at)) {
                     g_cutBackTo = at;
@@ -1213,9 +1468,10 @@ void recoverJournal() {
         return;
     struct stat st {};
     if (safeLstat(g_journalPath, st) != 0) {
-        if (errno == ENOENT)
-            return;
-        fail(errno);
+        if (errno != ENOENT)
+            fail(errno);
+        removeWholeFiles();
+        return;
     }
     if (!S_ISREG(st.st_mode) || quint64(st.st_size) > kMaxJournal) {
         setAside();
@@ -1224,21 +1480,35 @@ void recoverJournal() {
     Fd fd(openOrFail(g_journalPath, O_RDONLY));
     const QByteArray bytes = readAt(fd.get(), 0, st.st_size);
     Journal journal = decodeJournal(bytes);
-    if (journal.damaged || !checkAgainstFiles(journal.entries)) {
+    std::vector<Entry>& entries = journal.entries;
+    auto counts = [&](size_t i) {
+        return entries[i].kind == Entry::Commit &&
+               !(i + 1 < entries.size() && entries[i + 1].kind == Entry::Abort);
+    };
+    // What came before a file was written whole is in that file already.
+    std::set<QString> replacedLater;
+    for (size_t i = entries.size(); i-- > 0;) {
+        if (!counts(i))
+            continue;
+        for (FileChange& f : entries[i].files) {
+            f.skip = f.skip || replacedLater.count(f.path) > 0;
+            if (f.whole)
+                replacedLater.insert(f.path);
+        }
+    }
+    if (journal.damaged || !checkAgainstFiles(entries)) {
         setAside();
         return;
     }
-    for (size_t i = 0; i < journal.entries.size(); ++i) {
-        const bool aborted =
-            i + 1 < journal.entries.size() && journal.entries[i + 1].kind == Entry::Abort;
-        if (journal.entries[i].kind == Entry::Commit && !aborted)
-            applyEntry(journal.entries[i], false);
-    }
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (counts(i))
+            applyEntry(entries[i], false);
     if (!checkpointNow())
         raiseError(platform::kDeviceIo);
     if (safeUnlink(g_journalPath) != 0 && errno != ENOENT)
         fail(errno);
     g_journalBytes = 0;
+    removeWholeFiles();
 }
 
 void syncFolder(const QString& path) {

@@ -18,7 +18,11 @@ void armFailure(std::set<int> points, int errnoValue, int from = -1);
 // Write points passed since the last armCrash or armFailure.
 int pointsPassed();
 
-// The data bytes (not the journal's) that the last commit wrote.
+// The data bytes (not the journal's) that the last commit changed.
 long long lastCommitDataBytes();
+
+// From which size a file mostly rewritten is written whole into a new file;
+// -1: as the program does.
+void replaceWholeFrom(long long bytes);
 
 } // namespace fyn::safewrite_testing

@@ -404,12 +404,20 @@ void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTem
     WriteBatch batch;
     QByteArray held;
     const char* recs = f.records(start, end, held);
+    // Pieces of the year learnt side by side, then put together in order.
+    const long count = end - start + 1;
+    const int pieces = piecesFor(count);
+    std::vector<Learner> part(static_cast<size_t>(qMax(pieces, 1)));
+    inPieces(qMax(count, 0L), pieces, [&](int p, long first, long stop) {
+        for (long i = first; i < stop; ++i) {
+            const char* rec = recs + qint64(i) * kBudget.length;
+            if (rec[kBudget.bstatus] != ' ')
+                part[size_t(p)].add(rec);
+        }
+    });
     Learner learner;
-    for (long i = start; i <= end; ++i) {
-        const char* rec = recs + qint64(i - start) * kBudget.length;
-        if (rec[kBudget.bstatus] != ' ')
-            learner.add(rec);
-    }
+    for (const Learner& piece : part)
+        learner.merge(piece);
     learner.learnInto(t, batch);
     try {
         batch.commit();
@@ -858,6 +866,8 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     const int pieces = piecesFor(count);
     std::vector<Piece> part(static_cast<size_t>(pieces));
     inPieces(count, pieces, [&](int p, long begin, long end) {
+        if (p == pieces - 1)
+            return; // nothing comes after it
         try {
             for (long i = first + begin; i < first + end; ++i) {
                 const char* rec = all + qint64(i - 1) * l.length;
@@ -1216,6 +1226,8 @@ EditResult recount(PostingFile& f, long from, long n) {
     const int pieces = piecesFor(count);
     std::vector<Piece> part(static_cast<size_t>(pieces));
     inPieces(count, pieces, [&](int p, long begin, long end) {
+        if (p == pieces - 1)
+            return; // nothing comes after it
         try {
             for (long i = begin; i < end; ++i) {
                 const Numbers num = amountsOf(f, from + i, before + qint64(i) * l.length);

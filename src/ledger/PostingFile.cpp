@@ -39,7 +39,8 @@ void PostingFile::open(const QString& path, Kind kind) {
     if (end > start)
         ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
     data.resize(f.readInto(data.data(), 0, size));
-    file_ = std::move(f);
+    path_ = path;
+    open_ = true;
     kind_ = kind;
     data_ = std::move(data);
     count_ = long(divRoundHalfEven(data_.size(), recordLength(kind)));
@@ -92,7 +93,7 @@ void PostingFile::learnOrder(long first, long last) {
 }
 
 void PostingFile::close() {
-    file_.close();
+    open_ = false;
     data_.clear();
     count_ = 0;
 }

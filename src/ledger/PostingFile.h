@@ -27,9 +27,9 @@ public:
     // longer than kMaxBytes fails with "Overflow" naming it, before any reading.
     void open(const QString& path, Kind kind);
     void close();
-    bool isOpen() const { return file_.isOpen(); }
+    bool isOpen() const { return open_; }
     Kind kind() const { return kind_; }
-    const QString& path() const { return file_.path(); }
+    const QString& path() const { return path_; }
 
     // Length / record length rounded half to even, as the file counts.
     long recordCount() const { return count_; }
@@ -75,7 +75,10 @@ public:
     };
 
 private:
-    RecordFile file_;
+    // No descriptor is kept: a large edit may put a new file in the old one's
+    // place, and a kept descriptor would hold the old one's blocks.
+    QString path_;
+    bool open_ = false;
     Kind kind_ = Kind::Enkel;
     // Records 1..sortedTo_ are known to be in date order: the search for a
     // date can halve its way there instead of walking.

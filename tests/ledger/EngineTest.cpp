@@ -298,14 +298,36 @@ TEST_F(EngineTest, TickAndSubtransactionAndConfirmation) {
     EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "80", "02", "01", "  "}));
 }
 
+// The edits that follow run both as the program writes these small files and
+// as it writes a large file that an edit rewrites nearly whole: into a new
+// file that takes the old one's place.
+class EngineWays : public EngineTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        fyn::safewrite_testing::replaceWholeFrom(GetParam() ? 0 : -1);
+    }
+    void TearDown() override { fyn::safewrite_testing::replaceWholeFrom(-1); }
+    // A new start on files written afresh: no journal of earlier runs.
+    void restart() {
+        QFile::remove(journalPath());
+        setJournalPath(journalPath());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Ways, EngineWays, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "Whole" : "Journal");
+});
+
 // An edit cut short at any write point leaves, after recovery, the posting
 // file and the template as before or as after, never a mix.
-TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
+TEST_P(EngineWays, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
     const QByteArray start = file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
                                    budget("2026-02-01", "2", "100", "90", "100", "90", "-10"),
                                    budget("2026-03-01", "3", "-5", "-5", "95", "85", "-10")});
     namespace sw = fyn::safewrite_testing;
     auto edit = [&] {
+        restart();
         budgetFile(start);
         QFile::remove(mall);
         t.open(mall);
@@ -318,6 +340,7 @@ TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
     const int points = sw::pointsPassed();
     for (int k = 0; k < points; ++k) {
         sw::armCrash(-1, false);
+        restart();
         budgetFile(start);
         QFile::remove(mall);
         t.open(mall);
@@ -335,6 +358,7 @@ TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
     // file, memory and the template are as before, or the edit stood whole.
     for (int k = 0; k < points; ++k) {
         sw::armCrash(-1, false);
+        restart();
         budgetFile(start);
         QFile::remove(mall);
         t.open(mall);
@@ -351,6 +375,45 @@ TEST_F(EngineTest, AnEditInterruptedAnywhereIsWholeOrNotAtAll) {
         EXPECT_EQ(readFile(mall), threw ? QByteArray() : afterMall);
         EXPECT_EQ(t.count(), threw ? 0 : 1);
     }
+}
+
+// A posting put in front of every other moves them all: after a crash or a
+// failure anywhere the file is as before or as after, and memory as the file.
+TEST_P(EngineWays, AnInsertAtTheFrontStandsWholeOrNotAtAll) {
+    namespace sw = fyn::safewrite_testing;
+    const QByteArray start = threeSimple();
+    const NewPosting first{"2025-12-01", 2, 0, "40", "40", "2026-12-09"};
+    sw::armCrash(-1, false);
+    restart();
+    simple(start);
+    ASSERT_TRUE(insertPosting(f, 3, first, nullptr).ok());
+    const QByteArray after = readFile(data);
+    ASSERT_EQ(after.left(10), "2025-12-01");
+    const int points = sw::pointsPassed();
+    for (int k = 0; k < points; ++k) {
+        SCOPED_TRACE(k);
+        restart();
+        simple(start);
+        sw::armCrash(k, true);
+        EXPECT_THROW(insertPosting(f, 3, first, nullptr), sw::Crash);
+        sw::armCrash(-1, false);
+        recoverJournal();
+        EXPECT_TRUE(readFile(data) == start || readFile(data) == after);
+
+        restart();
+        simple(start);
+        sw::armFailure({k}, EIO);
+        bool threw = false;
+        try {
+            insertPosting(f, 3, first, nullptr);
+        } catch (const RuntimeError&) {
+            threw = true;
+        }
+        sw::armCrash(-1, false);
+        expectFile(threw ? start : after);
+    }
+    EXPECT_TRUE(
+        QDir(path("FynData/Konto")).entryList({".*.ny"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 } // namespace
