@@ -3,6 +3,8 @@
 #include "core/Amount.h"
 #include "core/Paths.h"
 #include "core/Records.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
 
 #include <QDate>
 #include <QDir>
@@ -145,6 +147,28 @@ void report(benchmark::State& state, const Timings& edits, const Timings& floors
     state.counters["floor_min_ms"] = floors.min() * 1e3;
     state.counters["floor_med_ms"] = floors.median() * 1e3;
     state.counters["ratio"] = edits.median() / floors.median();
+}
+
+bool timeEdit(benchmark::State& state, const Scratch& scratch, Timings& edits, Timings& floors,
+              const std::function<bool()>& edit, const char* refused) {
+    safewrite_testing::armCrash(-1, false); // counts the bytes written
+    Stopwatch watch;
+    const bool done = edit();
+    const double seconds = watch.seconds();
+    if (!done) {
+        state.SkipWithError(refused);
+        return false;
+    }
+    state.SetIterationTime(seconds);
+    edits.add(seconds);
+    floors.add(floorSeconds(scratch, safewrite_testing::lastCommitDataBytes()));
+    return true;
+}
+
+void finish(benchmark::State& state, const Timings& edits, const Timings& floors) {
+    report(state, edits, floors);
+    state.counters["MB"] = double(safewrite_testing::lastCommitDataBytes()) / 1e6;
+    setJournalPath(QString());
 }
 
 } // namespace fyn::bench

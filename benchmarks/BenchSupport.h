@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 namespace fyn::bench {
@@ -71,5 +72,12 @@ double floorSeconds(const Scratch& scratch, long long bytes);
 
 // min_ms, med_ms and, with floors, floor_min_ms, floor_med_ms and ratio.
 void report(benchmark::State& state, const Timings& edits, const Timings& floors = {});
+
+// Times one iteration's edit (false: it was refused), then the floor of the
+// bytes it changed. False when refused: the benchmark is stopped with why.
+bool timeEdit(benchmark::State& state, const Scratch& scratch, Timings& edits, Timings& floors,
+              const std::function<bool()>& edit, const char* refused);
+// The report, the megabytes the last edit changed, and no journal any more.
+void finish(benchmark::State& state, const Timings& edits, const Timings& floors);
 
 } // namespace fyn::bench

@@ -12,7 +12,6 @@
 
 #include "budget/Generator.h"
 #include "core/SafeWrite.h"
-#include "core/SafeWriteTesting.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -45,21 +44,12 @@ void run(benchmark::State& state, int year) {
         writeSynced(data, start);
         ledger::PostingFile f;
         f.open(data, ledger::Kind::Budget);
-        safewrite_testing::armCrash(-1, false); // counts the bytes written
-        Stopwatch watch;
-        const bool done = budget::postPlan(f, n, plan).ok();
-        const double seconds = watch.seconds();
-        if (!done) {
-            state.SkipWithError("the run was refused");
+        if (!timeEdit(
+                state, *scratch, runs, floors, [&] { return budget::postPlan(f, n, plan).ok(); },
+                "the run was refused"))
             break;
-        }
-        state.SetIterationTime(seconds);
-        runs.add(seconds);
-        floors.add(floorSeconds(*scratch, safewrite_testing::lastCommitDataBytes()));
     }
-    report(state, runs, floors);
-    state.counters["MB"] = double(safewrite_testing::lastCommitDataBytes()) / 1e6;
-    setJournalPath(QString());
+    finish(state, runs, floors);
 }
 
 void registerAll() {

@@ -16,7 +16,6 @@
 
 #include "core/Records.h"
 #include "core/SafeWrite.h"
-#include "core/SafeWriteTesting.h"
 #include "ledger/Engine.h"
 #include "ledger/PostingFile.h"
 
@@ -139,21 +138,13 @@ void run(benchmark::State& state, Kind kind, Op op) {
         BudgetTemplate t;
         if (kind == Kind::Budget)
             t.open(mall);
-        safewrite_testing::armCrash(-1, false); // counts the bytes written
-        Stopwatch watch;
-        const bool done = edit(op, f, kind == Kind::Budget ? &t : nullptr, n);
-        const double seconds = watch.seconds();
-        if (!done) {
-            state.SkipWithError("the edit was refused");
+        if (!timeEdit(
+                state, *scratch, edits, floors,
+                [&] { return edit(op, f, kind == Kind::Budget ? &t : nullptr, n); },
+                "the edit was refused"))
             break;
-        }
-        state.SetIterationTime(seconds);
-        edits.add(seconds);
-        floors.add(floorSeconds(*scratch, safewrite_testing::lastCommitDataBytes()));
     }
-    report(state, edits, floors);
-    state.counters["MB"] = double(safewrite_testing::lastCommitDataBytes()) / 1e6;
-    setJournalPath(QString());
+    finish(state, edits, floors);
 }
 
 void registerAll() {

@@ -832,14 +832,10 @@ void applyEntry(const Entry& e, bool counted) {
             // done so already.
             pointStep();
             const QString made = wholeFile(f.path, f.wholeId);
-            const int old = counted ? safeOpen(f.path, O_RDONLY) : -1;
-            if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT)) {
-                const int e = errno;
-                if (old >= 0)
-                    ::close(old);
-                fail(e);
-            }
-            releaseLater(old, f.oldSize);
+            Fd old(counted ? safeOpen(f.path, O_RDONLY) : -1);
+            if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT))
+                fail(errno);
+            releaseLater(old.release(), f.oldSize);
             g_unsyncedFolders.insert(parentOf(f.path));
             g_fileSizes[f.path] = f.newSize;
             if (counted)
@@ -900,6 +896,17 @@ bool undoEntry(const Entry& e) {
         if (safeRmdir(*it) != 0 && errno != ENOENT && errno != ENOTEMPTY && errno != EEXIST)
             all = false;
     return all;
+}
+
+// A commit whose old bytes could not be put back, kept for a later try with
+// its own copy of them (memory may change before then).
+void keepForLaterUndo(const Entry& entry) {
+    g_pendingUndo = entry;
+    for (FileChange& f : g_pendingUndo->files) {
+        f.known = nullptr;
+        for (Region& r : f.regions)
+            r.was = QByteArray(r.was.constData(), r.was.size());
+    }
 }
 
 // The pieces of a file's new bytes: the regions, and between them the old
@@ -973,14 +980,8 @@ void replaceAlone(Entry& entry) {
         // Whether the new file stands is not known: the old bytes go back
         // into it, or nothing more is written until they have.
         g_stopText = e.text();
-        if (!undoEntry(entry)) {
-            g_pendingUndo = entry;
-            for (FileChange& c : g_pendingUndo->files) {
-                c.known = nullptr;
-                for (Region& r : c.regions)
-                    r.was = QByteArray(r.was.constData(), r.was.size());
-            }
-        }
+        if (!undoEntry(entry))
+            keepForLaterUndo(entry);
         throw;
     }
     g_fileSizes[f.path] = f.newSize;
@@ -1428,13 +1429,7 @@ void WriteBatch::commit() {
             } catch (const RuntimeError& e) {
                 g_stopText = e.text();
                 if (!undoEntry(entry)) {
-                    // Kept for a later try: its own copy of the old bytes.
-                    g_pendingUndo = entry;
-                    for (FileChange& f : g_pendingUndo->files) {
-                        f.known = nullptr;
-                        for (Region& r : f.regions)
-                            r.was = QByteArray(r.was.constData(), r.was.size());
-                    }
+                    keepForLaterUndo(entry);
                     g_cutBackTo = at;
                 } else if (!cutBack(at)) {
                     g_cutBackTo = at;
