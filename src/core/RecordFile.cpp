@@ -109,4 +109,10 @@ void RecordFile::put(WriteBatch& batch, long n, const QByteArray& record) const 
     batch.write(path_, qint64(n - 1) * length_, r);
 }
 
+void RecordFile::putRange(WriteBatch& batch, long first, const QByteArray& records) const {
+    if (first < 1)
+        raiseError(platform::kBadRecordNumber);
+    batch.write(path_, qint64(first - 1) * length_, records);
+}
+
 } // namespace fyn

@@ -43,6 +43,8 @@ public:
     template <class R> void put(WriteBatch& batch, long n, const R& r) const {
         put(batch, n, encodeRecord(r));
     }
+    // Adds records first, first + 1, ... from whole records in one piece.
+    void putRange(WriteBatch& batch, long first, const QByteArray& records) const;
     // One record as its own commit.
     template <class R> void put(long n, const R& r) const {
         WriteBatch batch;

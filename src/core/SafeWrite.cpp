@@ -1232,11 +1232,16 @@ QString absolute(const QString& path) {
 } // namespace
 
 WriteBatch::FilePlan& WriteBatch::plan(const QString& path) {
+    // A batch of many writes names its files the same way each time: the
+    // name as given is looked for before one is made absolute.
+    for (FilePlan& f : files_)
+        if (f.given == path)
+            return f;
     const QString abs = absolute(path);
     for (FilePlan& f : files_)
         if (f.path == abs)
             return f;
-    files_.push_back({abs, {}, -1, nullptr, -1});
+    files_.push_back({abs, {}, -1, nullptr, -1, path});
     return files_.back();
 }
 

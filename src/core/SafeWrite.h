@@ -42,6 +42,7 @@ private:
         qint64 replaceSize = -1;              // >= 0: the file's new length
         const char* known = nullptr;          // the file's bytes, when in memory
         qint64 knownSize = -1;
+        QString given; // the path as the caller gave it
     };
     FilePlan& plan(const QString& path);
     std::vector<FilePlan> files_;

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <unordered_map>
+#include <functional>
+#include <map>
+#include <optional>
 
 namespace fyn::ledger {
 
@@ -182,10 +184,6 @@ bool confirmedOn(const QString& date, const QString& today) {
     return date <= today;
 }
 
-BudgetKontoPost budgetPost(const QByteArray& rec) {
-    return decodeRecord<BudgetKontoPost>(rec);
-}
-
 // Commits an edit with the template's share of it.
 void commitEdit(PostingFile::Edit& edit, BudgetTemplate* t) {
     try {
@@ -264,30 +262,75 @@ QByteArray slice(const QByteArray& buffer, qint64 from, qint64 size) {
 
 // Learns from many confirmed postings as learning them one by one in file
 // order would leave the template: each transaction and month once, from its
-// last posting, the new ones added in the order they first came.
+// last posting, the new ones added in the order they first came. The records
+// lie in one buffer, so their addresses order them as the file does.
 class Learner {
 public:
-    // rec: a budget record that stays as it is until learnInto.
+    // rec: a budget record that stays as it is until learnt.
     void add(const char* rec) {
-        const auto [it, fresh] = index_.try_emplace(keyOf(rec), order_.size());
-        if (fresh)
-            order_.push_back(rec);
-        else
-            order_[it->second] = rec;
+        // Keyed by the bytes as they stand, two loads and no trimming: a year
+        // holds few such keys, and those that trim alike are joined at the end.
+        quint32 ref;
+        quint16 month;
+        std::memcpy(&ref, rec + 10, 4);
+        std::memcpy(&month, rec + 5, 2);
+        const quint64 raw = ref | quint64(month) << 32 | quint64(1) << 63; // never 0
+        const size_t mask = slots_.size() - 1;
+        size_t i = home(raw, mask);
+        while (slots_[i].raw != raw) {
+            if (slots_[i].raw == 0) {
+                slots_[i] = {raw, seen_.size()};
+                seen_.push_back({rec, rec});
+                if (seen_.size() * 8 > slots_.size())
+                    grow();
+                return;
+            }
+            i = (i + 1) & mask;
+        }
+        seen_[slots_[i].at].last = rec;
     }
-    bool empty() const { return order_.empty(); }
-    // What another learner saw after everything this one saw.
+
+    bool empty() const { return seen_.empty(); }
+    // What another learner saw after everything this one saw (in the same
+    // buffer, further on).
     void merge(const Learner& later) {
-        for (const char* rec : later.order_)
-            add(rec);
+        seen_.insert(seen_.end(), later.seen_.begin(), later.seen_.end());
     }
     void learnInto(BudgetTemplate& t, WriteBatch& batch) const {
-        for (const char* rec : order_)
-            t.learn(batch, decodeRecord<BudgetKontoPost>(QByteArray(rec, kBudget.length)));
+        // Keys that trim alike are one row of the template: the first time
+        // any of them came and the last posting of them all.
+        std::map<quint64, Seen> byKey;
+        for (const Seen& s : seen_) {
+            const auto [it, fresh] = byKey.try_emplace(keyOf(s.first), s);
+            if (!fresh) {
+                it->second.first = std::min(it->second.first, s.first, std::less<>());
+                it->second.last = std::max(it->second.last, s.last, std::less<>());
+            }
+        }
+        std::vector<Seen> order;
+        order.reserve(byKey.size());
+        for (const auto& [key, s] : byKey)
+            order.push_back(s);
+        std::sort(order.begin(), order.end(),
+                  [](const Seen& a, const Seen& b) { return std::less<>()(a.first, b.first); });
+        std::vector<const char*> last;
+        last.reserve(order.size());
+        for (const Seen& s : order)
+            last.push_back(s.last);
+        t.learn(batch, last);
     }
 
 private:
-    // The trimmed TransRef, its length and the month, packed.
+    struct Seen {
+        const char* first;
+        const char* last;
+    };
+    struct Slot {
+        quint64 raw = 0;
+        size_t at = 0;
+    };
+    // The trimmed TransRef, its length and the month, packed: the template
+    // tells its rows apart so.
     static quint64 keyOf(const char* rec) {
         int b = 10, e = 14;
         while (b < e && rec[b] == ' ')
@@ -303,8 +346,24 @@ private:
         std::memcpy(&key, k, 8);
         return key;
     }
-    std::unordered_map<quint64, size_t> index_;
-    std::vector<const char*> order_;
+    static size_t home(quint64 raw, size_t mask) {
+        return size_t((raw * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    }
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (const Slot& s : old)
+            if (s.raw != 0) {
+                size_t i = home(s.raw, mask);
+                while (slots_[i].raw != 0)
+                    i = (i + 1) & mask;
+                slots_[i] = s;
+            }
+    }
+    // An open table, kept sparse: few probes, and small enough to stay close.
+    std::vector<Slot> slots_ = std::vector<Slot>(256);
+    std::vector<Seen> seen_;
 };
 
 } // namespace
@@ -350,24 +409,45 @@ long templateAmount(const QString& verklBelopp) {
     return long(floorDiv(x.raw() - ten, ten) * 10);
 }
 
-void BudgetTemplate::learn(WriteBatch& batch, const BudgetKontoPost& p) {
-    const QString ref = trimBlanks(p.TransRef);
-    const QString month = p.Datum.mid(5, 2);
-    const QString day = p.Datum.right(2);
-    const QString amount = QString::number(templateAmount(p.VerklBelopp));
-    for (size_t i = 0; i < pending_.size(); ++i) {
-        BudgMallPost& r = pending_[i];
-        if (trimBlanks(r.TransRef) == ref && r.Manad == month) {
-            r.Dag = day;
-            r.Belopp = amount;
-            file_.put(batch, long(i + 1), r);
-            dirty_ = true;
-            return;
+namespace {
+// s without the blanks at either end, in place.
+QStringView blanksTrimmed(QStringView s) {
+    while (!s.isEmpty() && s.front() == QLatin1Char(' '))
+        s = s.mid(1);
+    while (!s.isEmpty() && s.back() == QLatin1Char(' '))
+        s.chop(1);
+    return s;
+}
+} // namespace
+
+void BudgetTemplate::learn(WriteBatch& batch, const std::vector<const char*>& postings) {
+    size_t from = pending_.size(); // the first record this changes
+    for (const char* rec : postings) {
+        const QString ref = trimBlanks(fromCp1252(rec + 10, 4));
+        const QString month = fromCp1252(rec + 5, 2);
+        const QString day = fromCp1252(rec + 8, 2);
+        const QString amount =
+            QString::number(templateAmount(fromCp1252(rec + kBudget.amount[1], kAmountWidth)));
+        size_t i = 0;
+        while (i < pending_.size() &&
+               !(pending_[i].Manad == month && blanksTrimmed(pending_[i].TransRef) == ref))
+            ++i;
+        if (i < pending_.size()) {
+            pending_[i].Dag = day;
+            pending_[i].Belopp = amount;
+        } else {
+            pending_.push_back(BudgMallPost{ref, amount, month, day, QStringLiteral("  ")});
         }
+        from = qMin(from, i);
+        dirty_ = true;
     }
-    pending_.push_back(BudgMallPost{ref, amount, month, day, QStringLiteral("  ")});
-    file_.put(batch, long(pending_.size()), pending_.back());
-    dirty_ = true;
+    // One write from the first record changed on (those between are
+    // written as they are).
+    QByteArray out;
+    for (size_t i = from; i < pending_.size(); ++i)
+        out += encodeRecord(pending_[i]);
+    if (!out.isEmpty())
+        file_.putRange(batch, long(from + 1), out);
 }
 
 void BudgetTemplate::applied() {
@@ -380,18 +460,25 @@ void BudgetTemplate::discard() {
     dirty_ = false;
 }
 
-void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTemplate& t) {
-    const int lastYear = toInt(today.left(4)) - 1;
+namespace {
+
+bool yearDigits(const char* d) {
+    return std::all_of(d, d + 4, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The postings of lastYear: from after the last one of an earlier year, found
+// walking back from n (blank dates passed over), to the last of lastYear, or
+// to n when there is none.
+std::pair<long, long> yearByWalking(const PostingFile& f, long n, int lastYear) {
     long start = 1;
     long end = 0;
     for (long i = n; i >= 1; --i) {
         const char* d = f.dateAt(i);
         if (std::memcmp(d, "          ", 10) == 0)
             continue;
-        const bool digits = std::all_of(d, d + 4, [](char c) { return c >= '0' && c <= '9'; });
-        const int year =
-            digits ? (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0')
-                   : QByteArray::fromRawData(d, 4).toInt();
+        const int year = yearDigits(d) ? (d[0] - '0') * 1000 + (d[1] - '0') * 100 +
+                                             (d[2] - '0') * 10 + (d[3] - '0')
+                                       : QByteArray::fromRawData(d, 4).toInt();
         if (year == lastYear && end == 0)
             end = i;
         if (year < lastYear) {
@@ -399,27 +486,63 @@ void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTem
             break;
         }
     }
-    if (end == 0)
-        end = n;
+    return {start, end == 0 ? n : end};
+}
+
+// The same range by halving, when the postings are in date order and the
+// walk's answer is sure to be the same: the posting before the year and
+// every one after it carry a year of four digits. Otherwise none.
+std::optional<std::pair<long, long>> yearByHalving(const PostingFile& f, long n, int lastYear) {
+    if (n < 1 || !f.inDateOrder(n) || lastYear < 1000 || lastYear > 9999)
+        return std::nullopt;
+    const QByteArray year = QByteArray::number(lastYear);
+    // The last posting in 1..n for which before(date) holds, before holding
+    // for a first stretch of them.
+    auto lastOf = [&](auto before) {
+        long lo = 0, hi = n;
+        while (lo < hi) {
+            const long mid = lo + (hi - lo + 1) / 2;
+            if (before(f.dateAt(mid)))
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        return lo;
+    };
+    const long b = lastOf([&](const char* d) { return std::memcmp(d, year.constData(), 4) < 0; });
+    const long e = lastOf([&](const char* d) { return std::memcmp(d, year.constData(), 4) <= 0; });
+    if (b >= 1 && !yearDigits(f.dateAt(b)))
+        return std::nullopt;
+    // b+1..e carry this very year; after e, all carry one prefix or each is looked at.
+    if (e < n && std::memcmp(f.dateAt(e + 1), f.dateAt(n), 4) != 0) {
+        for (long i = e + 1; i <= n; ++i)
+            if (!yearDigits(f.dateAt(i)))
+                return std::nullopt;
+    } else if (e < n && !yearDigits(f.dateAt(n))) {
+        return std::nullopt;
+    }
+    return std::pair{b + 1, e > b ? e : n};
+}
+
+} // namespace
+
+void buildTemplate(const PostingFile& f, long n, const QString& today, BudgetTemplate& t) {
+    const int lastYear = toInt(today.left(4)) - 1;
+    const auto halved = yearByHalving(f, n, lastYear);
+    const auto [start, end] = halved ? *halved : yearByWalking(f, n, lastYear);
     WriteBatch batch;
     QByteArray held;
     const char* recs = f.records(start, end, held);
-    // Pieces of the year learnt side by side, then put together in order.
-    const long count = end - start + 1;
-    const int pieces = piecesFor(count);
-    std::vector<Learner> part(static_cast<size_t>(qMax(pieces, 1)));
-    inPieces(qMax(count, 0L), pieces, [&](int p, long first, long stop) {
-        for (long i = first; i < stop; ++i) {
-            const char* rec = recs + qint64(i) * kBudget.length;
-            if (rec[kBudget.bstatus] != ' ')
-                part[size_t(p)].add(rec);
-        }
-    });
+    // One pass: it goes at the pace the memory delivers the records, which
+    // more threads (started for it) did not better.
     Learner learner;
-    for (const Learner& piece : part)
-        learner.merge(piece);
-    learner.learnInto(t, batch);
+    for (long i = 0; i < end - start + 1; ++i) {
+        const char* rec = recs + qint64(i) * kBudget.length;
+        if (rec[kBudget.bstatus] != ' ')
+            learner.add(rec);
+    }
     try {
+        learner.learnInto(t, batch);
         batch.commit();
     } catch (...) {
         t.discard();
@@ -614,7 +737,7 @@ EditResult changePosting(PostingFile& f, long n, long r, const QString& budgText
     edit.putRange(r, out);
     BudgetTemplate* learnt = confirmed && t ? t : nullptr;
     if (learnt)
-        learnt->learn(edit.batch(), budgetPost(out.left(l.length)));
+        learnt->learn(edit.batch(), {out.constData()});
     commitEdit(edit, learnt);
     return {Refusal::None, r, n};
 }
@@ -756,7 +879,7 @@ void confirmPosting(PostingFile& f, long r, BudgetTemplate* t) {
     PostingFile::Edit edit(f);
     edit.put(r, rec);
     if (t)
-        inRecord(f.path(), r, [&] { t->learn(edit.batch(), budgetPost(rec)); });
+        inRecord(f.path(), r, [&] { t->learn(edit.batch(), {rec.constData()}); });
     commitEdit(edit, t);
 }
 

@@ -47,11 +47,12 @@ public:
     long count() const { return long(records_.size()); } // MallAntal
     const BudgMallPost& record(long n) const { return records_.at(size_t(n - 1)); }
 
-    // Learns from one confirmed budget posting: the record of its transaction
-    // and month takes its day and template amount, or a new record is added.
-    // The write goes into batch; call applied() after the batch committed, or
-    // discard() when it did not.
-    void learn(WriteBatch& batch, const BudgetKontoPost& posting);
+    // Learns from confirmed budget postings (their records as stored), one
+    // by one: the record of a posting's transaction and month takes its day
+    // and template amount, or a new record is added. The writes go into
+    // batch; call applied() after the batch committed, or discard() when it
+    // did not.
+    void learn(WriteBatch& batch, const std::vector<const char*>& postings);
     void applied();
     void discard();
 

@@ -53,6 +53,8 @@ public:
     EnkelKontoPost enkel(long n) const { return decodeRecord<EnkelKontoPost>(raw(n)); }
     BudgetKontoPost budget(long n) const { return decodeRecord<BudgetKontoPost>(raw(n)); }
 
+    // Whether records 1..n are known to be in date order (as their date bytes).
+    bool inDateOrder(long n) const { return n <= sortedTo_; }
     // The last record from `from` down to 1 dated on or before date; 0 when none.
     long lastOnOrBefore(const QString& date, long from) const;
 

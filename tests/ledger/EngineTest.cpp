@@ -283,6 +283,64 @@ TEST_F(EngineTest, TemplateIsBuiltFromLastYearsConfirmedPostings) {
     EXPECT_EQ(t.count(), 1);
 }
 
+// The postings learnt from are last year's, found alike whether the dates
+// are in order (and searched by halving) or not, odd dates included.
+TEST_F(EngineTest, TemplateFindsLastYearAsAWalkBackFromTheEndWould) {
+    auto b = [](const char* date, const char* ref, const char* actual) {
+        return budget(date, ref, "0", actual, "0", "0", "0");
+    };
+    const struct {
+        const char* what;
+        std::vector<BudgetKontoPost> postings;
+        std::vector<BudgMallPost> want;
+    } cases[] = {
+        {"postings planned into next year",
+         {b("2024-12-31", "2", "-5"), b("2025-02-01", "2", "-95"), b("2026-03-01", "2", "-40"),
+          b("2027-01-01", "3", "-7")},
+         {{"2", "100", "02", "01", "  "}}},
+        {"none last year: this year's",
+         {b("2024-05-01", "2", "-5"), b("2026-03-02", "3", "-15")},
+         {{"3", "20", "03", "02", "  "}}},
+        {"a later date that is no year ends the walk there",
+         {b("2025-02-01", "2", "-95"), b("2026-03-01", "2", "-40"), b("202:-01-01", "3", "-7")},
+         {}},
+        {"not in date order",
+         {b("2025-02-01", "2", "-95"), b("2024-01-01", "3", "-5"), b("2025-05-01", "3", "-45")},
+         {{"3", "50", "05", "01", "  "}}},
+        {"a blank date before the year is passed over",
+         {b("", "4", "-5"), b("2025-02-01", "2", "-95")},
+         {{"4", "10", "  ", "  ", "  "}, {"2", "100", "02", "01", "  "}}},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes;
+        for (const BudgetKontoPost& p : c.postings)
+            bytes += encodeRecord(p);
+        QFile::remove(mall);
+        budgetFile(bytes);
+        buildTemplate(f, long(c.postings.size()), "2026-12-09", t);
+        QByteArray want;
+        for (const BudgMallPost& r : c.want)
+            want += encodeRecord(r);
+        EXPECT_EQ(readFile(mall), want) << c.what;
+    }
+}
+
+// A transaction's number stored with its blanks on either side is one
+// transaction: one row, placed where it first came, from its last posting.
+TEST_F(EngineTest, TemplateRowsAreTransactionsWhateverTheirBlanks) {
+    QByteArray bytes = file({budget("2025-03-10", "2", "0", "-95", "0", "0", "0"),
+                             budget("2025-03-12", "3", "0", "500", "0", "0", "0"),
+                             budget("2025-03-15", "2", "0", "-50", "0", "0", "0"),
+                             budget("2025-03-20", "2", "0", "-100", "0", "0", "0"),
+                             budget("2025-03-25", "3", "0", "10", "0", "0", "0", " ")});
+    for (int r : {0, 3})
+        bytes.replace(r * BudgetKontoPost::Length + 10, 4, "   2");
+    budgetFile(bytes);
+    buildTemplate(f, 5, "2026-01-02", t);
+    EXPECT_EQ(readFile(mall), file({BudgMallPost{"2", "110", "03", "20", "  "},
+                                    BudgMallPost{"3", "490", "03", "12", "  "}}));
+}
+
 TEST_F(EngineTest, TickAndSubtransactionAndConfirmation) {
     simple(threeSimple());
     toggleTick(f, 3);
