@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <map>
+#include <numeric>
 #include <unistd.h>
 
 namespace fyn::bench {
@@ -111,6 +112,10 @@ double Timings::min() const {
     return *std::min_element(values_.begin(), values_.end());
 }
 
+double Timings::mean() const {
+    return std::accumulate(values_.begin(), values_.end(), 0.0) / double(values_.size());
+}
+
 double Timings::median() const {
     std::vector<double> v = values_;
     std::sort(v.begin(), v.end());
@@ -147,6 +152,8 @@ void report(benchmark::State& state, const Timings& edits, const Timings& floors
     state.counters["floor_min_ms"] = floors.min() * 1e3;
     state.counters["floor_med_ms"] = floors.median() * 1e3;
     state.counters["ratio"] = edits.median() / floors.median();
+    // What edits cost on average, the rare ones that empty the journal included.
+    state.counters["mean_ratio"] = edits.mean() / floors.mean();
 }
 
 bool timeEdit(benchmark::State& state, const Scratch& scratch, Timings& edits, Timings& floors,

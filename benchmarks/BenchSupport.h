@@ -61,6 +61,7 @@ public:
     void add(double seconds) { values_.push_back(seconds); }
     double min() const;
     double median() const;
+    double mean() const;
     bool empty() const { return values_.empty(); }
 
 private:

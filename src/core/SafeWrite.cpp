@@ -33,8 +33,9 @@
 // the epoch it was written in. A checkpoint empties the journal by moving to
 // the next epoch and writing from the start again over the old entries, which
 // then no longer count: no blocks are given back and taken anew for every
-// checkpoint. The file is cut down only when it holds more than twice the
-// files it stands for; what counts, never more than once.
+// checkpoint. A checkpoint comes once the journal holds a few times the files
+// it stands for (kRoom), and the file is cut down only when it holds twice
+// that; what counts, never more than once.
 //
 // A commit that rewrites most of a large file held in memory writes the file
 // anew instead, beside the old one, and syncs it; its entry only names it, and
@@ -108,6 +109,9 @@ constexpr quint64 kMaxJournal = quint64(1) << 32;
 constexpr qint64 kMaxFileSize = qint64(1) << 40;
 // From this size a file mostly rewritten is written whole into a new file.
 constexpr qint64 kWholeFrom = 1024 * 1024;
+// A checkpoint syncs every file written since the last one: a file rewritten
+// often pays for that sync once in some kRoom commits.
+constexpr qint64 kRoom = kJournalRoom;
 
 enum class Point { Go, Crash, Fail };
 
@@ -1059,9 +1063,9 @@ bool nextEpoch() {
         return false;
     g_epoch += 1;
     g_journalBytes = kJournalHead;
-    // Old entries may stay as room for the next ones, up to twice the files.
+    // Old entries may stay as room for the next ones, up to twice the room.
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && st.st_size > kJournalHead + 2 * filesBytes())
+    if (::fstat(fd.get(), &st) == 0 && st.st_size > kJournalHead + 2 * kRoom * filesBytes())
         (void)::ftruncate(fd.get(), kJournalHead);
     return true;
 }
@@ -1450,11 +1454,11 @@ void WriteBatch::commit() {
         }
     }
 
-    // 4. The journal is emptied before it outgrows the files it stands for. One
-    // entry that rewrites a whole file is that file and a few bytes that
-    // describe it: those few bytes are allowed for.
+    // 4. The journal is emptied before it outgrows its room. One entry that
+    // rewrites a whole file is that file and a few bytes that describe it:
+    // those few bytes are allowed for.
     constexpr qint64 kDescription = 4096;
-    if (g_journalBytes - kJournalHead > filesBytes() + kDescription)
+    if (g_journalBytes - kJournalHead > kRoom * filesBytes() + kDescription)
         checkpointNow();
 }
 

@@ -16,6 +16,10 @@ namespace fyn {
 void setJournalPath(const QString& path);
 QString journalPath();
 
+// The journal grows to this many times the files it stands for before a
+// checkpoint empties it, and its file to twice that at most.
+inline constexpr qint64 kJournalRoom = 3;
+
 class WriteBatch {
 public:
     // Bytes at offset; a write past the end extends the file, and a gap is

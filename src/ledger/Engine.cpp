@@ -239,9 +239,11 @@ Refusal shiftBalances(const PostingFile& f, long from, long count, char* dst, co
     std::vector<Refusal> refusals(size_t(pieces), Refusal::None);
     inPieces(count, pieces, [&](int piece, long first, long end) {
         Checked check(l);
+        // Copied in one go, then patched: a copy per record costs more.
+        if (end > first)
+            copyRecords(f, from + first, from + end - 1, dst + qint64(first) * l.length);
         for (long i = first; i < end; ++i) {
             char* rec = dst + qint64(i) * l.length;
-            copyRecord(f, from + i, rec);
             const Numbers num = balancesOf(f, from + i, rec);
             for (int k = 0; k < l.amounts; ++k)
                 check.balance(rec, k, num.balance[k] + by[k]);
@@ -1012,11 +1014,16 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
         Piece& piece = part[size_t(p)];
         Checked check(l);
         Amount carry[2] = {piece.from[0], piece.from[1]};
+        if (end > begin)
+            copyRecords(f, first + begin, first + end - 1, out.data() + qint64(begin) * l.length);
         for (long i = first + begin; i < first + end; ++i) {
             char* rec = out.data() + qint64(i - first) * l.length;
-            copyRecord(f, i, rec);
             const bool mine = ours(i, rec);
-            const Numbers num = numbersOf(f, i, rec);
+            // Another posting's amounts play no part: only its balances are
+            // read, and only when they move.
+            Numbers num;
+            if (mine)
+                num = numbersOf(f, i, rec);
             if (mine) {
                 ++piece.changed;
                 putText(rec, 10, 4, newRef);
@@ -1032,6 +1039,8 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
                     carry[k] += delta[k];
             }
             if (carry[0] != Amount() || carry[1] != Amount()) {
+                if (!mine)
+                    num = balancesOf(f, i, rec);
                 for (int k = 0; k < l.amounts; ++k)
                     check.balance(rec, k, num.balance[k] + carry[k]);
                 if (l.amounts == 2)
