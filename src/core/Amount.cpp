@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/SysError.h"
 
+#include <bit>
 #include <cstring>
 
 namespace fyn {
@@ -152,13 +153,15 @@ Amount Amount::parseField(const char* data, qsizetype size) {
     return Amount(v);
 }
 
+namespace {
+// Two digits at a time.
+constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930"
+                          "31323334353637383940414243444546474849505152535455565758596061"
+                          "62636465666768697071727374757677787980818283848586878889909192"
+                          "93949596979899";
+} // namespace
+
 int Amount::storageChars(char* out) const {
-    // Two digits at a time.
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930"
-        "31323334353637383940414243444546474849505152535455565758596061"
-        "62636465666768697071727374757677787980818283848586878889909192"
-        "93949596979899";
     char buf[32];
     char* end = buf + sizeof buf;
     char* p = end;
@@ -192,6 +195,77 @@ int Amount::storageChars(char* out) const {
     const int n = int(end - p);
     std::memcpy(out, p, size_t(n));
     return n;
+}
+
+namespace {
+// The number of decimal digits of x (1 for 0).
+int decimalDigits(std::uint64_t x) {
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
+    x |= 1;                                                    // 0 has one digit, as 1 has
+    const int guess = (64 - std::countl_zero(x)) * 1233 >> 12; // log10, or one more
+    return guess - (x < kPowers[guess] ? 1 : 0) + 1;
+}
+} // namespace
+
+bool Amount::storeInField(char* field) const {
+    // Written in place, left to right by known lengths: no copy of a variable
+    // length, which costs more than the digits.
+    constexpr int kWidth = 11;
+    const std::uint64_t a = v_ < 0 ? 0 - std::uint64_t(v_) : std::uint64_t(v_);
+    std::uint64_t whole = a / kScale;
+    unsigned frac = unsigned(a % kScale);
+    int fracDigits = 0;
+    if (frac != 0) {
+        fracDigits = 4;
+        while (frac % 10 == 0) {
+            frac /= 10;
+            --fracDigits;
+        }
+    }
+    const int sign = v_ < 0 ? 1 : 0;
+    const int wholeDigits = decimalDigits(whole);
+    if (sign + wholeDigits + (fracDigits ? fracDigits + 1 : 0) > kWidth)
+        return false;
+    std::memset(field, ' ', kWidth);
+    field[0] = '-'; // overwritten below when there is no sign
+    char* p = field + sign + wholeDigits;
+    while (whole >= 100) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * whole, 2);
+    } else {
+        *--p = char('0' + whole);
+    }
+    if (fracDigits) {
+        char* q = field + sign + wholeDigits;
+        *q = ',';
+        for (int k = fracDigits; k > 0; --k, frac /= 10)
+            q[k] = char('0' + frac % 10);
+    }
+    return true;
 }
 
 QByteArray Amount::storageBytes() const {

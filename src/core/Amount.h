@@ -36,6 +36,9 @@ public:
     QByteArray storageBytes() const;
     // The storage form into buf (at least 24 bytes); returns its length.
     int storageChars(char* buf) const;
+    // The storage form into a record's 11-byte amount field, blanks after it;
+    // false (the field untouched) when it is longer.
+    bool storeInField(char* field) const;
     // Hundredths as the display shows them (rounded half away from zero).
     std::int64_t shownCents() const;
     // The absolute value in "### ### ##0.#0": digits grouped by literal blanks,

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,9 +15,11 @@ QString g_root; // absolute and clean, no trailing "/"
 // Repeated and trailing slashes go; nothing else is resolved, so a ".." stays
 // visible to the component check.
 QString tidy(const QString& path) {
-    static const QRegularExpression repeats(QStringLiteral("/{2,}"));
-    QString p = path;
-    p.replace(repeats, QStringLiteral("/"));
+    QString p;
+    p.reserve(path.size());
+    for (qsizetype i = 0; i < path.size(); ++i)
+        if (path[i] != QLatin1Char('/') || p.isEmpty() || !p.endsWith(QLatin1Char('/')))
+            p.append(path[i]);
     if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
         p.chop(1);
     return p;
@@ -81,17 +82,22 @@ QString dataRoot() {
     return g_root;
 }
 
+namespace {
+bool inside(const QString& tidied) {
+    return !g_root.isEmpty() &&
+           (tidied == g_root || (tidied.startsWith(g_root) && tidied.size() > g_root.size() &&
+                                 tidied[g_root.size()] == QLatin1Char('/')));
+}
+} // namespace
+
 bool insideDataRoot(const QString& path) {
-    if (g_root.isEmpty())
-        return false;
-    const QString p = absTidy(path);
-    return p == g_root || p.startsWith(g_root + QLatin1Char('/'));
+    return inside(absTidy(path));
 }
 
 QString relativeToDataRoot(const QString& path) {
-    if (!insideDataRoot(path))
-        return {};
     const QString p = absTidy(path);
+    if (!inside(p))
+        return {};
     const QString rel = p.mid(g_root.size() + 1);
     return isPlainRelativePath(rel) ? rel : QString();
 }

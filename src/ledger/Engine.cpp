@@ -146,8 +146,8 @@ public:
 
 private:
     void number(char* rec, int offset, Amount v) {
-        char buf[32];
-        if (!putChars(rec, offset, kAmountWidth, buf, v.storageChars(buf)))
+        static_assert(kAmountWidth == 11, "the amount fields are 11 wide");
+        if (!v.storeInField(rec + offset))
             refuse(Refusal::FieldTooLong);
     }
     const Layout& l_;

@@ -4,6 +4,8 @@
 #include "core/Numbers.h"
 #include "support/TestSupport.h"
 
+#include <vector>
+
 using namespace fyn;
 
 TEST(Amount, ParsesAndStoresInTheShortestForm) {
@@ -28,6 +30,25 @@ TEST(Amount, ParsesAndStoresInTheShortestForm) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Amount::parse(c.in).storage(), c.stored) << c.in;
+}
+
+// A record's field takes the same storage form, blanks after it, or stays as
+// it was when the form is longer than the field; the bytes around stay.
+TEST(Amount, StoresIntoAFieldAsItsStorageForm) {
+    std::vector<std::int64_t> raws = {
+        0, 1, -1, 10, 5000, -99990000, 999999999990000, -99999999990000, 123456789, -1234567891};
+    for (std::int64_t r = 1; r < 1000000000000000; r = r * 7 + 3)
+        raws.insert(raws.end(), {r, -r, r / 10 * 10, -(r / 10000 * 10000)});
+    const QByteArray untouched = "<" + QByteArray(11, '.') + ">";
+    for (std::int64_t raw : raws) {
+        const Amount a = Amount::fromRaw(raw);
+        char text[32];
+        const int n = a.storageChars(text);
+        QByteArray field = untouched;
+        EXPECT_EQ(a.storeInField(field.data() + 1), n <= 11) << raw;
+        EXPECT_EQ(field, n <= 11 ? "<" + QByteArray(text, n).leftJustified(11) + ">" : untouched)
+            << raw;
+    }
 }
 
 TEST(Amount, RefusesWhatIsNotANumber) {
