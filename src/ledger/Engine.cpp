@@ -990,9 +990,7 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
     };
     const int pieces = piecesFor(count);
     std::vector<Piece> part(static_cast<size_t>(pieces));
-    inPieces(count, pieces, [&](int p, long begin, long end) {
-        if (p == pieces - 1)
-            return; // nothing comes after it
+    inPiecesButLast(count, pieces, [&](int p, long begin, long end) {
         try {
             for (long i = first + begin; i < first + end; ++i) {
                 const char* rec = all + qint64(i - 1) * l.length;
@@ -1357,9 +1355,7 @@ EditResult recount(PostingFile& f, long from, long n) {
     };
     const int pieces = piecesFor(count);
     std::vector<Piece> part(static_cast<size_t>(pieces));
-    inPieces(count, pieces, [&](int p, long begin, long end) {
-        if (p == pieces - 1)
-            return; // nothing comes after it
+    inPiecesButLast(count, pieces, [&](int p, long begin, long end) {
         try {
             for (long i = begin; i < end; ++i) {
                 const Numbers num = amountsOf(f, from + i, before + qint64(i) * l.length);

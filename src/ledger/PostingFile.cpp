@@ -218,11 +218,13 @@ void PostingFile::Edit::commit() {
             file_.data_.resize(at + recs.size());
             std::memset(file_.data_.data() + was, ' ', size_t(at - qMin(at, was)));
         }
-        // A large edit is copied in by the cores side by side.
+        // A large edit is copied in by the cores side by side, a piece to
+        // every megabyte or so: below that a thread costs more to start than
+        // it saves.
         char* to = file_.data_.data() + at;
         const qint64 size = recs.size();
         const long blocks = long((size + 65535) / 65536);
-        inPieces(blocks, piecesFor(blocks * 1024), [&](int, long first, long end) {
+        inPieces(blocks, piecesFor(blocks * 256), [&](int, long first, long end) {
             const qint64 from = qint64(first) * 65536;
             std::memcpy(to + from, recs.constData() + from,
                         size_t(qMin<qint64>(size, qint64(end) * 65536) - from));

@@ -42,4 +42,11 @@ void inPieces(long count, int pieces, const std::function<void(int, long, long)>
             std::rethrow_exception(e);
 }
 
+void inPiecesButLast(long count, int pieces, const std::function<void(int, long, long)>& work) {
+    inPieces(pieces - 1, pieces - 1, [&](int, long first, long end) {
+        for (long p = first; p < end; ++p)
+            work(int(p), count * p / pieces, count * (p + 1) / pieces);
+    });
+}
+
 } // namespace fyn::ledger

@@ -18,4 +18,8 @@ int piecesFor(long count);
 // it first.
 void inPieces(long count, int pieces, const std::function<void(int, long, long)>& work);
 
+// The same pieces but the last, which a first pass of two often has no use
+// for (nothing comes after it): one thread fewer to start.
+void inPiecesButLast(long count, int pieces, const std::function<void(int, long, long)>& work);
+
 } // namespace fyn::ledger
