@@ -277,19 +277,11 @@ public:
         std::memcpy(&ref, rec + 10, 4);
         std::memcpy(&month, rec + 5, 2);
         const quint64 raw = ref | quint64(month) << 32 | quint64(1) << 63; // never 0
-        const size_t mask = slots_.size() - 1;
-        size_t i = home(raw, mask);
-        while (slots_[i].raw != raw) {
-            if (slots_[i].raw == 0) {
-                slots_[i] = {raw, seen_.size()};
-                seen_.push_back({rec, rec});
-                if (seen_.size() * 8 > slots_.size())
-                    grow();
-                return;
-            }
-            i = (i + 1) & mask;
-        }
-        seen_[slots_[i].at].last = rec;
+        const Slot& at = slots_[home(raw)];
+        if (at.raw == raw) // the usual case, kept small enough to be inlined
+            seen_[at.at].last = rec;
+        else
+            probe(raw, rec);
     }
 
     bool empty() const { return seen_.empty(); }
@@ -348,16 +340,31 @@ private:
         std::memcpy(&key, k, 8);
         return key;
     }
-    static size_t home(quint64 raw, size_t mask) {
-        return size_t((raw * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    void probe(quint64 raw, const char* rec) {
+        const size_t mask = slots_.size() - 1;
+        size_t i = home(raw);
+        while (slots_[i].raw != raw) {
+            if (slots_[i].raw == 0) {
+                slots_[i] = {raw, seen_.size()};
+                seen_.push_back({rec, rec});
+                if (seen_.size() * 8 > slots_.size())
+                    grow();
+                return;
+            }
+            i = (i + 1) & mask;
+        }
+        seen_[slots_[i].at].last = rec;
     }
+    // The top bits of the product: every byte of the key plays a part in them.
+    size_t home(quint64 raw) const { return size_t((raw * 0x9E3779B97F4A7C15ull) >> shift_); }
     void grow() {
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
+        --shift_;
         const size_t mask = slots_.size() - 1;
         for (const Slot& s : old)
             if (s.raw != 0) {
-                size_t i = home(s.raw, mask);
+                size_t i = home(s.raw);
                 while (slots_[i].raw != 0)
                     i = (i + 1) & mask;
                 slots_[i] = s;
@@ -365,6 +372,7 @@ private:
     }
     // An open table, kept sparse: few probes, and small enough to stay close.
     std::vector<Slot> slots_ = std::vector<Slot>(256);
+    int shift_ = 64 - 8; // 2^(64 - shift_) slots
     std::vector<Seen> seen_;
 };
 
