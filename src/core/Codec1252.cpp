@@ -37,16 +37,21 @@ QString fromCp1252(const QByteArray& bytes) {
     return fromCp1252(bytes.constData(), bytes.size());
 }
 
-QByteArray toCp1252(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+qsizetype toCp1252(const QString& text, char* out, qsizetype max) {
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size() && n < max; ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i; // one character, one "?"
         const int b = toByte(c.unicode());
-        out.append(b < 0 ? '?' : char(b));
+        out[n++] = b < 0 ? '?' : char(b);
     }
+    return n;
+}
+
+QByteArray toCp1252(const QString& text) {
+    QByteArray out(text.size(), Qt::Uninitialized);
+    out.truncate(toCp1252(text, out.data(), out.size()));
     return out;
 }
 

@@ -11,6 +11,8 @@ QString fromCp1252(const QByteArray& bytes);
 QString fromCp1252(const char* data, qsizetype size);
 // A character the code page cannot hold becomes "?".
 QByteArray toCp1252(const QString& text);
+// The same into out, at most max bytes; returns how many it wrote.
+qsizetype toCp1252(const QString& text, char* out, qsizetype max);
 bool fitsCp1252(const QString& text);
 
 } // namespace fyn

@@ -2,15 +2,19 @@
 
 #include "core/Numbers.h"
 
+#include <cstring>
+
 namespace fyn {
 
 QByteArray fieldBytes(const QString& value, int width) {
-    QByteArray b = toCp1252(value);
-    if (b.size() > width)
-        b.truncate(width);
-    else if (b.size() < width)
-        b.append(QByteArray(width - b.size(), ' '));
+    QByteArray b(width, Qt::Uninitialized);
+    putField(b.data(), value, width);
     return b;
+}
+
+void putField(char* field, const QString& value, int width) {
+    const qsizetype n = toCp1252(value, field, width);
+    std::memset(field + n, ' ', size_t(width - n));
 }
 
 QString accountNameOf(const QString& field) {

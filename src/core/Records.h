@@ -135,11 +135,23 @@ struct PosFilPost {
 
 // Text cut or padded with blanks to exactly width bytes.
 QByteArray fieldBytes(const QString& value, int width);
+// The same written at field (width bytes).
+void putField(char* field, const QString& value, int width);
+
+// The record's bytes at out, as many as its fields are wide (R::Length).
+template <class R> void encodeRecordInto(const R& r, char* out) {
+    int at = 0;
+    R::fields(r, [&](const QString& f, int w) {
+        putField(out + at, f, w);
+        at += w;
+    });
+}
 
 template <class R> QByteArray encodeRecord(const R& r) {
-    QByteArray out;
-    out.reserve(R::Length);
-    R::fields(r, [&](const QString& f, int w) { out += fieldBytes(f, w); });
+    int size = 0;
+    R::fields(r, [&](const QString&, int w) { size += w; });
+    QByteArray out(size, Qt::Uninitialized);
+    encodeRecordInto(r, out.data());
     return out;
 }
 

@@ -453,11 +453,12 @@ void BudgetTemplate::learn(WriteBatch& batch, const std::vector<const char*>& po
     }
     // One write from the first record changed on (those between are
     // written as they are).
-    QByteArray out;
+    if (from == pending_.size())
+        return;
+    QByteArray out(qsizetype(pending_.size() - from) * BudgMallPost::Length, Qt::Uninitialized);
     for (size_t i = from; i < pending_.size(); ++i)
-        out += encodeRecord(pending_[i]);
-    if (!out.isEmpty())
-        file_.putRange(batch, long(from + 1), out);
+        encodeRecordInto(pending_[i], out.data() + qsizetype(i - from) * BudgMallPost::Length);
+    file_.putRange(batch, long(from + 1), out);
 }
 
 void BudgetTemplate::applied() {
