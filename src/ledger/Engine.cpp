@@ -1027,10 +1027,8 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
             char* rec = out.data() + qint64(i - first) * l.length;
             const bool mine = ours(i, rec);
             // Another posting's amounts play no part: only its balances are
-            // read, and only when they move.
-            Numbers num;
-            if (mine)
-                num = numbersOf(f, i, rec);
+            // read, as when postings are shifted.
+            Numbers num = mine ? numbersOf(f, i, rec) : balancesOf(f, i, rec);
             if (mine) {
                 ++piece.changed;
                 putText(rec, 10, 4, newRef);
@@ -1046,8 +1044,6 @@ TransactionEditResult changeTransaction(PostingFile& f, long n, const Transactio
                     carry[k] += delta[k];
             }
             if (carry[0] != Amount() || carry[1] != Amount()) {
-                if (!mine)
-                    num = balancesOf(f, i, rec);
                 for (int k = 0; k < l.amounts; ++k)
                     check.balance(rec, k, num.balance[k] + carry[k]);
                 if (l.amounts == 2)
