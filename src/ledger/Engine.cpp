@@ -390,6 +390,7 @@ void BudgetTemplate::open(const QString& path) {
     file_ = std::move(f);
     records_ = std::move(records);
     pending_ = records_;
+    indexRows();
     dirty_ = false;
 }
 
@@ -397,6 +398,7 @@ void BudgetTemplate::close() {
     file_.close();
     records_.clear();
     pending_.clear();
+    rows_.clear();
     dirty_ = false;
 }
 
@@ -428,7 +430,20 @@ QStringView blanksTrimmed(QStringView s) {
         s.chop(1);
     return s;
 }
+
+// A template row's key: its month (two characters) and trimmed TransRef.
+QString rowKey(QStringView month, QStringView ref) {
+    QString key = month.toString();
+    key += blanksTrimmed(ref);
+    return key;
+}
 } // namespace
+
+void BudgetTemplate::indexRows() {
+    rows_.clear();
+    for (size_t i = pending_.size(); i-- > 0;) // the first of alike rows stays
+        rows_.insert(rowKey(pending_[i].Manad, pending_[i].TransRef), i);
+}
 
 void BudgetTemplate::learn(WriteBatch& batch, const std::vector<const char*>& postings) {
     size_t from = pending_.size(); // the first record this changes
@@ -438,15 +453,16 @@ void BudgetTemplate::learn(WriteBatch& batch, const std::vector<const char*>& po
         const QString day = fromCp1252(rec + 8, 2);
         const QString amount =
             QString::number(templateAmount(fromCp1252(rec + kBudget.amount[1], kAmountWidth)));
-        size_t i = 0;
-        while (i < pending_.size() &&
-               !(pending_[i].Manad == month && blanksTrimmed(pending_[i].TransRef) == ref))
-            ++i;
-        if (i < pending_.size()) {
+        const QString key = rowKey(month, ref);
+        const auto at = rows_.constFind(key);
+        const bool fresh = at == rows_.constEnd();
+        const size_t i = fresh ? pending_.size() : *at;
+        if (fresh) {
+            rows_.insert(key, i);
+            pending_.push_back(BudgMallPost{ref, amount, month, day, QStringLiteral("  ")});
+        } else {
             pending_[i].Dag = day;
             pending_[i].Belopp = amount;
-        } else {
-            pending_.push_back(BudgMallPost{ref, amount, month, day, QStringLiteral("  ")});
         }
         from = qMin(from, i);
         dirty_ = true;
@@ -468,6 +484,7 @@ void BudgetTemplate::applied() {
 
 void BudgetTemplate::discard() {
     pending_ = records_;
+    indexRows();
     dirty_ = false;
 }
 

@@ -14,6 +14,7 @@
 #include "core/RecordFile.h"
 #include "ledger/PostingFile.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -57,9 +58,13 @@ public:
     void discard();
 
 private:
+    // The first record of each transaction and month in pending_, by month
+    // and trimmed TransRef: a year's learning finds its rows without a search.
+    void indexRows();
     RecordFile file_;
     std::vector<BudgMallPost> records_; // committed
     std::vector<BudgMallPost> pending_; // with this edit's changes
+    QHash<QString, size_t> rows_;
     bool dirty_ = false;
 };
 

@@ -341,6 +341,20 @@ TEST_F(EngineTest, TemplateRowsAreTransactionsWhateverTheirBlanks) {
                                     BudgMallPost{"3", "490", "03", "12", "  "}}));
 }
 
+// A template that holds a transaction and month twice learns into the first.
+TEST_F(EngineTest, TemplateLearnsIntoTheFirstOfTwoAlikeRows) {
+    const QByteArray rows =
+        file({BudgMallPost{"2", "50", "03", "01", "  "}, BudgMallPost{"3", "60", "03", "02", "  "},
+              BudgMallPost{" 2", "70", "03", "05", "* "}});
+    writeFile(mall, rows);
+    budgetFile(file({budget("2026-01-01", "1", "0", "0", "0", "0", "0"),
+                     budget("2026-03-20", "2", "0", "-95", "0", "-95", "-95", " ")}));
+    confirmPosting(f, 2, &t);
+    EXPECT_EQ(readFile(mall), file({BudgMallPost{"2", "100", "03", "20", "  "},
+                                    BudgMallPost{"3", "60", "03", "02", "  "},
+                                    BudgMallPost{" 2", "70", "03", "05", "* "}}));
+}
+
 TEST_F(EngineTest, TickAndSubtransactionAndConfirmation) {
     simple(threeSimple());
     toggleTick(f, 3);
