@@ -158,14 +158,6 @@ QString PostingFile::datum(long n) const {
     return fromCp1252(raw(n).left(10));
 }
 
-const char* PostingFile::dateAt(long n) const {
-    static const char blank[10] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    const qint64 at = qint64(n - 1) * recordLength(kind_);
-    if (n < 1 || at + 10 > data_.size())
-        return blank;
-    return data_.constData() + at;
-}
-
 long PostingFile::lastDated() const {
     for (long n = count_; n >= 1; --n)
         if (std::memcmp(dateAt(n), "          ", 10) != 0)

@@ -48,8 +48,15 @@ public:
     // The file's bytes as held in memory.
     const QByteArray& bytes() const { return data_; }
     QString datum(long n) const;
-    // The 10 date bytes of record n, in place (blanks past the end).
-    const char* dateAt(long n) const;
+    // The 10 date bytes of record n, in place (blanks past the end). Inline:
+    // searches and order checks call it for every record they pass.
+    const char* dateAt(long n) const {
+        static constexpr char blank[10] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+        const qint64 at = qint64(n - 1) * recordLength(kind_);
+        if (n < 1 || at + 10 > data_.size())
+            return blank;
+        return data_.constData() + at;
+    }
     EnkelKontoPost enkel(long n) const { return decodeRecord<EnkelKontoPost>(raw(n)); }
     BudgetKontoPost budget(long n) const { return decodeRecord<BudgetKontoPost>(raw(n)); }
 

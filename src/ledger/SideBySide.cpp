@@ -7,7 +7,7 @@ namespace fyn::ledger {
 
 namespace {
 // Below this a piece costs more to start than it saves.
-constexpr long kMinPiece = 4096;
+constexpr long kMinPiece = 2048;
 } // namespace
 
 int piecesFor(long count) {
