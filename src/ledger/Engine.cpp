@@ -1403,10 +1403,11 @@ EditResult recount(PostingFile& f, long from, long n) {
         Piece& piece = part[size_t(p)];
         Checked check(l);
         Amount prev[2] = {piece.from[0], piece.from[1]};
+        std::memcpy(out.data() + qint64(begin) * l.length, before + qint64(begin) * l.length,
+                    size_t(qint64(end - begin) * l.length));
         for (long i = begin; i < end; ++i) {
             char* rec = out.data() + qint64(i) * l.length;
             const char* was = before + qint64(i) * l.length;
-            std::memcpy(rec, was, size_t(l.length));
             const Numbers num = numbersOf(f, from + i, rec);
             for (int k = 0; k < l.amounts; ++k) {
                 prev[k] += num.amount[k];
