@@ -12,7 +12,10 @@ constexpr long kMinPiece = 2048;
 
 int piecesFor(long count) {
     static const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    return int(std::clamp<long>(count / kMinPiece, 1, cores));
+    // Two halves do not pay for the thread that one of them needs: its start
+    // and the wait for it cost about what it saves.
+    const long pieces = count / kMinPiece;
+    return pieces < 3 || cores < 3 ? 1 : int(std::min<long>(pieces, cores));
 }
 
 void inPieces(long count, int pieces, const std::function<void(int, long, long)>& work) {
