@@ -160,8 +160,10 @@ bool timeEdit(benchmark::State& state, const Scratch& scratch, Timings& edits, T
               const std::function<bool()>& edit, const char* refused) {
     safewrite_testing::armCrash(-1, false); // counts the bytes written
     // What the setup left for the file system to do (the posting file written
-    // afresh, files removed and made, their times) is done before the clock
-    // starts: the edit's first sync would otherwise commit it.
+    // afresh, files removed and made, their times, an old file an earlier
+    // edit replaced) is done before the clock starts: the edit's first sync
+    // would otherwise commit it.
+    safewrite_testing::waitForReleases();
     const int dir =
         ::open(QFile::encodeName(scratch.root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0 || ::syncfs(dir) != 0)

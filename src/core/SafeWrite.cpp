@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -54,6 +56,10 @@
 
 namespace fyn {
 
+namespace {
+std::atomic<int> g_releasing{0}; // old files still being given back
+} // namespace
+
 namespace safewrite_testing {
 namespace {
 int g_crashAt = -1;
@@ -87,6 +93,10 @@ long long lastCommitDataBytes() {
 }
 void replaceWholeFrom(long long bytes) {
     g_wholeFrom = bytes;
+}
+void waitForReleases() {
+    while (g_releasing > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 } // namespace safewrite_testing
 
@@ -283,8 +293,13 @@ void releaseLater(int fd, qint64 size) {
         return;
     }
     try {
-        std::thread([fd] { ::close(fd); }).detach();
+        ++g_releasing;
+        std::thread([fd] {
+            ::close(fd);
+            --g_releasing;
+        }).detach();
     } catch (const std::system_error&) {
+        --g_releasing;
         ::close(fd);
     }
 }

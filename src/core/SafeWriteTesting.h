@@ -25,4 +25,8 @@ long long lastCommitDataBytes();
 // -1: as the program does.
 void replaceWholeFrom(long long bytes);
 
+// Waits until the old files that whole rewrites replaced have been given
+// back (that is done beside the program's work, not in it).
+void waitForReleases();
+
 } // namespace fyn::safewrite_testing
