@@ -341,6 +341,20 @@ TEST_F(EngineTest, TemplateRowsAreTransactionsWhateverTheirBlanks) {
                                     BudgMallPost{"3", "490", "03", "12", "  "}}));
 }
 
+// A year that cannot be learnt (an amount that is no number) leaves the
+// template as it was, in the file and in memory: the next edit writes only
+// its own row.
+TEST_F(EngineTest, ATemplateThatFailsToLearnIsLeftAsItWas) {
+    budgetFile(file({budget("2025-02-01", "2", "0", "-95", "0", "-95", "-95"),
+                     budget("2025-03-01", "3", "0", "5x", "0", "-95", "-95"),
+                     budget("2026-03-20", "2", "0", "-45", "0", "-140", "-140", " ")}));
+    EXPECT_THROW(buildTemplate(f, 3, "2026-12-09", t), RuntimeError);
+    EXPECT_EQ(readFile(mall), "");
+    EXPECT_EQ(t.count(), 0);
+    confirmPosting(f, 3, &t);
+    EXPECT_EQ(readFile(mall), encodeRecord(BudgMallPost{"2", "50", "03", "20", "  "}));
+}
+
 // A template that holds a transaction and month twice learns into the first.
 TEST_F(EngineTest, TemplateLearnsIntoTheFirstOfTwoAlikeRows) {
     const QByteArray rows =
