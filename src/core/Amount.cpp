@@ -161,42 +161,6 @@ constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252
                           "93949596979899";
 } // namespace
 
-int Amount::storageChars(char* out) const {
-    char buf[32];
-    char* end = buf + sizeof buf;
-    char* p = end;
-    const std::uint64_t a = v_ < 0 ? 0 - std::uint64_t(v_) : std::uint64_t(v_);
-    const unsigned frac = unsigned(a % kScale);
-    if (frac != 0) {
-        char digits[4];
-        std::memcpy(digits, kPairs + 2 * (frac / 100), 2);
-        std::memcpy(digits + 2, kPairs + 2 * (frac % 100), 2);
-        int kept = 4;
-        while (digits[kept - 1] == '0')
-            --kept;
-        p -= kept;
-        std::memcpy(p, digits, size_t(kept));
-        *--p = ',';
-    }
-    std::uint64_t whole = a / kScale;
-    while (whole >= 100) {
-        p -= 2;
-        std::memcpy(p, kPairs + 2 * (whole % 100), 2);
-        whole /= 100;
-    }
-    if (whole >= 10) {
-        p -= 2;
-        std::memcpy(p, kPairs + 2 * whole, 2);
-    } else {
-        *--p = char('0' + whole);
-    }
-    if (v_ < 0)
-        *--p = '-';
-    const int n = int(end - p);
-    std::memcpy(out, p, size_t(n));
-    return n;
-}
-
 namespace {
 // The number of decimal digits of x (1 for 0).
 int decimalDigits(std::uint64_t x) {
@@ -224,15 +188,15 @@ int decimalDigits(std::uint64_t x) {
     const int guess = (64 - std::countl_zero(x)) * 1233 >> 12; // log10, or one more
     return guess - (x < kPowers[guess] ? 1 : 0) + 1;
 }
-} // namespace
 
-bool Amount::storeInField(char* field) const {
-    // Written in place, left to right by known lengths: no copy of a variable
-    // length, which costs more than the digits.
-    constexpr int kWidth = 11;
-    const std::uint64_t a = v_ < 0 ? 0 - std::uint64_t(v_) : std::uint64_t(v_);
-    std::uint64_t whole = a / kScale;
-    unsigned frac = unsigned(a % kScale);
+// The storage form of raw at out, written left to right by lengths known
+// before a character is: no copy of a variable length, which costs more than
+// the digits. Nothing is written when it is longer than room; padded, the
+// rest of room is blanks. Its length.
+inline int writeStorage(std::int64_t raw, char* out, int room, bool padded) {
+    const std::uint64_t a = raw < 0 ? 0 - std::uint64_t(raw) : std::uint64_t(raw);
+    std::uint64_t whole = a / Amount::kScale;
+    unsigned frac = unsigned(a % Amount::kScale);
     int fracDigits = 0;
     if (frac != 0) {
         fracDigits = 4;
@@ -241,13 +205,15 @@ bool Amount::storeInField(char* field) const {
             --fracDigits;
         }
     }
-    const int sign = v_ < 0 ? 1 : 0;
+    const int sign = raw < 0 ? 1 : 0;
     const int wholeDigits = decimalDigits(whole);
-    if (sign + wholeDigits + (fracDigits ? fracDigits + 1 : 0) > kWidth)
-        return false;
-    std::memset(field, ' ', kWidth);
-    field[0] = '-'; // overwritten below when there is no sign
-    char* p = field + sign + wholeDigits;
+    const int length = sign + wholeDigits + (fracDigits ? fracDigits + 1 : 0);
+    if (length > room)
+        return length;
+    if (padded)
+        std::memset(out, ' ', size_t(room));
+    out[0] = '-'; // a digit takes its place when there is no sign
+    char* p = out + sign + wholeDigits;
     while (whole >= 100) {
         p -= 2;
         std::memcpy(p, kPairs + 2 * (whole % 100), 2);
@@ -260,12 +226,22 @@ bool Amount::storeInField(char* field) const {
         *--p = char('0' + whole);
     }
     if (fracDigits) {
-        char* q = field + sign + wholeDigits;
+        char* q = out + sign + wholeDigits;
         *q = ',';
         for (int k = fracDigits; k > 0; --k, frac /= 10)
             q[k] = char('0' + frac % 10);
     }
-    return true;
+    return length;
+}
+} // namespace
+
+int Amount::storageChars(char* out) const {
+    return writeStorage(v_, out, 24, false);
+}
+
+bool Amount::storeInField(char* field) const {
+    constexpr int kWidth = 11;
+    return writeStorage(v_, field, kWidth, true) <= kWidth;
 }
 
 QByteArray Amount::storageBytes() const {
