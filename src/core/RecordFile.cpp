@@ -63,18 +63,9 @@ long RecordFile::count() const {
 qint64 RecordFile::readInto(char* dst, qint64 offset, qint64 size) const {
     if (fd_ < 0)
         raiseError(platform::kBadFileName);
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd_, dst + got, size_t(size - got), offset + got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            raiseErrno(errno);
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const qint64 got = readFully(fd_, dst, size, offset);
+    if (got < 0)
+        raiseErrno(errno);
     return got;
 }
 

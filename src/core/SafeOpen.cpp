@@ -178,4 +178,20 @@ int safeRename(const QString& from, const QString& to) {
     return ::renameat(at, leaf.constData(), at2, leaf2.constData());
 }
 
+long long readFully(int fd, char* dst, long long size, long long offset) {
+    long long got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, dst + got, size_t(size - got), offset + got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 } // namespace fyn

@@ -33,4 +33,8 @@ int safeLstat(const QString& path, struct stat& st);
 // Both paths in the same folder.
 int safeRename(const QString& from, const QString& to);
 
+// Reads size bytes at offset into dst, on past interruptions and short reads:
+// how many there were (fewer at the end of the file), or -1.
+long long readFully(int fd, char* dst, long long size, long long offset);
+
 } // namespace fyn

@@ -306,18 +306,9 @@ void releaseLater(int fd, qint64 size) {
 
 QByteArray readAt(int fd, qint64 offset, qint64 size) {
     QByteArray out(size, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd, out.data() + got, size_t(size - got), offset + got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const qint64 got = readFully(fd, out.data(), size, offset);
+    if (got < 0)
+        fail(errno);
     out.truncate(got);
     return out;
 }
@@ -398,9 +389,8 @@ constexpr qsizetype kTail = 12; // checksum and end mark
 constexpr quint64 kFnvBasis = 1469598103934665603ULL;
 constexpr quint64 kFnvPrime = 1099511628211ULL;
 
-// FNV-1a over 8 bytes at a time, then the tail ("FYNW").
-quint64 oneLaneChecksum(const char* p, qsizetype n) {
-    quint64 h = kFnvBasis;
+// FNV-1a over 8 bytes at a time, then the tail, from h.
+quint64 fnvFrom(quint64 h, const char* p, qsizetype n) {
     for (; n >= 8; p += 8, n -= 8) {
         quint64 w;
         std::memcpy(&w, p, 8);
@@ -409,6 +399,11 @@ quint64 oneLaneChecksum(const char* p, qsizetype n) {
     for (; n > 0; ++p, --n)
         h = (h ^ static_cast<unsigned char>(*p)) * kFnvPrime;
     return h;
+}
+
+// One lane ("FYNW").
+quint64 oneLaneChecksum(const char* p, qsizetype n) {
+    return fnvFrom(kFnvBasis, p, n);
 }
 
 // The same step on four lanes of 8 bytes each, then the tail on the first
@@ -433,16 +428,7 @@ public:
         held_ = n;
     }
     quint64 value() const {
-        quint64 h = lane_[0];
-        const char* p = block_;
-        size_t n = held_;
-        for (; n >= 8; p += 8, n -= 8) {
-            quint64 w;
-            std::memcpy(&w, p, 8);
-            h = (h ^ w) * kFnvPrime;
-        }
-        for (; n > 0; ++p, --n)
-            h = (h ^ static_cast<unsigned char>(*p)) * kFnvPrime;
+        quint64 h = fnvFrom(lane_[0], block_, qsizetype(held_));
         for (int k = 1; k < 4; ++k)
             h = (h ^ lane_[k]) * kFnvPrime;
         return h;

@@ -372,18 +372,9 @@ QByteArray readFileAt(int dirFd, const QByteArray& raw) {
     if (!S_ISREG(st.st_mode))
         raiseError(platform::kPathFileAccess);
     QByteArray out(qsizetype(st.st_size), Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::pread(fd.get(), out.data() + got, size_t(out.size() - got), got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            raiseErrno(errno);
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const qint64 got = readFully(fd.get(), out.data(), out.size(), 0);
+    if (got < 0)
+        raiseErrno(errno);
     out.truncate(qsizetype(got));
     return out;
 }
