@@ -188,4 +188,20 @@ void finish(benchmark::State& state, const Timings& edits, const Timings& floors
     setJournalPath(QString());
 }
 
+void registerTimed(const std::string& name, long n, int iterations,
+                   const std::function<void(benchmark::State&)>& body) {
+    benchmark::RegisterBenchmark(name.c_str(), [body](benchmark::State& s) { body(s); })
+        ->Arg(n)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(iterations);
+}
+
+int runRegistered(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 } // namespace fyn::bench

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace fyn::bench {
@@ -19,6 +20,13 @@ inline const QString kToday = QStringLiteral("2026-12-10");
 inline int iterationsFor(long n) {
     return n >= 1000000 ? 9 : 11;
 }
+
+// A benchmark of n postings, timed by hand, in milliseconds, over a fixed
+// number of iterations.
+void registerTimed(const std::string& name, long n, int iterations,
+                   const std::function<void(benchmark::State&)>& body);
+// Runs what the command line picks of the registered benchmarks.
+int runRegistered(int argc, char** argv);
 
 class Scratch {
 public:

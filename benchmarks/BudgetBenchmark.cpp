@@ -55,20 +55,13 @@ void run(benchmark::State& state, int year) {
 void registerAll() {
     for (const auto& [where, year] : {std::pair{"front", 1989}, std::pair{"end", 2027}})
         for (long n : {1000L, 10000L, 100000L, 1000000L})
-            benchmark::RegisterBenchmark((std::string("budget/year_") + where).c_str(),
-                                         [year = year](benchmark::State& s) { run(s, year); })
-                ->Arg(n)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(iterationsFor(n));
+            registerTimed(std::string("budget/year_") + where, n, iterationsFor(n),
+                          [year = year](benchmark::State& s) { run(s, year); });
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runRegistered(argc, argv);
 }

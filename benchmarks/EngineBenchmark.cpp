@@ -154,13 +154,8 @@ void registerAll() {
             if (o.budgetOnly && kind != Kind::Budget)
                 continue;
             for (long n : kSizes)
-                benchmark::RegisterBenchmark(
-                    (std::string(kindName) + "/" + o.name).c_str(),
-                    [kind = kind, op = o.op](benchmark::State& s) { run(s, kind, op); })
-                    ->Arg(n)
-                    ->UseManualTime()
-                    ->Unit(benchmark::kMillisecond)
-                    ->Iterations(iterationsFor(n));
+                registerTimed(std::string(kindName) + "/" + o.name, n, iterationsFor(n),
+                              [kind = kind, op = o.op](benchmark::State& s) { run(s, kind, op); });
         }
 }
 
@@ -168,8 +163,5 @@ void registerAll() {
 
 int main(int argc, char** argv) {
     registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runRegistered(argc, argv);
 }

@@ -287,39 +287,14 @@ int main(int argc, char** argv) {
     for (long n : kOutputSizes) {
         for (const auto& [kindName, kind] :
              {std::pair{"enkel", ledger::Kind::Enkel}, std::pair{"budget", ledger::Kind::Budget}})
-            benchmark::RegisterBenchmark(
-                (std::string(kindName) + "/text_listing").c_str(),
-                [kind = kind](benchmark::State& s) { textListing(s, kind); })
-                ->Arg(n)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(11);
+            registerTimed(std::string(kindName) + "/text_listing", n, 11,
+                          [kind = kind](benchmark::State& s) { textListing(s, kind); });
         for (const auto& [where, atEnd] : {std::pair{"first", false}, std::pair{"last", true}})
-            benchmark::RegisterBenchmark(
-                (std::string("budget/screen_page_") + where).c_str(),
-                [atEnd = atEnd](benchmark::State& s) { screenPage(s, atEnd); })
-                ->Arg(n)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(101);
-        benchmark::RegisterBenchmark("budget/statistics", statistics)
-            ->Arg(n)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(11);
-        benchmark::RegisterBenchmark("budget/statistics_screen", statisticsOnScreen)
-            ->Arg(n)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(11);
-        benchmark::RegisterBenchmark("budget/print_pdf", printPdf)
-            ->Arg(n)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(n >= 100000 ? 3 : 5);
+            registerTimed(std::string("budget/screen_page_") + where, n, 101,
+                          [atEnd = atEnd](benchmark::State& s) { screenPage(s, atEnd); });
+        registerTimed("budget/statistics", n, 11, statistics);
+        registerTimed("budget/statistics_screen", n, 11, statisticsOnScreen);
+        registerTimed("budget/print_pdf", n, n >= 100000 ? 3 : 5, printPdf);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runRegistered(argc, argv);
 }

@@ -93,23 +93,11 @@ int main(int argc, char** argv) {
     for (const auto& [kindName, kind] :
          {std::pair{"enkel", ledger::Kind::Enkel}, std::pair{"budget", ledger::Kind::Budget}}) {
         for (long n : kSizes) {
-            benchmark::RegisterBenchmark(
-                (std::string(kindName) + "/open_window").c_str(),
-                [kind = kind](benchmark::State& s) { openWindow(s, kind); })
-                ->Arg(n)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(iterationsFor(n));
-            benchmark::RegisterBenchmark((std::string(kindName) + "/refresh").c_str(),
-                                         [kind = kind](benchmark::State& s) { refresh(s, kind); })
-                ->Arg(n)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(iterationsFor(n));
+            registerTimed(std::string(kindName) + "/open_window", n, iterationsFor(n),
+                          [kind = kind](benchmark::State& s) { openWindow(s, kind); });
+            registerTimed(std::string(kindName) + "/refresh", n, iterationsFor(n),
+                          [kind = kind](benchmark::State& s) { refresh(s, kind); });
         }
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runRegistered(argc, argv);
 }
