@@ -39,6 +39,14 @@ using platform::uiFont;
 
 namespace {
 
+// What a backup cut short left: nothing, or a partial copy (left) to remove.
+QString partialCopyLine(const QString& left) {
+    return left.isEmpty() ? QStringLiteral("Den ofullständiga kopian är borttagen, så ingen "
+                                           "BackUp har skapats.")
+                          : QStringLiteral("En ofullständig kopia ligger kvar som ") + left +
+                                QStringLiteral(" och kan tas bort.");
+}
+
 QPointer<BackUpForm> backUpForm_;
 
 const QString kBr = QStringLiteral("\r\n");
@@ -784,11 +792,7 @@ void BackUpForm::KontoBackUp() {
                                  QStringLiteral("KontoNum = ") + QString::number(chosen_.num),
                                  QStringLiteral("BackUp-media = ") + BackupTarget};
             if (copying)
-                lines << (left.isEmpty()
-                              ? QStringLiteral("Den ofullständiga kopian är borttagen, så ingen "
-                                               "BackUp har skapats.")
-                              : QStringLiteral("En ofullständig kopia ligger kvar som ") + left +
-                                    QStringLiteral(" och kan tas bort."));
+                lines << partialCopyLine(left);
             report(sys, lines, QStringLiteral("\n"), 1,
                    {QStringLiteral("Fel i rutinen KontoBackUp"),
                     QStringLiteral("vid försök göra backup på inloggat konto."),
@@ -824,11 +828,7 @@ void BackUpForm::AllBackUp() {
                                  QStringLiteral("vid försök göra backup på alla konton."),
                                  QStringLiteral("BackUp-media = ") + BackupTarget};
             if (copying)
-                lines << (left.isEmpty()
-                              ? QStringLiteral("Den ofullständiga kopian är borttagen, så ingen "
-                                               "BackUp har skapats.")
-                              : QStringLiteral("En ofullständig kopia ligger kvar som ") + left +
-                                    QStringLiteral(" och kan tas bort."));
+                lines << partialCopyLine(left);
             report(sys, lines, kBr, 1,
                    {QStringLiteral("Fel i rutinen AllBackUp"),
                     QStringLiteral("vid försök göra backup på alla konton."),
