@@ -36,10 +36,8 @@ InsetBox::InsetBox(QWidget* parent) : QDialog(parent) {
     Text1->setToolTip(QStringLiteral("Tryck Enter efter textinmatning !"));
     Label1->setBuddy(Text1);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command2 = new QPushButton(QStringLiteral("Avbryt"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = platform::makeControl<QPushButton>(this, "Command1", QStringLiteral("OK"));
+    Command2 = platform::makeControl<QPushButton>(this, "Command2", QStringLiteral("Avbryt"));
     // Enter belongs to the text box, never to a default button.
     Command1->setAutoDefault(false);
     Command2->setAutoDefault(false);

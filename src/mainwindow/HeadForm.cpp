@@ -336,10 +336,8 @@ void HeadForm::buildControls() {
     Command2 = makeControl<QPushButton>(central, "Command2", QStringLiteral("Flytta"));
     Command14 = makeControl<QPushButton>(central, "Command14", QStringLiteral("Donera"));
     Command4 = makeControl<QPushButton>(central, "Command4", QStringLiteral("Avsluta"));
-    for (QPushButton* b : {Command1, Command2, Command3, Command14, Command4}) {
+    for (QPushButton* b : {Command1, Command2, Command3, Command14, Command4})
         b->setFont(uiFont(kArial, 10, true));
-        b->setAutoDefault(true); // Enter presses the button that has the focus
-    }
     Command1->hide(); // shown for budget accounts
     // Esc is the cancel button's click. Not the button's own shortcut: every
     // new caption would drop it.

@@ -1,10 +1,14 @@
 #pragma once
 // Small helpers for laying out windows in twips with the stand-in fonts.
+#include "platform/DesktopKeys.h"
+
+#include <QAbstractButton>
 #include <QEvent>
 #include <QFont>
 #include <QKeyEvent>
 #include <QString>
 #include <QWidget>
+#include <type_traits>
 
 namespace platform {
 
@@ -36,9 +40,12 @@ inline bool isEnterPress(const QEvent* e) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Creates a child control with its objectName set.
+// Creates a child control with its objectName set. A window with buttons gets
+// the desktop's keys for them.
 template <class W, class... Args>
 W* makeControl(QWidget* parent, const char* name, Args&&... args) {
+    if constexpr (std::is_base_of_v<QAbstractButton, W>)
+        installDesktopKeys();
     auto* w = new W(std::forward<Args>(args)..., parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;

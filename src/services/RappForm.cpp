@@ -50,14 +50,12 @@ RappForm::RappForm(QWidget* parent) : QDialog(parent) {
     Text1->setAccessibleName(QStringLiteral("Ditt meddelande"));
     Label1->setBuddy(Text1);
 
-    Command2 = new QPushButton(QStringLiteral("Avbryt"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = platform::makeControl<QPushButton>(this, "Command2", QStringLiteral("Avbryt"));
     placeTwips(Command2, 360, 4080, 1575, 615);
     Command2->setFont(uiFont(kArial, 12, true));
     Command2->setAutoDefault(false);
 
-    Command1 = new QPushButton(QStringLiteral("Skicka"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = platform::makeControl<QPushButton>(this, "Command1", QStringLiteral("Skicka"));
     placeTwips(Command1, 5760, 4080, 1575, 615);
     Command1->setFont(uiFont(kArial, 12, true));
     Command1->setAutoDefault(false);
