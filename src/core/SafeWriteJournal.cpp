@@ -149,11 +149,27 @@ qint64 appendEntry(const EncodedEntry& entry) {
         if (!cutBack(at)) {
             j.cutBackTo = at; // a torn entry must not stay in front of the next one
             j.stopText = e.text();
+            // It may stand whole all the same, its sync having failed after
+            // the bytes: marked given up, it is not replayed at a start.
+            Entry abort;
+            abort.kind = Entry::Abort;
+            (void)writeMarker(encodeEntry(abort, j.epoch), at + head.size() + entry.size());
         }
         throw;
     }
     j.bytes = at + head.size() + entry.size();
     return at;
+}
+
+bool writeMarker(const EncodedEntry& marker, qint64 at) {
+    try {
+        Fd fd(openOrFail(journal().path, O_WRONLY));
+        pointWriteVector(fd.get(), marker.pieces(), marker.size(), at);
+        syncFd(fd.get());
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
 }
 
 bool stopped() {

@@ -67,6 +67,9 @@ quint64 freshEpoch();
 // Appends an entry to the journal and syncs it; returns where it begins. A
 // journal that could not take the entry is cut back: nothing happened.
 qint64 appendEntry(const EncodedEntry& entry);
+// Writes a marker (a commit given up, or its undo) at at and syncs it; false
+// when it cannot. Nothing is cut back: a torn marker is never replayed.
+bool writeMarker(const EncodedEntry& marker, qint64 at);
 // Cuts the journal back to length and syncs it; shrinking needs no new space.
 bool cutBack(qint64 length);
 // Empties the journal: the next epoch's head goes over the old one.

@@ -71,41 +71,50 @@ namespace {
 // is still a state the files held, never a mix.
 void markGivenUp(const Entry& marker, qint64 cutTo) {
     JournalState& j = journal();
-    const QString why = j.stopText;
-    try {
-        (void)appendEntry(encodeEntry(marker, j.epoch));
-        j.files.entered(marker);
-    } catch (const RuntimeError&) {
+    if (j.bytes == 0) {
+        // No entry of this run yet (a commit that stood alone): the marker
+        // opens the journal.
+        j.epoch = freshEpoch();
+        try {
+            (void)appendEntry(encodeEntry(marker, j.epoch));
+            j.files.entered(marker);
+        } catch (const RuntimeError&) {
+        }
+    } else {
+        const EncodedEntry bytes = encodeEntry(marker, j.epoch);
+        if (writeMarker(bytes, j.bytes)) {
+            j.bytes += bytes.size();
+            j.files.entered(marker);
+        }
     }
     // The marker comes off with the commit once the old bytes are back.
     j.cutBackTo = cutTo;
-    j.stopText = why;
 }
 
 } // namespace
 
 void giveUp(const Entry& entry, qint64 at, const QString& why) {
     JournalState& j = journal();
-    j.stopText = why;
     if (undoEntry(entry)) {
-        if (cutBack(at))
-            return;
-        Entry abort;
-        abort.kind = Entry::Abort;
-        markGivenUp(abort, at);
-        return;
+        if (!cutBack(at)) {
+            Entry abort;
+            abort.kind = Entry::Abort;
+            markGivenUp(abort, at);
+        }
+    } else {
+        keepForLaterUndo(entry);
+        markGivenUp(undoEntryOf(*j.pendingUndo), at);
     }
-    keepForLaterUndo(entry);
-    markGivenUp(undoEntryOf(*j.pendingUndo), at);
+    j.stopText = why;
 }
 
 void giveUpAlone(Entry& entry, const QString& why) {
     JournalState& j = journal();
+    if (!undoEntry(entry)) {
+        keepForLaterUndo(entry);
+        markGivenUp(undoEntryOf(*j.pendingUndo), j.bytes);
+    }
     j.stopText = why;
-    if (undoEntry(entry))
-        return;
-    keepForLaterUndo(entry);
-    markGivenUp(undoEntryOf(*j.pendingUndo), j.bytes);
 }
 
 void makeWritable() {
