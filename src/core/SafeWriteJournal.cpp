@@ -7,6 +7,7 @@
 #include "core/SafeWriteTesting.h"
 #include "platform/SysError.h"
 
+#include <QDir>
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -19,12 +20,20 @@ namespace sw = safewrite_testing;
 
 // ---- What the journal stands for ----------------------------------------------
 
+namespace {
+// One name for a file however a caller spelled it: a replay names files from
+// the data folder, a commit as its caller did.
+QString key(const QString& path) {
+    return QDir::cleanPath(path);
+}
+} // namespace
+
 void EpochFiles::entered(const Entry& e) {
     for (const QString& f : e.folders)
         unsyncedFolders_.insert(parentOf(f));
     for (const FileChange& f : e.files) {
-        held_.insert(f.path);
-        sizes_[f.path] = f.newSize;
+        held_.insert(key(f.path));
+        sizes_[key(f.path)] = f.newSize;
         // A file put in place changes its folder; one written in place (or
         // made, or cut) is synced itself.
         if (f.whole || !f.existed)
@@ -37,7 +46,11 @@ void EpochFiles::entered(const Entry& e) {
 void EpochFiles::replacedAlone(const QString& path, qint64 newSize) {
     // Synced, folder and all, before the commit returned: nothing to do at
     // the checkpoint, and no entry holds it.
-    sizes_[path] = newSize;
+    sizes_[key(path)] = newSize;
+}
+
+bool EpochFiles::journalHolds(const QString& path) const {
+    return held_.count(key(path)) > 0;
 }
 
 qint64 EpochFiles::filesBytes() const {

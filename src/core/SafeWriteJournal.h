@@ -26,7 +26,7 @@ public:
     // Whether an entry of this epoch writes to the file or replaces it: a new
     // file put in its place past the journal would then be written over by a
     // replay of those entries, so it must go through the journal too.
-    bool journalHolds(const QString& path) const { return held_.count(path) > 0; }
+    bool journalHolds(const QString& path) const;
     // Files written in place, which a checkpoint syncs.
     const std::set<QString>& unsyncedFiles() const { return unsynced_; }
     // Folders whose names changed (a file made, put in place, a folder made).
