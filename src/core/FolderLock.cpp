@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fyn {
@@ -23,11 +24,25 @@ FolderLock::~FolderLock() {
 
 FolderLock::Outcome FolderLock::acquire(const QString& path) {
     release();
-    // A link in the lock file's place is not followed out of the folder.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return Outcome::NoFile;
+    error_ = 0;
+    const QByteArray name = QFile::encodeName(path);
+    // A link in the lock file's place is not followed out of the folder, and
+    // a pipe or a device in it does not keep the start waiting.
+    const int fd =
+        ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    if (fd < 0) {
+        error_ = errno;
+        struct stat st {};
+        // Something that is there and refuses is no missing lock file.
+        return ::lstat(name.constData(), &st) == 0 ? Outcome::Unusable : Outcome::NoFile;
+    }
+    struct stat st {};
+    const bool stated = ::fstat(fd, &st) == 0;
+    if (!stated || !S_ISREG(st.st_mode)) {
+        error_ = stated ? EINVAL : errno; // a pipe, a device, a socket
+        ::close(fd);
+        return Outcome::Unusable;
+    }
     // An open file description lock belongs to this open file, not to the
     // process: a second open in the same process conflicts with it too.
     struct flock fl {};
@@ -45,9 +60,15 @@ FolderLock::Outcome FolderLock::acquire(const QString& path) {
         return Outcome::Held;
     }
     ::close(fd);
-    // Anything but a conflict means that this file system cannot lock
-    // (ENOLCK, EOPNOTSUPP, EINVAL on some network and FUSE file systems).
-    return err == EAGAIN || err == EACCES ? Outcome::Busy : Outcome::NoLocks;
+    error_ = err;
+    if (err == EAGAIN || err == EACCES)
+        return Outcome::Busy;
+    // What a file system without locks answers (ENOLCK, EOPNOTSUPP, EINVAL
+    // on some network and FUSE file systems); anything else leaves the file
+    // unusable as a lock.
+    if (err == ENOLCK || err == EOPNOTSUPP || err == EINVAL || err == ENOSYS)
+        return Outcome::NoLocks;
+    return Outcome::Unusable;
 }
 
 void FolderLock::release() {

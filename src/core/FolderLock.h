@@ -10,10 +10,15 @@ namespace fyn {
 class FolderLock {
 public:
     enum class Outcome {
-        Held,    // this program holds the lock
-        Busy,    // another open file holds it (a second copy)
-        NoLocks, // the file system cannot lock files
-        NoFile,  // the lock file cannot be opened or created
+        Held,     // this program holds the lock
+        Busy,     // another open file holds it (a second copy)
+        NoLocks,  // the file system cannot lock files
+        NoFile,   // there is no lock file, and none can be made (a folder that
+                  // cannot be written)
+        Unusable, // something is in the lock file's place that cannot be opened
+                  // and locked as a plain file (a folder, a link, a file this
+                  // user may not open): no lock can be had, and nothing may
+                  // be written
     };
 
     FolderLock() = default;
@@ -25,9 +30,12 @@ public:
     Outcome acquire(const QString& path);
     void release();
     bool held() const { return fd_ >= 0; }
+    // Why the last acquire() did not lock (an errno value), 0 when it did.
+    int error() const { return error_; }
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };
 
 namespace folderlock_testing {

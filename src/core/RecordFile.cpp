@@ -15,6 +15,7 @@ namespace fyn {
 
 RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
     : path_(path), length_(recordLength) {
+    settleBeforeReading(path); // never a mix that a failed commit left
     if (missing == Missing::Create)
         ensureFileExists(path);
     fd_ = safeOpen(path, O_RDONLY);

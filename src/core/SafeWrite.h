@@ -20,6 +20,11 @@ QString journalPath();
 // checkpoint empties it, and its file to twice that at most.
 inline constexpr qint64 kJournalRoom = 3;
 
+// The longest file of the data folder: the data files' lengths and record
+// positions are 32-bit signed numbers. A commit that would make a file longer
+// is refused ("Overflow"), and a journal that says more is not ours.
+inline constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+
 class WriteBatch {
 public:
     // Bytes at offset; a write past the end extends the file, and a gap is
@@ -60,9 +65,15 @@ void recoverJournal();
 
 // Syncs every file written since the last checkpoint and empties the journal;
 // for the end of the program, before a folder is removed and before the data
-// folder is copied. Throws a RuntimeError when a file cannot be synced; the
-// journal is then kept.
+// folder is copied. What a failed commit left is put right first. Throws a
+// RuntimeError when that or a file's sync fails; the journal is then kept.
 void checkpoint();
+
+// Before a file of the data folder is read: when a failed commit could not put
+// its old bytes back into the file yet, they go back now. While that cannot be
+// done it throws a RuntimeError (what the failure said, the file named), and
+// the file must not be read: it holds a mix of two states.
+void settleBeforeReading(const QString& path);
 
 // Makes what was removed from a folder (outside a commit) stay removed.
 void syncFolder(const QString& path);

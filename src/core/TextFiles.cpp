@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "platform/SysError.h"
 
 #include <QFile>
@@ -29,6 +30,7 @@ KontoIniText readKontoIni(const QString& path) {
     QFile f(path);
     if (!f.exists())
         return {};
+    settleBeforeReading(path);
     if (!f.open(QIODevice::ReadOnly))
         raiseError(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
                                                               : platform::kFileNotFound);

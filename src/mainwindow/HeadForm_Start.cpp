@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <cerrno>
 
 namespace fyn {
 
@@ -108,8 +109,28 @@ void HeadForm::lockDataFolder() {
     const FolderLock::Outcome outcome = lock_->acquire(dataFolder() + QStringLiteral("/.lock"));
     if (outcome == FolderLock::Outcome::Held)
         return;
+    const int error = lock_->error();
     lock_.reset(); // on without a lock, or not at all
     const QString folder = QDir::toNativeSeparators(dataFolder());
+    if (outcome == FolderLock::Outcome::Unusable) {
+        // Without the lock another copy may be writing here: nothing is read
+        // or written, the journal least of all.
+        const QString why = error == EISDIR   ? QStringLiteral("den är en mapp")
+                            : error == ELOOP  ? QStringLiteral("den är en symbolisk länk")
+                            : error == EINVAL ? QStringLiteral("den är ingen vanlig fil")
+                                              : platform::sysErrorText(error);
+        platform::messages().show(
+            QStringLiteral("Datamappen\n%1\nkan inte låsas, eftersom låsfilen\n%2\n"
+                           "inte kan öppnas och låsas som en vanlig fil: %3.\n\n"
+                           "Utan låset kan programmet inte hindra att Fynlar, här eller på en "
+                           "annan dator, skriver i samma data samtidigt.\n\n"
+                           "Ta bort eller byt namn på det som ligger i låsfilens ställe och "
+                           "starta sedan programmet igen !\n\nProgrammet avslutas nu.")
+                .arg(folder, QDir::toNativeSeparators(dataFolder() + QStringLiteral("/.lock")),
+                     why),
+            Buttons::Ok, Icon::Warning, QStringLiteral("Låsfilen kan inte användas"));
+        platform::programEnd().endNow();
+    }
     if (outcome == FolderLock::Outcome::Busy) {
         platform::messages().show(QStringLiteral("Programmet är redan igång med datamappen\n%1\n\n"
                                                  "Använd det fönster som redan är öppet !")

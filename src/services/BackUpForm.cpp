@@ -633,12 +633,33 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
     }
     if (!ok)
         return; // the dialog stays open
-    if (copied)
-        platform::messages().show(
-            QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
-                           " är nu återställda till registerkatalogen !\r\n\r\n"
-                           "Starta om programmet  för att läsa in alla filer ! !"),
-            Buttons::Ok, Icon::Information, QStringLiteral("Återställning utförd"));
+    if (copied) {
+        // The restore stands once its commit returned; the files themselves
+        // are synced here. When that fails the user is told just that.
+        QString unsynced;
+        try {
+            checkpoint();
+        } catch (const RuntimeError& e) {
+            unsynced = e.text();
+        }
+        if (unsynced.isEmpty())
+            platform::messages().show(
+                QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
+                               " är nu återställda till registerkatalogen !\r\n\r\n"
+                               "Starta om programmet  för att läsa in alla filer ! !"),
+                Buttons::Ok, Icon::Information, QStringLiteral("Återställning utförd"));
+        else
+            platform::messages().show(
+                QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
+                               " är nu återställda till registerkatalogen, men de kunde inte "
+                               "skrivas färdigt till disken (%1).\r\n\r\n"
+                               "Återställningen står kvar i programmets logg över pågående "
+                               "ändringar och skrivs färdigt när programmet startar.\r\n\r\n"
+                               "Kontrollera disken (ledigt utrymme, anslutning), avsluta sedan "
+                               "programmet och starta om det för att läsa in alla filer !")
+                    .arg(unsynced),
+                Buttons::Ok, Icon::Warning, QStringLiteral("Återställning utförd"));
+    }
     Command2_Click();
 }
 
@@ -689,7 +710,6 @@ bool BackUpForm::KontoRecover(const QString& source) {
             checkpoint();
             backup::restoreAccount(b.tree, chosen_.name);
             copied = true;
-            checkpoint();
         },
         [](const QString& sys) {
             report(sys,
@@ -740,7 +760,6 @@ bool BackUpForm::AllRecover(const QString& source) {
             checkpoint();
             backup::restoreAll(b.tree);
             copied = true;
-            checkpoint();
         },
         [&](const QString& sys) {
             const QStringList lines = {

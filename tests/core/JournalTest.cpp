@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::readFile;
@@ -23,6 +24,7 @@ struct Change {
     qint64 oldSize = 0;
     qint64 newSize = 0;
     std::vector<std::pair<qint64, QByteArray>> regions;
+    quint64 wholeId = 0; // > 0: written whole into ".<name>.<id in hex>.ny"
 };
 
 template <class T> void put(QByteArray& out, T v) {
@@ -56,10 +58,12 @@ QByteArray entry(const std::vector<QByteArray>& folders, const std::vector<Chang
     put<quint32>(body, quint32(files.size()));
     for (const Change& c : files) {
         putBytes(body, c.path);
-        put<quint8>(body, c.existed ? 1 : 0);
+        put<quint8>(body, (c.existed ? 1 : 0) | (c.wholeId ? 2 : 0));
         put<qint64>(body, c.oldSize);
         put<qint64>(body, c.newSize);
         put<quint32>(body, quint32(c.regions.size()));
+        if (c.wholeId)
+            put<quint64>(body, c.wholeId);
         for (const auto& [offset, bytes] : c.regions) {
             put<qint64>(body, offset);
             putBytes(body, bytes);
@@ -119,11 +123,13 @@ TEST_P(PlantedJournal, IsSetAsideAndNothingIsReplayed) {
     writeFile(journalPath(), GetParam().journal(*this));
     ASSERT_NO_THROW(recoverJournal());
     expectSetAside();
+    EXPECT_EQ(QFileInfo(kontoFil).size(), 82);
     // The next change starts a journal of its own.
     WriteBatch batch;
     batch.write(kontoFil, 1, "N");
     batch.commit();
     EXPECT_EQ(readFile(kontoFil).left(2), "kN");
+    EXPECT_EQ(readFile(victim), "orört");
     EXPECT_EQ(readFile(journalPath() + ".skadad").isEmpty(), false);
 }
 
@@ -194,7 +200,42 @@ INSTANTIATE_TEST_SUITE_P(
                 [](JournalTest& t) {
                     return t.registerEntry() + entry({}, {overVictim("Konto/B-mall")});
                 },
-                [](JournalTest& t) { QFile::link(t.victim, t.data + "/Konto/B-mall"); }}),
+                [](JournalTest& t) { QFile::link(t.victim, t.data + "/Konto/B-mall"); }},
+        // The register replaced by a file written whole that is a hard link to
+        // one outside the data folder: every later edit would write there.
+        Planted{"WholeFileIsAHardLinkOut",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({},
+                                 {{"KontoFil", true, 82, QFileInfo(t.victim).size(), {}, 0x1f}});
+                },
+                [](JournalTest& t) {
+                    ASSERT_EQ(::link(QFile::encodeName(t.victim).constData(),
+                                     QFile::encodeName(t.data + "/.KontoFil.1f.ny").constData()),
+                              0);
+                }},
+        // Longer than any file the program keeps (2^31 - 1 bytes): a sparse
+        // tebibyte put in place whole, or grown by one byte at its end.
+        Planted{
+            "WholeFileOfATebibyte",
+            [](JournalTest& t) {
+                return t.registerEntry() + entry({}, {{"KontoFil", true, 82, 1LL << 40, {}, 0x2e}});
+            },
+            [](JournalTest& t) {
+                QFile f(t.data + "/.KontoFil.2e.ny");
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                ASSERT_TRUE(f.resize(1LL << 40));
+            }},
+        Planted{"ByteAtTheEndOfATebibyte",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 82, 1LL << 40, {{(1LL << 40) - 1, "x"}}}});
+                }},
+        Planted{"ByteJustPastTheLongestFile",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 82, 1LL << 31, {{(1LL << 31) - 1, "x"}}}});
+                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {

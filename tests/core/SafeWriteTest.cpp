@@ -265,6 +265,41 @@ TEST_P(SafeWriteWays, AFailureThatCannotBeCancelledStopsFurtherWrites) {
     (void)before;
 }
 
+// Two points fail, and the program ends before the disk has room again: a
+// write reported failed stays failed at the next start, whether it was undone
+// in the files and could not be cut off the journal, or could not be undone.
+TEST_P(SafeWriteWays, AFailedWriteThatCannotBeCancelledStaysFailedAfterARestart) {
+    writeOld();
+    sw::armCrash(-1, false);
+    commitAction();
+    const Snapshot after = snapshot();
+    const int points = sw::pointsPassed() + 8; // and the error paths
+    writeOld();
+    const Snapshot before = snapshot();
+    for (int error : {ENOSPC, EIO}) {
+        for (int k1 = 0; k1 < points; ++k1) {
+            for (int k2 = k1 + 1; k2 < points; ++k2) {
+                writeOld();
+                setJournalPath(journalPath());
+                sw::armFailure({k1, k2}, error);
+                bool threw = false;
+                try {
+                    commitAction();
+                } catch (const RuntimeError&) {
+                    threw = true;
+                }
+                sw::armCrash(-1, false);
+                setJournalPath(journalPath()); // the program ends; the next start
+                recoverJournal();
+                EXPECT_EQ(snapshot(), threw ? before : after)
+                    << "failures at " << k1 << ", " << k2 << (threw ? ", reported" : "");
+                EXPECT_TRUE(fakes.messages->calls.empty());
+                EXPECT_EQ(leftOver(), QStringList());
+            }
+        }
+    }
+}
+
 // What a journal entry wrote to a file before a later commit wrote the file
 // whole is in that file already: a replay does not write it again over the
 // newer bytes, and what came after is replayed.

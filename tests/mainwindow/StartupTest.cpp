@@ -20,6 +20,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +30,8 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -454,6 +457,59 @@ TEST_F(MainWindowTest, ASecondCopyIsRefusedUntilTheHoldersProcessEnds) {
     EXPECT_EQ(Module1.KontoNamn, "Budget");
     // The running window holds it in turn.
     EXPECT_EQ(takeLock(lockFile), -1);
+}
+
+// Something in the lock file's place that cannot be opened and locked as a
+// plain file: said, naming it, and the start ends before anything is read or
+// written; another copy's journal stays as it is.
+TEST_F(MainWindowTest, ALockFileThatCannotBeUsedEndsTheStartUntouched) {
+    twoAccounts();
+    const QString lock = dataFolder() + "/.lock";
+    const QString outside = path("utanför");
+    struct Case {
+        const char* name;
+        std::function<bool()> plant;
+    };
+    const Case cases[] = {
+        {"a folder", [&] { return QDir().mkdir(lock); }},
+        {"a link to a file outside", [&] { return QFile::link(outside, lock); }},
+        {"a dangling link", [&] { return QFile::link(path("borta"), lock); }},
+        {"a pipe", [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0644) == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(outside, "orört");
+        ASSERT_TRUE(c.plant());
+        // The first copy's commit, still in its journal.
+        WriteBatch batch;
+        batch.write(kontoFilPath(), 0, "Ändrad");
+        batch.commit();
+        const QByteArray journal = readFile(dataFolder() + "/.journal");
+        const QByteArray kontoFil = readFile(kontoFilPath());
+        const QByteArray ini = readFile(kontoIniPath());
+        ASSERT_FALSE(journal.isEmpty());
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        EXPECT_FALSE(form->isVisible());
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const auto& told = fakes.messages->calls[0];
+        EXPECT_EQ(told.title, "Låsfilen kan inte användas");
+        EXPECT_EQ(told.buttons, platform::Buttons::Ok);
+        EXPECT_TRUE(told.text.contains(QDir::toNativeSeparators(lock))) << told.text.toStdString();
+        EXPECT_EQ(readFile(dataFolder() + "/.journal"), journal);
+        EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+        EXPECT_EQ(readFile(kontoIniPath()), ini);
+        EXPECT_EQ(readFile(outside), "orört");
+        EXPECT_EQ(Module1.KontoNamn, "");
+        form.reset();
+        if (QFileInfo(lock).isDir() && !QFileInfo(lock).isSymLink())
+            QDir().rmdir(lock);
+        else
+            QFile::remove(lock);
+        checkpoint();
+        QFile::remove(dataFolder() + "/.journal");
+    }
 }
 
 TEST_F(MainWindowTest, ALockFileLeftByAnotherHostDoesNotRefuse) {

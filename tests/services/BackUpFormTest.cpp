@@ -4,6 +4,8 @@
 #include "services/BackUpForm.h"
 #include "core/ErrorRoutine.h"
 #include "core/PosFil.h"
+#include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
 #include "ledger/Account.h"
 #include "mainwindow/WindowDriver.h"
 #include "platform/Ui.h"
@@ -397,6 +399,55 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
         EXPECT_TRUE(form->isEnabled());
     }
     EXPECT_EQ(Module1.AnvNamn, "Berit"); // the restored settings were read
+}
+
+// A restore that stands but whose files cannot be synced afterwards says that,
+// once: the restore stands, the sync failed, and what to do.
+TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
+    namespace sw = fyn::safewrite_testing;
+    startProgram();
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const QString data = accountFile("Hushåll", "KontoData");
+    const QByteArray two = test::readFile(data);
+    const QByteArray three =
+        two + rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
+    test::writeFile(stick() + "Hushåll202612081000/KontoData", three);
+    auto restore = [&] {
+        test::writeFile(data, two);
+        checkpoint();
+        BackUpForm& d = open();
+        choose(d, true, true);
+        boxes();
+        press(d.Dir1, "Hushåll202612081000");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    // As it goes, twice (the first stores the dialog's place as well): the
+    // last write point the restore passes is its final sync.
+    restore();
+    sw::armCrash(-1, false);
+    restore();
+    const int points = sw::pointsPassed();
+    ASSERT_EQ(boxes().size(), 1u);
+
+    sw::armFailure({points - 1}, EIO);
+    restore();
+    sw::armCrash(-1, false);
+    const auto told = boxes();
+    ASSERT_EQ(told.size(), 1u) << "more than one thing said";
+    EXPECT_EQ(told[0].title, "Återställning utförd");
+    EXPECT_EQ(told[0].icon, Icon::Warning);
+    EXPECT_EQ(told[0].buttons, Buttons::Ok);
+    for (const char* part : {"är nu återställda", "kunde inte skrivas färdigt till disken",
+                             "Device I/O error", "starta om"})
+        EXPECT_TRUE(told[0].text.contains(QString::fromUtf8(part))) << part;
+    EXPECT_EQ(test::readFile(data), three);
+    // The restore stands: as if its writes had not reached the disk, the next
+    // start writes it again from the journal.
+    ledger::account().closeAll();
+    test::writeFile(data, two);
+    setJournalPath(journalPath());
+    recoverJournal();
+    EXPECT_EQ(test::readFile(data), three);
 }
 
 TEST_F(BackUpDialog, OnlyAFolderNamedExactlyAsABackupOfTheScopeIsFound) {
