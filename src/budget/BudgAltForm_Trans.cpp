@@ -131,7 +131,7 @@ void BudgAltForm::List4_MouseDown(int row) {
         return;
     int level = 1;
     // What the dump tells at each level.
-    QString name, sign, mark, month, day, amount, record;
+    QString name, sign, mark, month, day, amount, record, heldDay, heldAmount;
     const auto guarded = [&](auto&& body) {
         return budget::trapBudget(
             body, QStringLiteral("List4 (Transaktionslista)"),
@@ -183,8 +183,8 @@ void BudgAltForm::List4_MouseDown(int row) {
                            << QStringLiteral("Aktuellt ref.nr B-mall: ") + record;
                     break;
                 default:
-                    labels << QStringLiteral("Befintligt belopp (formaterat): ") + amount
-                           << QStringLiteral("Befintligt datum för transaktion: ") + day;
+                    labels << QStringLiteral("Befintligt belopp (formaterat): ") + heldAmount
+                           << QStringLiteral("Befintligt datum för transaktion: ") + heldDay;
                     break;
                 }
                 return labels << budget::accountLabel();
@@ -256,8 +256,8 @@ void BudgAltForm::List4_MouseDown(int row) {
             if (!placedRow)
                 continue;
             month = QString::number(m);
-            day = placedRow->day;
-            amount = placedRow->amount;
+            day = heldDay = placedRow->day;
+            amount = heldAmount = placedRow->amount;
             dateLabel[size_t(m)]->setText(placedRow->day);
             putAmount(m, placedRow->amount);
             amountBox[size_t(m)]->setEnabled(true);
