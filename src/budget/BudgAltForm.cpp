@@ -7,6 +7,7 @@
 #include "budget/HelpText.h"
 #include "budget/HolidayForm.h"
 #include "budget/Period.h"
+#include "core/Numbers.h"
 #include "core/Paths.h"
 #include "core/PosFil.h"
 #include "core/State.h"
@@ -269,6 +270,10 @@ void BudgAltForm::setBoxColour(int month, const QColor& c) {
     b->setPalette(p);
 }
 
+void BudgAltForm::putAmount(int month, const QString& text) {
+    amountBox[size_t(month)]->setText(budget::typableAmount(text) ? text : QString());
+}
+
 void BudgAltForm::setCommand3(Command3Mode mode, const QString& caption, const QString& tip) {
     command3Mode_ = mode;
     Command3->setText(caption);
@@ -293,7 +298,7 @@ void BudgAltForm::Form_Load() {
             Conditions();
         },
         QStringLiteral("Form_Load (FormulärUppStart)"),
-        {QStringLiteral(" vid stängning huvudformulär / öppning budgetformulär")},
+        QStringLiteral(" vid stängning huvudformulär / öppning budgetformulär"),
         [] {
             return QStringLiteral("Fel i rutinen Form_Load vid formuläruppstart budgetformulär.");
         },
@@ -400,6 +405,10 @@ void BudgAltForm::Command2_Click() {
     int stage = 1;
     budget::Plan plan;
     ledger::EditResult result;
+    // What the dump tells of the first month of the run, the one a failure
+    // of the run as a whole names.
+    QString date, amount, prevBudget, prevActual;
+    long insertAt = 0;
     const QString heads[] = {
         QStringLiteral("Fel i rutinen Command2 (Budgetera...) vid sökning av insättningspunkt "
                        "(Nivå 1)"),
@@ -410,7 +419,8 @@ void BudgAltForm::Command2_Click() {
                        "insättningspunkt.(Nivå 4)"),
         QStringLiteral("Fel i rutinen Command2 (Budgetera...) operationer i huvudformulär / "
                        "avslut.(Nivå 5)")};
-    bool posted = false;
+    bool done = false;      // the run ended as a run should
+    bool committed = false; // its postings are on disk
     const auto body = [&] {
         const int year = Budgetar.toInt();
         plan = budget::planFrom(MonthList, year, ValdTransRef, Module1.DagensDatum);
@@ -425,41 +435,79 @@ void BudgAltForm::Command2_Click() {
             return;
         }
         if (!plan.postings.empty()) {
+            const ledger::PostingFile& data = ledger::account().kontoData;
+            date = plan.postings.front().datum;
+            amount = MonthList[size_t(plan.months.front())][2];
+            insertAt = ledger::insertPoint(data, Module1.AntalPoster, date);
+            if (insertAt >= 2) {
+                const BudgetKontoPost prev = data.budget(insertAt - 1);
+                prevBudget = trimBlanks(prev.BudgSaldo);
+                prevActual = trimBlanks(prev.VerklSaldo);
+            }
             // Every month is checked before any is written, and all are written
-            // as one: a refusal leaves the files as they were.
+            // as one: a refusal leaves the files as they were. A posting that
+            // cannot be read fails the check; anything else fails the writing.
             stage = 2;
-            result = budget::postPlan(ledger::account().kontoData, Module1.AntalPoster, plan);
+            try {
+                result = budget::postPlan(ledger::account().kontoData, Module1.AntalPoster, plan);
+            } catch (const RuntimeError& e) {
+                if (e.where().isEmpty())
+                    stage = 4;
+                throw;
+            }
             if (!result.ok()) {
                 showRefusal(result.refusal);
                 return;
             }
+            committed = true;
             Module1.AntalPoster = result.antalPoster;
             Module1.PostNr = result.postNr;
             stage = 5;
             head_.refreshWithCheck();
         }
-        posted = true;
+        done = true;
     };
-    const bool ok = budget::trapBudget(
+    budget::trapBudget(
         body, QStringLiteral("Command2 (Budgetera...)"),
-        {QStringLiteral(" vid budgeteringsförsök av transaktionen"), Module1.HuvudTrans},
-        [&] { return heads[stage - 1]; },
+        QStringLiteral(" vid budgeteringsförsök av transaktionen"),
+        [] { return QStringList{Module1.HuvudTrans}; }, [&] { return heads[stage - 1]; },
         [&] {
-            const int month = plan.months.empty() ? 0 : plan.months.front();
-            QStringList labels{QStringLiteral("Loop-punkt i MonthList: ") + QString::number(month),
-                               QStringLiteral("Aktuellt belopp: = ") +
-                                   (month > 0 ? MonthList[size_t(month)][2] : QString()),
-                               QStringLiteral("Antal record i filen 'KontoData': ") +
-                                   QString::number(Module1.AntalPoster),
-                               QStringLiteral("Senaste sökrecord i filen 'KontoData': ") +
-                                   QString::number(Module1.PostNr),
-                               budget::accountLabel()};
-            if (stage == 5)
+            QStringList labels;
+            switch (stage) {
+            case 1:
+                labels << QStringLiteral("Senaste datum i listan: ") + date
+                       << QStringLiteral("Senaste belopp i listan: = ") + amount
+                       << QStringLiteral("Funnen insättningspunkt: ") + QString::number(insertAt);
+                break;
+            case 2:
+                labels << QStringLiteral("Antal record i filen: ") +
+                              QString::number(Module1.AntalPoster);
+                break;
+            case 4:
+                labels << QStringLiteral("Hämtat budgetsaldo: ") + prevBudget
+                       << QStringLiteral("Hämtat verkl.saldo: ") + prevActual
+                       << QStringLiteral("Insättningspunkt: ") + QString::number(insertAt);
+                break;
+            case 5:
                 labels << QStringLiteral("PostNr för saldokontroll: ") +
                               QString::number(Module1.PostNr);
+                break;
+            default:
+                break;
+            }
+            const int month = plan.months.empty() ? 0 : plan.months.front();
+            labels << QStringLiteral("Loop-punkt i MonthList: ") + QString::number(month)
+                   << QStringLiteral("Aktuellt belopp: = ") + amount
+                   << QStringLiteral("Antal record i filen 'KontoData': ") +
+                          QString::number(Module1.AntalPoster)
+                   << QStringLiteral("Senaste sökrecord i filen 'KontoData': ") +
+                          QString::number(std::max(0L, insertAt - 1))
+                   << budget::accountLabel();
             return labels;
         });
-    if (!ok || !posted)
+    // Once the postings are on disk the run is over, whatever failed after:
+    // what was posted cannot be posted again.
+    if (!done && !committed)
         return;
     List1->clearSelection();
     List1->hide();
@@ -467,7 +515,6 @@ void BudgAltForm::Command2_Click() {
         List4->setCurrentRow(ListPos);
     ForstaBelopp.clear();
     DagPos = 0;
-    // What was posted cannot be posted again.
     MonthList = {};
     Command2->setEnabled(false);
     Command7->setEnabled(true);

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -76,7 +78,8 @@ public:
 
     // ---- Amount rows --------------------------------------------------------------
     void Rensa();
-    void BudgScanna();
+    // Whether the scan reached its end (the posting button is open then).
+    bool BudgScanna();
     void Close_Fields();
     // Enter (13) in the amount box of month m; other keys pass.
     void amountBox_KeyPress(int month, int keyAscii);
@@ -129,6 +132,14 @@ private:
     void setFilter(budget::Filter f);
     void applyView(const budget::ConditionsView& v);
     void setBoxColour(int month, const QColor& c);
+    // The amount box of month m takes text only in a form its filter takes, so
+    // that the filter holds for every edit after it; anything else leaves it
+    // empty.
+    void putAmount(int month, const QString& text);
+    void reportUnplaced(const std::vector<budget::UnplacedRecord>& unplaced,
+                        const std::function<void(const budget::UnplacedRecord&)>& damaged);
+    // The period changed: what the last scan took is no plan any more.
+    void periodChanged();
     void yearLabelClick(int nr);
     void monthLabelClick(int nr);
     void placeList(QListWidget* list, QWidget* label, int leftTwips, int heightTwips);

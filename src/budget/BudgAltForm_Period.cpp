@@ -48,7 +48,7 @@ void BudgAltForm::PeriodSuggest() {
             Label40->setText(QStringLiteral("31"));
             Command1->setFocus();
         },
-        QStringLiteral("PeriodSuggest (Förslag budgetperiod)"), {},
+        QStringLiteral("PeriodSuggest (Förslag budgetperiod)"), QString(),
         [] { return QStringLiteral("Fel i rutinen PeriodSuggest (Förslag budg.period)."); },
         [&] {
             return QStringList{QStringLiteral("Aktuell NuMånad: ") + Module1.DagensDatum.mid(5, 2),
@@ -82,7 +82,7 @@ void BudgAltForm::yearLabelClick(int nr) {
         },
         nr == 34 ? QStringLiteral("Label34_Click (Årtal periodstart)")
                  : QStringLiteral("Label38_Click (Årtal periodslut)"),
-        {QStringLiteral(" vid försök att ändra årtal")},
+        QStringLiteral(" vid försök att ändra årtal"),
         [nr] {
             return nr == 34 ? QStringLiteral("Fel i rutinen Label34_Click vid försök ändra årtal "
                                              "periodstart.")
@@ -119,7 +119,7 @@ void BudgAltForm::monthLabelClick(int nr) {
         },
         nr == 35 ? QStringLiteral("Label35_Click (Månad periodstart)")
                  : QStringLiteral("Label39_Click (Månad periodslut)"),
-        {QStringLiteral(" vid försök att ändra månad")},
+        QStringLiteral(" vid försök att ändra månad"),
         [nr] {
             return nr == 35 ? QStringLiteral("Fel i rutinen Label35_Click vid försök ändra månad "
                                              "periodstart.")
@@ -149,7 +149,13 @@ void BudgAltForm::List2_MouseUp(int row) {
     Label34->setText(Budgetar);
     Label38->setText(Budgetar);
     List2->hide();
+    periodChanged();
     keepDaysInYear();
+}
+
+void BudgAltForm::periodChanged() {
+    MonthList = {};
+    Command2->setEnabled(false);
 }
 
 // A new year may lack a day chosen in the old one (29 February): the end day
@@ -160,8 +166,6 @@ void BudgAltForm::keepDaysInYear() {
     for (int m = 1; m <= 12; ++m) {
         QLabel* day = dateLabel[size_t(m)];
         day->setText(budget::clampedDayText(year, m, day->text()));
-        QString& listed = MonthList[size_t(m)][1];
-        listed = budget::clampedDayText(year, m, listed);
     }
 }
 
@@ -187,7 +191,7 @@ void BudgAltForm::List3_MouseUp(int row) {
         },
         nr == 39 ? QStringLiteral("List3_Click (Val av slutmånad budgetperiod)")
                  : QStringLiteral("List3_Click (Val av startmånad budgetperiod)"),
-        {QStringLiteral(" vid försök att sätta månad")},
+        QStringLiteral(" vid försök att sätta månad"),
         [nr] {
             return nr == 39 ? QStringLiteral("Fel i rutinen List3_Click vid försök sätta "
                                              "slutmånad budg.period.")
@@ -216,6 +220,8 @@ void BudgAltForm::BudgetPeriod() {
     int level = 1;
     budget::trapBudget(
         [&] {
+            // The rows are emptied: nothing of them is planned any more.
+            periodChanged();
             for (int m = 1; m <= 12; ++m) {
                 dateLabel[size_t(m)]->clear();
                 amountBox[size_t(m)]->clear();
@@ -239,7 +245,7 @@ void BudgAltForm::BudgetPeriod() {
                                           QStringLiteral("Undvik budg.dag på 'Röd dag' !"));
             Command1->setFocus();
         },
-        QStringLiteral("BudgetPeriod"), {},
+        QStringLiteral("BudgetPeriod"), QString(),
         [] { return QStringLiteral("Fel i rutinen BudgetPeriod."); },
         [&] {
             return QStringList{QStringLiteral("Felnivå): ") + QString::number(level),
@@ -284,7 +290,7 @@ void BudgAltForm::DatumVal() {
             Command1->setFocus();
         },
         QStringLiteral("Datumval (Vald månadssiffra)"),
-        {QStringLiteral(" vid försök att ändra månad")},
+        QStringLiteral(" vid försök att ändra månad"),
         [] { return QStringLiteral("Fel i rutinen Datumval vid försök ändra månadssiffra."); },
         [&] {
             return QStringList{QStringLiteral("Aktuellt LabelNr: ") + QString::number(DatumLabelNr),
@@ -312,7 +318,7 @@ void BudgAltForm::List1_MouseUp(int row) {
                 if (wasEmpty) {
                     box->setEnabled(true);
                     if (!ForstaBelopp.isEmpty())
-                        box->setText(ForstaBelopp);
+                        putAmount(m, ForstaBelopp);
                     setBoxColour(m, kWaiting);
                 }
                 box->setFocus();
@@ -329,7 +335,7 @@ void BudgAltForm::List1_MouseUp(int row) {
             }
         },
         QStringLiteral("List1_MouseUp (Val av månadssiffra)"),
-        {QStringLiteral(" vid försök att sätta månad")},
+        QStringLiteral(" vid försök att sätta månad"),
         [] { return QStringLiteral("Fel i rutinen List1_MouseUp vid försök sätta månad."); },
         [&] {
             return QStringList{QStringLiteral("Vald månad (C): ") + day,
@@ -360,7 +366,8 @@ void BudgAltForm::Command5_Click() {
             Command1->setFocus();
         },
         QStringLiteral("Command5 (Avbryt datum)"),
-        {QStringLiteral(" vid försök att avbryta datuminställning"), Module1.HuvudTrans},
+        QStringLiteral(" vid försök att avbryta datuminställning"),
+        [] { return QStringList{Module1.HuvudTrans}; },
         [] {
             return QStringLiteral("Fel i rutinen Command5 vid försök avbryta datuminställning.");
         },

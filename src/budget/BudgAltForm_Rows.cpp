@@ -27,76 +27,90 @@ void BudgAltForm::amountBox_KeyPress(int month, int keyAscii) {
     QLineEdit* box = amountBox[size_t(month)];
     if (ForstaBelopp.isEmpty())
         ForstaBelopp = trimBlanks(box->text());
-    box->setText(budget::formatOnEnter(box->text()));
+    putAmount(month, budget::formatOnEnter(box->text()));
     box->setToolTip(QStringLiteral("Beloppet kan justeras"));
     BudgScanna();
 }
 
-void BudgAltForm::BudgScanna() {
-    std::array<budget::RowState, 13> rows;
-    for (int m = 1; m <= 12; ++m)
-        rows[size_t(m)] = {dateLabel[size_t(m)]->text(), amountBox[size_t(m)]->text()};
-    const bool expense = Module1.TransTecken == QLatin1String("-");
-    const auto askClearDay = [&](int m) {
-        amountBox[size_t(m)]->setFocus();
-        DatumLabelNr = labelNrOf(m);
-        const bool clear = ask(QStringLiteral("Belopp saknas för månad ") + budget::monthName(m) +
-                                   QStringLiteral("\nVill du också radera datumet ?"),
-                               QStringLiteral("Saknat belopp"));
-        if (clear) {
-            dateLabel[size_t(m)]->clear();
-            amountBox[size_t(m)]->setEnabled(false);
-            setBoxColour(m, kEmpty);
-        }
-        return clear;
-    };
-    const budget::ScanOutcome out = budget::scanRows(rows, expense, askClearDay);
-    MonthList = out.list;
-    for (int m = 1; m <= 12; ++m)
-        if (!MonthList[size_t(m)][1].isEmpty())
-            setBoxColour(m, kScanned);
-    if (out.result == budget::ScanOutcome::Result::Failed) {
-        // The amount cannot be read: reported as the scan's failure, the
-        // months before it kept.
-        budget::trapBudget(
-            [] { raiseError(QStringLiteral("Type mismatch")); },
-            QStringLiteral("BudgScanna (Scannar datafälten)"), {},
-            [] { return QStringLiteral("Fel i rutinen BudgScanna (Scannar datafälten)."); },
-            [&] {
-                QStringList labels{QStringLiteral("Tecken: ") + Module1.TransTecken};
-                for (int m : {1, 3, 5, 7, 9, 11})
-                    labels << QStringLiteral("Innehåll i Label%1: ").arg(7 + 2 * m) +
-                                  dateLabel[size_t(m)]->text();
-                return labels;
-            });
-        return;
-    }
-    if (out.result == budget::ScanOutcome::Result::Stopped)
-        return;
-    InfoBox(17);
-    Command6->setEnabled(true);
-    Command2->setEnabled(true);
-    Command2->setFocus();
+bool BudgAltForm::BudgScanna() {
+    bool complete = false;
+    budget::trapBudget(
+        [&] {
+            std::array<budget::RowState, 13> rows;
+            for (int m = 1; m <= 12; ++m)
+                rows[size_t(m)] = {dateLabel[size_t(m)]->text(), amountBox[size_t(m)]->text()};
+            const bool expense = Module1.TransTecken == QLatin1String("-");
+            const auto askClearDay = [&](int m) {
+                amountBox[size_t(m)]->setFocus();
+                DatumLabelNr = labelNrOf(m);
+                const bool clear =
+                    ask(QStringLiteral("Belopp saknas för månad ") + budget::monthName(m) +
+                            QStringLiteral("\nVill du också radera datumet ?"),
+                        QStringLiteral("Saknat belopp"));
+                if (clear) {
+                    dateLabel[size_t(m)]->clear();
+                    amountBox[size_t(m)]->setEnabled(false);
+                    setBoxColour(m, kEmpty);
+                }
+                return clear;
+            };
+            const budget::ScanOutcome out = budget::scanRows(rows, expense, askClearDay);
+            MonthList = out.list;
+            for (int m = 1; m <= 12; ++m)
+                if (!MonthList[size_t(m)][1].isEmpty())
+                    setBoxColour(m, kScanned);
+            // An amount that cannot be read fails the scan there, the months
+            // before it kept.
+            if (out.result == budget::ScanOutcome::Result::Failed)
+                raiseError(QStringLiteral("Type mismatch"));
+            if (out.result == budget::ScanOutcome::Result::Stopped)
+                return;
+            InfoBox(17);
+            Command6->setEnabled(true);
+            Command2->setEnabled(true);
+            Command2->setFocus();
+            complete = true;
+        },
+        QStringLiteral("BudgScanna (Scannar datafälten)"), QString(),
+        [] { return QStringLiteral("Fel i rutinen BudgScanna (Scannar datafälten)."); },
+        [&] {
+            QStringList labels{QStringLiteral("Tecken: ") + Module1.TransTecken};
+            for (int m : {1, 3, 5, 7, 9, 11})
+                labels << QStringLiteral("Innehåll i Label%1: ").arg(7 + 2 * m) +
+                              dateLabel[size_t(m)]->text();
+            return labels;
+        });
+    return complete;
 }
 
 void BudgAltForm::Rensa() {
-    MonthList = {};
-    for (int m = 1; m <= 12; ++m) {
-        QLineEdit* box = amountBox[size_t(m)];
-        box->clear();
-        box->setEnabled(false);
-        box->setToolTip(QStringLiteral("Sätt budgetbelopp"));
-    }
-    for (int m = 1; m <= 12; ++m)
-        setBoxColour(m, kEmpty);
-    List1->clearSelection();
-    List1->hide();
-    LabelNr = 0;
-    for (int m = 1; m <= 12; ++m)
-        dateLabel[size_t(m)]->clear();
-    Command2->setEnabled(false);
-    Command6->setEnabled(false);
-    Label43->clear();
+    int step = 1;
+    budget::trapBudget(
+        [&] {
+            MonthList = {};
+            for (int m = 1; m <= 12; ++m) {
+                QLineEdit* box = amountBox[size_t(m)];
+                box->clear();
+                box->setEnabled(false);
+                box->setToolTip(QStringLiteral("Sätt budgetbelopp"));
+            }
+            step = 2;
+            for (int m = 1; m <= 12; ++m)
+                setBoxColour(m, kEmpty);
+            step = 3;
+            List1->clearSelection();
+            List1->hide();
+            LabelNr = 0;
+            for (int m = 1; m <= 12; ++m)
+                dateLabel[size_t(m)]->clear();
+            step = 4;
+            Command2->setEnabled(false);
+            Command6->setEnabled(false);
+            Label43->clear();
+        },
+        QStringLiteral("Rensa (tömmer datafälten)"), QString(),
+        [] { return QStringLiteral("Fel i rutinen Rensa (Tömmer datafälten)."); },
+        [&] { return QStringList{QStringLiteral("Felnivå): ") + QString::number(step)}; });
 }
 
 void BudgAltForm::Command6_Click() {

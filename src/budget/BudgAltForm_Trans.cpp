@@ -130,111 +130,187 @@ void BudgAltForm::List4_MouseDown(int row) {
     if (row < 0 || row >= List4->count())
         return;
     int level = 1;
+    // What the dump tells at each level.
+    QString name, sign, mark, month, day, amount, record, heldDay, heldAmount;
+    const auto guarded = [&](auto&& body) {
+        return budget::trapBudget(
+            body, QStringLiteral("List4 (Transaktionslista)"),
+            QStringLiteral(" vid försök att hämta listad transaktion"),
+            [] { return QStringList{Module1.HuvudTrans}; },
+            [&] {
+                switch (level) {
+                case 1:
+                    return QStringLiteral("Fel i rutinen List4 (Transaktionslista...) tar fram "
+                                          "tr.ref. Hämtar transaktion.(Nivå 1)");
+                case 2:
+                    return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Kollar tecken, "
+                                          "uteslutning, periodbehörighet .(Nivå 2)");
+                case 3:
+                    return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Placerar datum "
+                                          "och belopp per månad .(Nivå 3)");
+                default:
+                    return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Sättning av "
+                                          "kommandoknappar, infotext.(Nivå 4)");
+                }
+            },
+            [&] {
+                QStringList labels;
+                switch (level) {
+                case 1:
+                    labels << QStringLiteral("Startmånadsnr: ") + StartManad
+                           << QStringLiteral("Stoppmånadsnr: ") + StoppManad
+                           << QStringLiteral("Transaktion från List4: ") +
+                                  QString::number(ValdTransRef)
+                           << QStringLiteral("Transaktion från filen Transakt: ") + name
+                           << QStringLiteral("Tecken från filen Transakt: = ") + sign;
+                    break;
+                case 2:
+                    labels << QStringLiteral("Ref.nr för uteslutning: ") +
+                                  QString::number(ValdTransRef)
+                           << QStringLiteral("Uteslutningstext: ") + mark
+                           << QStringLiteral("Startmånadsnr: ") + StartManad
+                           << QStringLiteral("Stoppmånadsnr: ") + StoppManad
+                           << QStringLiteral("Aktuell månadssiffra från B-mall: ") + month
+                           << QStringLiteral("Aktuell månadssiffra G: ") +
+                                  QString::number(month.toInt())
+                           << QStringLiteral("Aktuell dagssiffra: ") + day
+                           << QStringLiteral("Aktuellt belopp (formaterat): ") + amount;
+                    break;
+                case 3:
+                    labels << QStringLiteral("Aktuell månadssiffra (G): ") + month
+                           << QStringLiteral("Aktuell dagssiffra för placering: ") + day
+                           << QStringLiteral("Aktuellt belopp (formaterat): ") + amount
+                           << QStringLiteral("Aktuellt ref.nr B-mall: ") + record;
+                    break;
+                default:
+                    labels << QStringLiteral("Befintligt belopp (formaterat): ") + heldAmount
+                           << QStringLiteral("Befintligt datum för transaktion: ") + heldDay;
+                    break;
+                }
+                return labels << budget::accountLabel();
+            });
+    };
     budget::Placement placed;
-    const bool ok = budget::trapBudget(
-        [&] {
-            Command3->setEnabled(true);
-            List4->setCurrentRow(row);
-            ValdTransRef = long(List4->item(row)->data(Qt::UserRole).toLongLong());
-            BudgetPeriod();
-            Close_Period();
-            const TransPost t = ledger::account().transakt.get<TransPost>(ValdTransRef);
-            Module1.TransTecken = t.Tecken;
-            Module1.HuvudTrans = trimBlanks(t.TransNamn);
-            Text3->setText(Module1.HuvudTrans);
-            List4->hide();
-            ListPos = row;
-            Label43->setText(t.Tecken == QLatin1String("-") ? QStringLiteral("Utgifts")
-                                                            : QStringLiteral("Inkomst"));
-            level = 2;
-            const std::vector<BudgMallPost> tmpl = templateRows();
-            Module1.MallAntal = long(tmpl.size());
-            if (tmpl.empty()) {
-                BudgFlagga = QStringLiteral("1");
-                setCommand3(Command3Mode::CancelTransaction, QStringLiteral("Avbryt transaktion"));
-                InfoBox(9);
-                Text1->setFocus();
-                return;
-            }
-            if (budget::isExcluded(tmpl, ValdTransRef)) {
-                if (Utvalsnyckel == budget::Filter::Uteslutna) {
-                    setCommand3(Command3Mode::Restore, QStringLiteral("Anslut transaktion"),
-                                QStringLiteral("Gör transaktionen budgeteringsbar"));
-                    InfoBox(20);
-                    Command3->setFocus();
-                    return;
-                }
-                // Nothing to do with an excluded transaction but to restore it.
-                setCommand3(Command3Mode::None, QString());
-                if (Utvalsnyckel == budget::Filter::Alla) {
-                    InfoBox(10);
-                    MarkCheck();
-                    Command1->setFocus();
-                }
-                return;
-            }
-            if (!ask(QStringLiteral("Vill du budgetera den utvalda transaktionen, klickar du "
-                                    "'Ja' !\n\nOm du avstår eller vill utesluta transaktionen "
-                                    "från budgeterbar, klickar du 'Nej' !"),
-                     QStringLiteral("Budgetera transaktion"))) {
-                setCommand3(Command3Mode::Exclude, QStringLiteral("Uteslut transaktion"),
-                            QStringLiteral("Avlägsna transaktionen från budgeteringsbara"));
-                InfoBox(19);
-                Command1->setFocus();
-                return;
-            }
+    const bool ok = guarded([&] {
+        Command3->setEnabled(true);
+        List4->setCurrentRow(row);
+        ValdTransRef = long(List4->item(row)->data(Qt::UserRole).toLongLong());
+        BudgetPeriod();
+        Close_Period();
+        const TransPost t = ledger::account().transakt.get<TransPost>(ValdTransRef);
+        name = trimBlanks(t.TransNamn);
+        sign = t.Tecken;
+        Module1.TransTecken = t.Tecken;
+        Module1.HuvudTrans = name;
+        Text3->setText(Module1.HuvudTrans);
+        List4->hide();
+        ListPos = row;
+        Label43->setText(t.Tecken == QLatin1String("-") ? QStringLiteral("Utgifts")
+                                                        : QStringLiteral("Inkomst"));
+        level = 2;
+        const std::vector<BudgMallPost> tmpl = templateRows();
+        Module1.MallAntal = long(tmpl.size());
+        if (tmpl.empty()) {
             BudgFlagga = QStringLiteral("1");
             setCommand3(Command3Mode::CancelTransaction, QStringLiteral("Avbryt transaktion"));
-            level = 3;
-            placed = budget::placeTemplate(tmpl, ValdTransRef, Budgetar.toInt(), StartManad.toInt(),
-                                           StoppManad.toInt(), redDays());
-            for (int m = 1; m <= 12; ++m) {
-                const auto& row = placed.rows[size_t(m)];
-                if (!row)
-                    continue;
-                dateLabel[size_t(m)]->setText(row->day);
-                QLineEdit* box = amountBox[size_t(m)];
-                box->setText(row->amount);
-                box->setEnabled(true);
-                box->setToolTip(QStringLiteral("Justera beloppet"));
-                setBoxColour(m, kPlaced);
+            InfoBox(9);
+            Text1->setFocus();
+            return;
+        }
+        const bool excluded = budget::isExcluded(tmpl, ValdTransRef);
+        mark = excluded ? QStringLiteral("*") : QString();
+        if (excluded) {
+            if (Utvalsnyckel == budget::Filter::Uteslutna) {
+                setCommand3(Command3Mode::Restore, QStringLiteral("Anslut transaktion"),
+                            QStringLiteral("Gör transaktionen budgeteringsbar"));
+                InfoBox(20);
+                Command3->setFocus();
+                return;
             }
-            level = 4;
-            if (placed.placedAny) {
-                BudgScanna();
-                Command2->setEnabled(true);
-                Command6->setEnabled(true);
-                InfoBox(8);
-                Text1->setFocus();
+            // Nothing to do with an excluded transaction but to restore it.
+            setCommand3(Command3Mode::None, QString());
+            if (Utvalsnyckel == budget::Filter::Alla) {
+                InfoBox(10);
+                MarkCheck();
+                Command1->setFocus();
             }
-        },
-        QStringLiteral("List4 (Transaktionslista)"),
-        {QStringLiteral(" vid försök att hämta listad transaktion"), Module1.HuvudTrans},
-        [&] {
-            switch (level) {
-            case 1:
-                return QStringLiteral("Fel i rutinen List4 (Transaktionslista...) tar fram "
-                                      "tr.ref. Hämtar transaktion.(Nivå 1)");
-            case 2:
-                return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Kollar tecken, "
-                                      "uteslutning, periodbehörighet .(Nivå 2)");
-            case 3:
-                return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Placerar datum "
-                                      "och belopp per månad .(Nivå 3)");
-            default:
-                return QStringLiteral("Fel i rutinen List4 (Transaktionslista) Sättning av "
-                                      "kommandoknappar, infotext.(Nivå 4)");
-            }
-        },
-        [&] {
-            return QStringList{QStringLiteral("Startmånadsnr: ") + StartManad,
-                               QStringLiteral("Stoppmånadsnr: ") + StoppManad,
-                               QStringLiteral("Transaktion från List4: ") +
-                                   QString::number(ValdTransRef),
-                               budget::accountLabel()};
+            return;
+        }
+        if (!ask(QStringLiteral("Vill du budgetera den utvalda transaktionen, klickar du "
+                                "'Ja' !\n\nOm du avstår eller vill utesluta transaktionen "
+                                "från budgeterbar, klickar du 'Nej' !"),
+                 QStringLiteral("Budgetera transaktion"))) {
+            setCommand3(Command3Mode::Exclude, QStringLiteral("Uteslut transaktion"),
+                        QStringLiteral("Avlägsna transaktionen från budgeteringsbara"));
+            InfoBox(19);
+            Command1->setFocus();
+            return;
+        }
+        BudgFlagga = QStringLiteral("1");
+        setCommand3(Command3Mode::CancelTransaction, QStringLiteral("Avbryt transaktion"));
+        level = 3;
+        placed = budget::placeTemplate(tmpl, ValdTransRef, Budgetar.toInt(), StartManad.toInt(),
+                                       StoppManad.toInt(), redDays());
+        for (int m = 1; m <= 12; ++m) {
+            const auto& placedRow = placed.rows[size_t(m)];
+            if (!placedRow)
+                continue;
+            month = QString::number(m);
+            day = heldDay = placedRow->day;
+            amount = heldAmount = placedRow->amount;
+            dateLabel[size_t(m)]->setText(placedRow->day);
+            putAmount(m, placedRow->amount);
+            amountBox[size_t(m)]->setEnabled(true);
+            amountBox[size_t(m)]->setToolTip(QStringLiteral("Justera beloppet"));
+            setBoxColour(m, kPlaced);
+        }
+        reportUnplaced(placed.unplaced, [&](const budget::UnplacedRecord& u) {
+            // A damaged record, named as a damaged posting is; the other
+            // rows stand.
+            month = QString::number(u.month);
+            day = u.day;
+            amount = u.amount;
+            record = QString::number(u.record);
+            guarded([&] {
+                throw RuntimeError(QStringLiteral("Type mismatch"),
+                                   recordPlace(QStringLiteral("B-mall"), u.record));
+            });
         });
+        level = 4;
+        if (placed.placedAny && BudgScanna()) {
+            Command2->setEnabled(true);
+            Command6->setEnabled(true);
+            InfoBox(8);
+            Text1->setFocus();
+        }
+    });
     if (!ok)
         Command1->setFocus();
+}
+
+// The template's records that left their rows empty: the first damaged one is
+// reported through damaged(), the negative amounts in one note.
+void BudgAltForm::reportUnplaced(
+    const std::vector<budget::UnplacedRecord>& unplaced,
+    const std::function<void(const budget::UnplacedRecord&)>& damaged) {
+    QStringList negative;
+    bool reported = false;
+    for (const budget::UnplacedRecord& u : unplaced) {
+        if (u.why == budget::UnplacedRecord::Why::Negative) {
+            negative << budget::monthName(u.month) + QStringLiteral(": ") + u.amount;
+        } else if (!reported) {
+            reported = true;
+            damaged(u);
+        }
+    }
+    if (negative.isEmpty())
+        return;
+    platform::messages().show(
+        QStringLiteral("Budgetmallen har negativa belopp, som beloppsfälten inte kan ta:\n\n") +
+            negative.join(QLatin1Char('\n')) +
+            QStringLiteral("\n\nDe månaderna lämnas tomma. Välj dag och skriv beloppet själv "
+                           "om de ska budgeteras."),
+        platform::Buttons::Ok, platform::Icon::Information, QStringLiteral("Negativt mallbelopp"));
 }
 
 // Nothing is picked any more: the dialog waits for a transaction.
@@ -264,7 +340,7 @@ void BudgAltForm::Command3_Click() {
                 Command1->setFocus();
             },
             QStringLiteral("Command3 (Avbryt transaktion)"),
-            {QStringLiteral(" vid försök att avbryta transaktionen")},
+            QStringLiteral(" vid försök att avbryta transaktionen"),
             [] { return QStringLiteral("Fel i rutinen Command3 vid försök avbryta transaktion."); },
             [] { return QStringList{}; });
     } else if (mode == Command3Mode::Exclude || mode == Command3Mode::Restore) {
@@ -307,7 +383,7 @@ void BudgAltForm::exclusion(bool restore) {
                      : QStringLiteral("Transaktionen är utesluten !"));
         },
         QStringLiteral("Command3 (Uteslut/Återanslut)"),
-        {QStringLiteral(" vid försök att återansluta transaktion")},
+        QStringLiteral(" vid försök att återansluta transaktion"),
         [] {
             return QStringLiteral("Fel i rutinen Command3 vid försök återansluta "
                                   "transaktion.(Nivå 1)");

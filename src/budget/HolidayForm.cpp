@@ -173,7 +173,7 @@ void HolidayForm::Form_Load() {
             Module1.RedDayNum = reg_.used;
         },
         QStringLiteral("Command4_Click (Uteslut datum)"),
-        {QStringLiteral(" vid öppning av registret för 'Röda dagar'")},
+        QStringLiteral(" vid öppning av registret för 'Röda dagar'"),
         [] { return QStringLiteral("Fel i rutinen Command4_Click vid öppning av RedDayFil."); },
         [] {
             return QStringList{QStringLiteral("Antal röda dagar: ") +
@@ -338,6 +338,12 @@ void HolidayForm::YearLabel_MouseDown() {
     const int year = YearText.toInt();
     openMonths(year);
     MonthLabel->setText(budget::twoDigits(month_.value));
+    // A month already chosen (a fetched holiday's) starts again with its
+    // label: what shows is what is saved, the day kept within the month.
+    if (!MonthText.isEmpty()) {
+        MonthText = MonthLabel->text();
+        followMonth();
+    }
     QString text;
     if (year > currentYear())
         text = QStringLiteral("Ställ in månad för 'Röd dag' under första halvåret nästa år");
@@ -359,6 +365,8 @@ void HolidayForm::MonthLabel_MouseDown() {
     openDays();
     day_.value = 1;
     DayLabel->setText(QStringLiteral("01"));
+    if (!DayText.isEmpty())
+        DayText = DayLabel->text();
     Label6->setText(QStringLiteral("Ställ in dagsdatumet för 'Röd dag' och klicka sedan på "
                                    "dagssiffran !\n"));
 }
@@ -524,7 +532,7 @@ bool HolidayForm::save(const std::function<void(budget::Register&)>& edit, const
             reg_ = next;
             Module1.RedDayNum = reg_.used;
         },
-        routine, {QStringLiteral(" vid registrering av 'Röd dag'")},
+        routine, QStringLiteral(" vid registrering av 'Röd dag'"),
         [&] {
             return QStringLiteral("Fel i rutinen ") + routine + QStringLiteral(" (RedDayFil).");
         },

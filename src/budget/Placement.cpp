@@ -76,15 +76,48 @@ Slot moveOffWeekend(int year, Slot s, int start, int stop, const RedDays& red) {
     return {m, day};
 }
 
+namespace {
+
+// The template's amount: digits with an optional sign, nothing else.
+std::optional<long> templateAmount(const QString& text) {
+    const QString t = trimBlanks(text);
+    qsizetype i = t.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (i == t.size())
+        return std::nullopt;
+    for (qsizetype k = i; k < t.size(); ++k)
+        if (t.at(k).unicode() < '0' || t.at(k).unicode() > '9')
+            return std::nullopt;
+    return valWhole(t);
+}
+
+// The nearest weekday of the month from day on in the direction step (+1 or
+// -1), the day itself left out, that is no holiday; 0 when the month has none.
+int weekdayWithin(int year, int month, int day, int step, const RedDays& red) {
+    for (int d = day + step; d >= 1 && d <= daysInMonth(year, month); d += step)
+        if (isoWeekday(year, month, d) <= 5 && !red.isRed(year, month, d))
+            return d;
+    return 0;
+}
+
+} // namespace
+
 Placement placeTemplate(const std::vector<BudgMallPost>& tmpl, long transRef, int year, int start,
                         int stop, const RedDays& red) {
-    Placement p;
-    QString amountInHand;
-    for (const BudgMallPost& r : tmpl) {
+    struct Pick {
+        long record;
+        int month;
+        int day;
+        const BudgMallPost* post;
+    };
+    // The records the scan reaches, and so the months that have their own.
+    std::vector<Pick> picks;
+    bool ended = false;
+    for (size_t i = 0; i < tmpl.size(); ++i) {
+        const BudgMallPost& r = tmpl[i];
         if (valWhole(trimBlanks(r.TransRef)) != transRef)
             continue;
         if (trimBlanks(r.Manad).isEmpty()) {
-            amountInHand.clear();
+            ended = true;
             break;
         }
         const long month = valWhole(r.Manad);
@@ -94,11 +127,34 @@ Placement placeTemplate(const std::vector<BudgMallPost>& tmpl, long transRef, in
         const int day = r.Dag.trimmed().toInt(&ok);
         if (!ok || day < 1)
             continue;
-        amountInHand = formatWhole(QStringLiteral("#### #### ##0"), valWhole(trimBlanks(r.Belopp)));
-        const Slot moved = moveOffWeekend(year, {int(month), day}, start, stop, red);
+        picks.push_back({long(i + 1), int(month), day, &r});
+    }
+    std::array<bool, 13> own{};
+    for (const Pick& k : picks)
+        own[size_t(k.month)] = true;
+
+    Placement p;
+    QString amountInHand;
+    for (const Pick& k : picks) {
+        const std::optional<long> amount = templateAmount(k.post->Belopp);
+        if (!amount || *amount < 0) {
+            p.rows[size_t(k.month)].reset();
+            p.unplaced.push_back(
+                {amount ? UnplacedRecord::Why::Negative : UnplacedRecord::Why::Damaged, k.record,
+                 k.month, k.post->Dag, trimBlanks(k.post->Belopp)});
+            continue;
+        }
+        amountInHand = formatWhole(QStringLiteral("#### #### ##0"), *amount);
+        const int day = clampDay(year, k.month, k.day);
+        Slot moved = moveOffWeekend(year, {k.month, day}, start, stop, red);
+        if (moved.month != k.month && own[size_t(moved.month)]) {
+            const int stay = weekdayWithin(year, k.month, day, moved.month > k.month ? -1 : 1, red);
+            if (stay > 0)
+                moved = {k.month, stay};
+        }
         p.rows[size_t(moved.month)] = PlacedRow{twoDigits(moved.day), amountInHand};
     }
-    p.placedAny = !amountInHand.isEmpty();
+    p.placedAny = !ended && !amountInHand.isEmpty();
     return p;
 }
 

@@ -34,15 +34,37 @@ struct PlacedRow {
     QString amount; // the template amount, formatted "#### #### ##0"
 };
 
+// A template record whose amount the rows cannot take: its month's row is
+// left empty.
+struct UnplacedRecord {
+    enum class Why {
+        Damaged, // no whole number: the record is damaged
+        Negative // an income's rounding below zero: the boxes take no sign
+    };
+    Why why = Why::Damaged;
+    long record = 0; // in B-mall, from 1
+    int month = 0;   // its month
+    QString day;     // its day as stored
+    QString amount;  // its amount as stored, trimmed
+};
+
 struct Placement {
     std::array<std::optional<PlacedRow>, 13> rows; // by month, 1..12
     bool placedAny = false;                        // the scan ended holding an amount
+    std::vector<UnplacedRecord> unplaced;          // in record order
 };
 
 // The template records of transaction transRef, in record order, placed on the
 // rows of the period: a later record that lands in the same row replaces the
 // earlier one; a record with a blank month ends the scan. A record whose day is
-// no day (not a number, below 1) is passed over.
+// no day (not a number, below 1) is passed over; one whose amount the rows
+// cannot take leaves its month's row empty and is listed as unplaced.
+//
+// Every month keeps its own payment: a payment that the weekday rule would
+// carry into another month that has its own record of the transaction stays
+// in its own month instead, on the nearest weekday the other way that is no
+// holiday (a Sunday the 31st back to the Friday, a Saturday the 1st on to the
+// Monday). A move into a month without a record of its own stays as it is.
 Placement placeTemplate(const std::vector<BudgMallPost>& tmpl, long transRef, int year, int start,
                         int stop, const RedDays& red);
 

@@ -6,6 +6,7 @@
 #include "ledger/TemplateMarks.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QMenuBar>
 #include <QRadioButton>
 
@@ -344,14 +345,19 @@ TEST_F(Budgeting, DaysAndAmountsByHandFollowTheCalendarOfTheYear) {
     EXPECT_TRUE(d.Command2->isEnabled());
 
     // A click on the dialog's background frees the period; 2027 has no
-    // 29 February, so the day follows the year.
+    // 29 February, so the day follows the year. What was scanned for 2028 is
+    // no plan for 2027: the rows are scanned again before they are posted.
     QWidget* body = d.Label4->parentWidget();
     QTest::mouseClick(body, Qt::LeftButton, {}, test::bareSpot(body));
     EXPECT_TRUE(d.Label34->isEnabled());
     click(d.Label34);
     clickItem(d.List2, "2027");
     EXPECT_EQ(d.dateLabel[2]->text(), "28");
+    EXPECT_FALSE(d.Command2->isEnabled());
+    EXPECT_EQ(d.MonthList[2][1], "");
+    QTest::keyClick(d.amountBox[1], Qt::Key_Return);
     EXPECT_EQ(d.MonthList[2][1], "28");
+    EXPECT_TRUE(d.Command2->isEnabled());
 
     titles();
     click(d.Command2);
@@ -522,5 +528,227 @@ TEST_F(Budgeting, CancellingAPickOrADayOrEmptyingTheRowsStartsOver) {
     EXPECT_TRUE(d.Command7->isEnabled());
     click(d.dateLabel[7]); // nothing picked: no day list
     EXPECT_FALSE(d.List1->isVisible());
+    click(d.Command1);
+}
+
+namespace {
+
+// Rent on the last day of every month, and Sweden's red days with the eves.
+const std::vector<std::pair<QString, QString>> kRentTrans = {{"Kontostart", " "}, {"Hyra", "-"}};
+
+QByteArray monthEndRent(const char* amount = "7000", int damagedMonth = 0) {
+    static const char* const kLast[] = {"31", "28", "31", "30", "31", "30",
+                                        "31", "31", "30", "31", "30", "31"};
+    QByteArray out;
+    for (int m = 1; m <= 12; ++m) {
+        const QByteArray month = QByteArray::number(m).rightJustified(2, '0');
+        out += encodeRecord(BudgMallPost{"2", m == damagedMonth ? "7x00" : amount,
+                                         month.constData(), kLast[m - 1], "  "});
+    }
+    return out;
+}
+
+QByteArray swedishRedDays(int year) {
+    const char* const days2027[] = {"01-01", "01-06", "03-26", "03-28", "03-29", "05-01",
+                                    "05-06", "05-16", "06-06", "06-25", "06-26", "11-06",
+                                    "12-24", "12-25", "12-26", "12-31"};
+    const char* const days2028[] = {"01-01", "01-06", "04-14", "04-16", "04-17", "05-01",
+                                    "05-25", "06-04", "06-06", "06-23", "06-24", "11-04",
+                                    "12-24", "12-25", "12-26", "12-31"};
+    QByteArray out;
+    for (const char* d : year == 2027 ? days2027 : days2028)
+        out += encodeRecord(RedDayPost{"Helgdag", QString::number(year) + "-" + d});
+    return out;
+}
+
+// The budget year with its holidays, chosen in the autumn before it.
+struct RentYear {
+    int year;
+    QStringList days; // as placed, January to December
+};
+const RentYear kRent2027 = {
+    2027, {"29", "26", "31", "30", "31", "30", "30", "31", "30", "29", "30", "31"}};
+const RentYear kRent2028 = {
+    2028, {"31", "28", "31", "28", "31", "30", "31", "31", "29", "31", "30", "29"}};
+
+// The dates and amounts of the postings after the first.
+QStringList postedAfterStart(const QByteArray& data) {
+    QStringList out;
+    for (qsizetype at = 77; at + 77 <= data.size(); at += 77) {
+        const BudgetKontoPost p = decodeRecord<BudgetKontoPost>(data.mid(at, 77));
+        out << p.Datum + " " + p.BudgBelopp.trimmed();
+    }
+    return out;
+}
+
+QStringList expectedPostings(int year, const QStringList& days, const QString& amount = "-7000") {
+    QStringList out;
+    for (int m = 1; m <= 12; ++m)
+        if (!days[m - 1].isEmpty())
+            out << QString("%1-%2-%3 %4")
+                       .arg(year)
+                       .arg(m, 2, 10, QChar('0'))
+                       .arg(days[m - 1])
+                       .arg(amount);
+    return out;
+}
+
+} // namespace
+
+class RentBudgeting : public test::BudgetTest {
+protected:
+    BudgAltForm& openYear(const RentYear& y, const QByteArray& tmpl = monthEndRent()) {
+        const QString before = QString::number(y.year - 1);
+        startBudget({{(before + "-01-01").toLatin1().constData(), 1, "0", "0"}}, kRentTrans, tmpl,
+                    swedishRedDays(y.year), {y.year - 1, 10, 15});
+        BudgAltForm& d = openBudgeting();
+        EXPECT_EQ(d.Label34->text(), QString::number(y.year));
+        EXPECT_EQ(d.Label35->text(), "01");
+        return d;
+    }
+    void pickRent(BudgAltForm& d) {
+        answer({Answer::Yes}); // "Budgetera transaktion"
+        pickTransaction(d, "Hyra");
+    }
+    QByteArray startOnly() const { return data().left(77); }
+};
+
+// A payment that the weekday rule would carry into the next month, which has
+// its own, stays in its own month: twelve months, twelve rents.
+TEST_F(RentBudgeting, AYearOfMonthEndRentPostsOneRentForEveryMonth) {
+    for (const RentYear& y : {kRent2027, kRent2028}) {
+        SCOPED_TRACE(y.year);
+        BudgAltForm& d = openYear(y);
+        pickRent(d);
+        EXPECT_EQ(days(d), y.days);
+        ASSERT_TRUE(d.Command2->isEnabled());
+        click(d.Command2);
+        EXPECT_EQ(postedAfterStart(data()), expectedPostings(y.year, y.days));
+        EXPECT_EQ(Module1.AntalPoster, 13);
+        click(d.Command1);
+    }
+}
+
+// After the scan the user changes the period: nothing is posted that the rows
+// do not show, and what is posted next is what they show then.
+TEST_F(RentBudgeting, APeriodChangedAfterAScanPostsNothingTheRowsDoNotShow) {
+    const struct {
+        const char* what;
+        platform::ClickLabel* BudgAltForm::*label;
+        const char* choice;
+    } cases[] = {
+        {"start month", &BudgAltForm::Label35, "11"},
+        {"end month", &BudgAltForm::Label39, "02"},
+        {"year", &BudgAltForm::Label34, "2028"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BudgAltForm& d = openYear(kRent2027);
+        pickRent(d);
+        ASSERT_TRUE(d.Command2->isEnabled());
+        QWidget* body = d.Label4->parentWidget();
+        QTest::mouseClick(body, Qt::LeftButton, {}, test::bareSpot(body));
+        click(d.*c.label);
+        clickItem(c.label == &BudgAltForm::Label34 ? d.List2 : d.List3, c.choice);
+        titles();
+        EXPECT_FALSE(d.Command2->isEnabled());
+        for (int m = 1; m <= 12; ++m)
+            EXPECT_TRUE(d.MonthList[size_t(m)][1].isEmpty() && d.MonthList[size_t(m)][2].isEmpty())
+                << m;
+        click(d.Command2);
+        EXPECT_EQ(data(), startOnly());
+        EXPECT_EQ(Module1.AntalPoster, 1);
+
+        // Scanned again, the rows shown are posted.
+        QStringList shown = days(d);
+        QString year = "2027";
+        if (c.label == &BudgAltForm::Label34) {
+            EXPECT_EQ(shown, kRent2027.days); // a new year keeps the rows
+            year = "2028";
+            QTest::keyClick(d.amountBox[1], Qt::Key_Return);
+        } else {
+            EXPECT_EQ(shown, QStringList(12, QString())); // a new month range empties them
+            const int m = c.label == &BudgAltForm::Label35 ? 11 : 2;
+            chooseDay(d, m, "15");
+            typeAmount(d, m, "7000");
+            shown = days(d);
+        }
+        ASSERT_TRUE(d.Command2->isEnabled());
+        click(d.Command2);
+        EXPECT_EQ(postedAfterStart(data()), expectedPostings(year.toInt(), shown));
+        click(d.Command1);
+    }
+}
+
+// Enter on the focused "Budgetera ovanstående" posts the rows shown, once, as
+// Space does; the scan gives it the focus.
+TEST_F(RentBudgeting, EnterOnTheFocusedPostingButtonPostsTheRowsShown) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(key);
+        BudgAltForm& d = openYear(kRent2027);
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        pickRent(d);
+        typeAmount(d, 12, "7500");
+        ASSERT_EQ(QApplication::focusWidget(), d.Command2);
+        QTest::keyClick(QApplication::focusWidget(), key,
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QStringList expected = expectedPostings(2027, kRent2027.days);
+        expected.last() = "2027-12-31 -7500";
+        EXPECT_EQ(postedAfterStart(data()), expected);
+        EXPECT_FALSE(d.Command2->isEnabled());
+        click(d.Command1);
+    }
+}
+
+// A template amount that is no number: its row stays empty, the damage is
+// reported naming the record, and the other months are posted.
+TEST_F(RentBudgeting, ADamagedTemplateAmountIsReportedAndNothingPostedForIt) {
+    BudgAltForm& d = openYear(kRent2027, monthEndRent("7000", 3));
+    answer({Answer::Yes, Answer::No}); // budget it; no error report
+    pickTransaction(d, "Hyra");
+    EXPECT_TRUE(titles().contains("Felspec. = Type mismatch"));
+    EXPECT_TRUE(Module1.FelText.contains("\nFelet finns i B-mall, post 3\n"))
+        << Module1.FelText.toStdString();
+    QStringList expected = kRent2027.days;
+    expected[2].clear();
+    EXPECT_EQ(days(d), expected);
+    EXPECT_EQ(d.amountBox[3]->text(), "");
+    ASSERT_TRUE(d.Command2->isEnabled());
+    click(d.Command2);
+    EXPECT_EQ(postedAfterStart(data()), expectedPostings(2027, expected));
+    click(d.Command1);
+}
+
+// The amount boxes take digits, blanks and one comma, whatever was placed in
+// them: an income's template amount below zero is not placed but named.
+TEST_F(Budgeting, TheAmountFilterHoldsForEveryEditOfAPlacedAmount) {
+    startBudget({{"2026-01-01", 1, "0", "0"}}, {{"Kontostart", " "}, {"Ränta", "+"}},
+                test::mallRows({{"2", "-10", "10", "15", "  "}, {"2", "20", "11", "16", "  "}}));
+    BudgAltForm& d = openBudgeting();
+    answer({Answer::Yes});
+    pickTransaction(d, "Ränta");
+    EXPECT_EQ(titles(), QStringList({"Budgetera transaktion", "Negativt mallbelopp"}));
+    EXPECT_TRUE(lastBox().text.contains("Oktober: -10")) << lastBox().text.toStdString();
+    EXPECT_EQ(days(d).mid(9, 2), QStringList({"", "16"}));
+    for (int m = 1; m <= 12; ++m)
+        EXPECT_TRUE(budget::typableAmount(d.amountBox[size_t(m)]->text()))
+            << d.amountBox[size_t(m)]->text().toStdString();
+
+    QLineEdit* box = d.amountBox[11];
+    EXPECT_EQ(box->text(), "  20");
+    click(box);
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, "-5x");
+    EXPECT_EQ(box->text(), "  25");
+    // October by hand: the box starts empty and keeps the filter too.
+    chooseDay(d, 10, "15");
+    QTest::keyClicks(d.amountBox[10], "-10");
+    EXPECT_EQ(d.amountBox[10]->text(), "10");
+    QTest::keyClick(d.amountBox[10], Qt::Key_Return);
+    ASSERT_TRUE(d.Command2->isEnabled());
+    click(d.Command2);
+    EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-10-15 10", "2026-11-16 25"}));
     click(d.Command1);
 }

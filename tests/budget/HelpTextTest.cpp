@@ -1,6 +1,7 @@
 // The budgeting help texts: sections of the help file, where the file is
 // looked for, and the file the program ships.
 #include "budget/HelpText.h"
+#include "budget/Placement.h"
 #include "core/Codec1252.h"
 #include "support/TestSupport.h"
 
@@ -60,4 +61,35 @@ TEST(HelpText, TheShippedFileHasEverySectionInWindows1252WithCrLf) {
     for (int n = 1; n <= 20; ++n)
         EXPECT_FALSE(helpSection(text, n).trimmed().isEmpty()) << "section " << n;
     EXPECT_EQ(helpSection(text, 21), "");
+}
+
+// The help shown beside placed days says what the placement does: Saturdays
+// and Sundays move, a red weekday stays where the template puts it.
+TEST(HelpText, TheShippedHelpOnPlacedDaysSaysWhatThePlacementDoes) {
+    const struct {
+        int year, month, day;
+    } redWeekdays[] = {{2027, 12, 24}, {2028, 5, 1}, {2028, 6, 6}};
+    for (const auto& r : redWeekdays) {
+        const QString date = QString("%1-%2-%3")
+                                 .arg(r.year)
+                                 .arg(r.month, 2, 10, QChar('0'))
+                                 .arg(r.day, 2, 10, QChar('0'));
+        const RedDays red({{"Helgdag", date}}, 1);
+        const QByteArray month = QByteArray::number(r.month).rightJustified(2, '0');
+        const QByteArray day = QByteArray::number(r.day).rightJustified(2, '0');
+        const Placement p = placeTemplate({{"4", "500", month.constData(), day.constData(), "  "}},
+                                          4, r.year, 1, 12, red);
+        ASSERT_TRUE(p.rows[size_t(r.month)]) << date.toStdString();
+        EXPECT_EQ(p.rows[size_t(r.month)]->day, day) << date.toStdString();
+    }
+    const QString help = helpSection(
+        fromCp1252(readFile(QStringLiteral(FYN_TEST_SOURCE_DIR) + "/../app/BudgInfoFil.txt")), 8);
+    EXPECT_FALSE(help.contains(QString::fromUtf8("eller en registrerad röd dag är flyttad")))
+        << help.toStdString();
+    EXPECT_TRUE(
+        help.contains(QString::fromUtf8("En röd dag som infaller på en vardag flyttas inte")))
+        << help.toStdString();
+    // And that a move never takes one month's payment into another's row.
+    EXPECT_TRUE(help.contains(QString::fromUtf8("Varje månad behåller sin egen betalning")))
+        << help.toStdString();
 }

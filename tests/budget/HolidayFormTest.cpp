@@ -4,6 +4,9 @@
 #include "budget/BudgetDriver.h"
 #include "core/PosFil.h"
 
+#include <QApplication>
+#include <functional>
+
 using namespace fyn;
 using fyn::test::Row;
 using platform::Answer;
@@ -175,6 +178,65 @@ TEST_F(Holidays, OutdatedHolidaysAreShownAndNewOnesCountInThePlacement) {
     pickTransaction(*budg, "Hyra");
     EXPECT_EQ(budg->dateLabel[12]->text(), "29");
     click(budg->Command1);
+}
+
+// What the three labels show is what OK saves, whichever step of a fetched
+// holiday's date is clicked again.
+TEST_F(Holidays, AFetchedHolidaySavesTheDateItShows) {
+    const struct {
+        const char* what;
+        std::function<void(HolidayForm&)> step;
+        const char* shown;
+    } cases[] = {
+        {"nothing clicked", [](HolidayForm&) {}, "2026-05-20"},
+        // This year from July: the months start again at July.
+        {"the year clicked", [](HolidayForm& h) { press(h.YearLabel); }, "2026-07-20"},
+        {"the month clicked", [](HolidayForm& h) { press(h.MonthLabel); }, "2026-05-01"},
+        {"the year and the day clicked",
+         [](HolidayForm& h) {
+             press(h.YearLabel);
+             press(h.DayLabel);
+         },
+         "2026-07-20"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HolidayForm& h = openRegister(test::redDayRows({{"Vårdag", "2026-05-20"}}));
+        clickRow(h, 0);
+        c.step(h);
+        const QString shown =
+            h.YearLabel->text() + "-" + h.MonthLabel->text() + "-" + h.DayLabel->text();
+        EXPECT_EQ(shown, c.shown);
+        ASSERT_TRUE(h.Command1->isEnabled());
+        click(h.Command1);
+        EXPECT_EQ(redDayFile(), test::redDayRows({{"Vårdag", c.shown}}));
+        h.close();
+        click(budg->Command1);
+    }
+}
+
+// Once the day is clicked the focus stands on OK, and Enter presses it, as
+// Space does.
+TEST_F(Holidays, EnterOnTheFocusedOkSavesTheHoliday) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(key);
+        QFile::remove(redDayFilPath());
+        HolidayForm& h = openRegister();
+        h.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&h));
+        name(h, "Nyårsdagen");
+        times(h.YearPos, 1);
+        press(h.YearLabel);
+        press(h.MonthLabel);
+        press(h.DayLabel);
+        ASSERT_EQ(QApplication::focusWidget(), h.Command1);
+        QTest::keyClick(QApplication::focusWidget(), key,
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(redDayFile(), test::redDayRows({{"Nyårsdagen", "2027-01-01"}}));
+        EXPECT_FALSE(h.Command1->isEnabled());
+        h.close();
+        click(budg->Command1);
+    }
 }
 
 TEST_F(Holidays, SavesAPictureOfTheRegister) {
