@@ -593,18 +593,27 @@ QString sharedRefusal(const Tree& t, const Reader& r) {
 }
 
 // Why the tree cannot be written over base: a file of the backup where the
-// data folder has a folder, or the other way round. Empty when it can.
+// data folder has a folder, or the other way round, or a link there that the
+// writes would not follow. Empty when it can.
 QString targetConflict(const Tree& t, const QString& base) {
+    const auto link = [](const QString& rel) {
+        return QStringLiteral("I datamappen står en symbolisk länk där BackUp-katalogen har '%1'.")
+            .arg(rel);
+    };
     for (const QString& f : t.folders) {
         const QFileInfo there(base + QLatin1Char('/') + f);
-        if (there.isSymLink() || (there.exists() && !there.isDir()))
+        if (there.isSymLink())
+            return link(f);
+        if (there.exists() && !there.isDir())
             return QStringLiteral("'%1' är en katalog i BackUp-katalogen, men i datamappen står en "
                                   "fil med samma namn.")
                 .arg(f);
     }
     for (const TreeFile& f : t.files) {
         const QFileInfo there(base + QLatin1Char('/') + f.rel);
-        if (there.isDir() && !there.isSymLink())
+        if (there.isSymLink())
+            return link(f.rel);
+        if (there.isDir())
             return QStringLiteral("'%1' är en fil i BackUp-katalogen, men i datamappen står en "
                                   "katalog med samma namn.")
                 .arg(f.rel);

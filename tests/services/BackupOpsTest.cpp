@@ -491,6 +491,16 @@ TEST_F(BackupOps, AFileWhereAFolderBelongsIsRefusedBeforeAnythingIsWritten) {
     writeFile(accountFolder("Resa") + "/Kategori.d", "a file where the backup has a folder");
     a = backup::readAccountBackup(one, "Resa", "Ek");
     EXPECT_TRUE(a.refusal.contains("'Kategori.d'")) << a.refusal.toStdString();
+
+    // A link in the data folder is not written through.
+    QDir(one + "/Kategori.d").removeRecursively();
+    QFile::remove(accountFolder("Resa") + "/Kategori.d");
+    QFile::remove(accountFile("Resa", "Kategori"));
+    QFile::link(outside.filePath("hemligt"), accountFile("Resa", "Kategori"));
+    a = backup::readAccountBackup(one, "Resa", "Ek");
+    EXPECT_TRUE(a.refusal.contains("symbolisk länk") && a.refusal.contains("'Kategori'"))
+        << a.refusal.toStdString();
+    EXPECT_EQ(readFile(outside.filePath("hemligt")), "not ours");
 }
 
 // A name that is not text cannot be written back as it was: refused as such,
