@@ -4,6 +4,18 @@
 
 namespace fyn {
 
+namespace {
+
+// The characters Windows keeps out of a file name, beside the separators and
+// the colon that no account name may hold anyway.
+const QString kStickForbidden = QStringLiteral("*?\"<>|");
+
+// The backups of every account are named so; an account of that name would
+// share their folders.
+const QString kAllAccountsStem = QStringLiteral("FynlarBU");
+
+} // namespace
+
 QString accountNameProblem(const QString& name) {
     if (name.isEmpty())
         return QStringLiteral("Kontonamnet är tomt !");
@@ -30,9 +42,53 @@ QString accountNameProblem(const QString& name) {
     if (!fitsCp1252(name))
         return QStringLiteral("Kontonamnet innehåller tecken som programmet inte kan spara "
                               "(endast västeuropeiska bokstäver och tecken går att använda) !");
+    if (toCp1252(name).size() > kAccountNameBytes)
+        return QStringLiteral("Kontonamnet är för långt: högst %1 tecken får plats !")
+            .arg(kAccountNameBytes);
+    return {};
+}
+
+QString stickNameProblem(const QString& name) {
+    for (QChar c : name) {
+        if (c.unicode() < 32)
+            return QStringLiteral("Namnet innehåller ett styrtecken, som inte kan ingå i ett "
+                                  "mappnamn på ett USB-minne !");
+        if (kStickForbidden.contains(c) || c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c == QLatin1Char(':'))
+            return QStringLiteral("Namnet innehåller tecknet '%1', som inte kan ingå i ett "
+                                  "mappnamn på ett USB-minne !")
+                .arg(c);
+    }
+    if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("Namnet slutar med %1, som ett mappnamn på ett USB-minne inte kan "
+                              "sluta med !")
+            .arg(name.endsWith(QLatin1Char('.')) ? QStringLiteral("en punkt")
+                                                 : QStringLiteral("ett blanksteg"));
+    return {};
+}
+
+QString newAccountNameProblem(const QString& name, const QStringList& existing) {
+    if (QString p = accountNameProblem(name); !p.isEmpty())
+        return p;
+    if (QString p = stickNameProblem(name); !p.isEmpty())
+        return p +
+               QStringLiteral("\n\nEtt konto med det namnet kan inte säkerhetskopieras till ett "
+                              "USB-minne. Välj ett namn utan tecknen * ? \" < > | och utan "
+                              "punkt sist !");
     // The register keeps 35 bytes, one of them for the fund-account mark.
-    if (toCp1252(name).size() > 34)
-        return QStringLiteral("Kontonamnet är för långt: högst 34 tecken får plats !");
+    if (toCp1252(name).size() > kAccountNameBytes - 1)
+        return QStringLiteral("Kontonamnet är för långt: högst %1 tecken får plats !")
+            .arg(kAccountNameBytes - 1);
+    if (name.compare(kAllAccountsStem, Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Kontonamnet '%1' är upptaget av säkerhetskopiorna av samtliga "
+                              "konton !")
+            .arg(name);
+    for (const QString& other : existing)
+        if (other != name && other.compare(name, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("Kontonamnet skiljer sig från det befintliga kontot '%1' bara i "
+                                  "stora och små bokstäver. Ett USB-minne skiljer inte på dem, så "
+                                  "kontona kan inte säkerhetskopieras tillsammans !")
+                .arg(other);
     return {};
 }
 

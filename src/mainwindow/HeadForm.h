@@ -133,6 +133,10 @@ public:
     void Command3_Click();
     void Command3_MouseDown();
     void Com3_Routines();
+    // Leaves whatever work mode the window is in through the cancel button's
+    // own road, so that every lock of the mode comes off; idle, it does
+    // nothing. A restore runs it before it closes the account's files.
+    void endWorkMode();
     void AllReset();
     void Command1_MouseMove();
     void Command2_MouseMove();

@@ -74,6 +74,15 @@ void HeadForm::Command3_MouseDown() {
         AllReset();
 }
 
+void HeadForm::endWorkMode() {
+    // A mode that steps back to a marking (an amount change, a swap) takes a
+    // second press, as it does for the user.
+    for (int press = 0; press < 4 && !Module1.Avb.isEmpty(); ++press)
+        Com3_Routines();
+    if (Module1.Avb.isEmpty())
+        Module1.CancelFlag = QStringLiteral("0");
+}
+
 void HeadForm::Com3_Routines() {
     const QString avb = Module1.Avb;
     const bool budget = isBudget();

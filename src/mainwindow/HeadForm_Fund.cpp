@@ -111,8 +111,12 @@ void HeadForm::Label12_Click() {
     // Only from idle: a marking or another entry would take the balance.
     if (!Module1.Avb.isEmpty() || !simpleAccountOpen())
         return;
-    if (msgForm_)
-        msgForm_->Command3_Click();
+    // The information window's OK, which stores its place: it is loaded for
+    // this when it has not been shown yet.
+    if (!msgForm_)
+        msgForm_ = new MsgForm(*this);
+    msgForm_->load();
+    msgForm_->Command3_Click();
     Skapa_StdTrans();
 }
 

@@ -9,14 +9,22 @@
 #include "core/State.h"
 #include "mainwindow/DialogSupport.h"
 #include "mainwindow/HeadForm.h"
+#include "platform/ClickLabel.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
+#include <QWindow>
 
 namespace fyn {
 
@@ -29,6 +37,60 @@ using platform::uiFont;
 namespace {
 
 constexpr int kNameBytes = 35; // KontoNamn of the register
+
+QRect globalRect(const QWidget* w) {
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+// Where the window first opens: clear of the heading it tells the user to
+// click and of the entry row the balance is typed in. Beside the main window
+// where the screen has room, else above or below it, else below the entry
+// row; on a screen too small for any, where it covers least of them.
+QPoint clearPlace(const QWidget& window, const HeadForm& head) {
+    QRect entry = globalRect(head.H_TransOptionEnk);
+    for (const QWidget* w : std::initializer_list<const QWidget*>{
+             head.S_TransOptionEnk, head.TransCombo_Enkel, head.TransLabel_Enkel,
+             head.TransText_Enkel, head.Bel_Enkel})
+        entry |= globalRect(w);
+    const QRect heading = globalRect(head.Label12);
+    const QRect main = head.frameGeometry();
+    const QSize size = window.frameGeometry().size();
+    constexpr int gap = 8;
+    const QPoint candidates[] = {
+        {main.right() + 1 + gap, main.top()},
+        {main.left() - gap - size.width(), main.top()},
+        {main.left(), main.top() - gap - size.height()},
+        {main.left(), main.bottom() + 1 + gap},
+        {main.left() + gap, entry.bottom() + 1 + gap},
+        {main.right() - size.width(), main.top()},
+        {main.left(), main.top()},
+    };
+    const QScreen* screen = head.screen() ? head.screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect();
+    QPoint best = candidates[0];
+    qint64 bestCover = -1;
+    for (QPoint p : candidates) {
+        if (avail.isValid()) {
+            p.setX(
+                qBound(avail.left(), p.x(), qMax(avail.left(), avail.right() - size.width() + 1)));
+            p.setY(
+                qBound(avail.top(), p.y(), qMax(avail.top(), avail.bottom() - size.height() + 1)));
+        }
+        const QRect at(p, size);
+        // The heading weighs most: it is what the text tells the user to click.
+        const QRect onHeading = at & heading;
+        const QRect onEntry = at & entry;
+        const qint64 cover = 4 * qint64(onHeading.width()) * onHeading.height() +
+                             qint64(onEntry.width()) * onEntry.height();
+        if (bestCover < 0 || cover < bestCover) {
+            best = p;
+            bestCover = cover;
+        }
+        if (cover == 0)
+            break;
+    }
+    return best;
+}
 
 } // namespace
 
@@ -71,12 +133,24 @@ void MsgForm::offerFor(int kontoNum, const QString& kontoNamn) {
 }
 
 void MsgForm::Form_Load() {
-    if (!loaded_) {
-        loaded_ = true;
-        placeBeside(*this, head_, WindowPos::MsgForm);
-    }
+    load();
     show();
     raise();
+}
+
+void MsgForm::load() {
+    if (loaded_)
+        return;
+    loaded_ = true;
+    // Kept above the main window; made first, so that the place below is the
+    // frame's.
+    if (QWindow* owner = head_.windowHandle()) {
+        winId();
+        windowHandle()->setTransientParent(owner);
+    }
+    // With no stored place, the clear one is stored as the window's place.
+    move(clearPlace(*this, head_));
+    positionQuietly([this] { restoreWindowPosition(*this, WindowPos::MsgForm); });
 }
 
 void MsgForm::Command3_Click() {

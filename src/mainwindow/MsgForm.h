@@ -18,8 +18,12 @@ public:
     explicit MsgForm(HeadForm& head);
 
     // Shows the window (without taking the focus from the main window), at its
-    // stored place or, the first time, beside the main window.
+    // stored place or, the first time, where it covers neither the "Saldo"
+    // heading nor the entry row.
     void Form_Load();
+    // Loads the window without showing it: its place restored, or the clear
+    // place stored as its own when none is stored yet.
+    void load();
     // "OK": stores the place, hides the window and applies "Visa inte igen".
     void Command3_Click();
     // The account the information is shown for; "Visa inte igen" marks it.

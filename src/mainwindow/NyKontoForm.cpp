@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,24 @@ bool registered(const QString& name) {
         // An unreadable register fails the creation itself, which reports it.
     }
     return false;
+}
+
+// The names a new account is told apart from: the register's and the folders
+// the data folder already holds.
+QStringList existingNames() {
+    QStringList names;
+    try {
+        // Read only: before the first account there is no register to make.
+        if (QFileInfo::exists(kontoFilPath())) {
+            const RecordFile kontoFil = openExistingRecordFile<KontoFilPost>(kontoFilPath());
+            for (const RegisterItem& item : registerItems(kontoFil))
+                names << accountNameOf(kontoFil.get<KontoFilPost>(item.number).KontoNamn);
+        }
+    } catch (const RuntimeError&) {
+        // An unreadable register fails the creation itself, which reports it.
+    }
+    return names +
+           QDir(dataFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
 }
 
 } // namespace
@@ -177,7 +196,7 @@ void NyKontoForm::Command1_Click() {
             kRed);
         return;
     }
-    if (const QString problem = accountNameProblem(name); !problem.isEmpty()) {
+    if (const QString problem = newAccountNameProblem(name, existingNames()); !problem.isEmpty()) {
         showMessage(problem, kRed);
         return;
     }

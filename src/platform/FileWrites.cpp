@@ -1,5 +1,7 @@
 #include "platform/FileWrites.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -12,6 +14,10 @@ public:
         return ::write(fd, data, size);
     }
     int sync(int fd) override { return ::fsync(fd); }
+    int rename(int dirFd, const char* from, const char* to, bool exchange) override {
+        return exchange ? ::renameat2(dirFd, from, dirFd, to, RENAME_EXCHANGE)
+                        : ::renameat(dirFd, from, dirFd, to);
+    }
 };
 
 std::unique_ptr<FileWrites>& installed() {

@@ -1,7 +1,7 @@
 #pragma once
-// Writing files on a drive outside the data folder (a backup drive): the bytes
-// and the syncs of a copy go through here, so that a test can make a drive fill
-// up or go away part way through.
+// Writing files on a drive outside the data folder (a backup drive): the bytes,
+// the syncs and the renames of a copy go through here, so that a test can make
+// a drive fill up or go away part way through, or behave as a stick does.
 #include <cstddef>
 #include <memory>
 #include <sys/types.h>
@@ -15,6 +15,9 @@ public:
     virtual ssize_t write(int fd, const void* data, size_t size) = 0;
     // As fsync(2).
     virtual int sync(int fd) = 0;
+    // As renameat(2) within one folder, or with exchange as renameat2(2) with
+    // RENAME_EXCHANGE, which a stick's file system refuses (EINVAL).
+    virtual int rename(int dirFd, const char* from, const char* to, bool exchange) = 0;
 };
 
 // The service: the system's own unless another is set.

@@ -17,6 +17,7 @@ QString sysErrorText(int e) {
         return kPathNotFound;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG: // a FAT stick's largest file
         return kDiskFull;
     case EEXIST:
     case ENOTEMPTY:
@@ -28,11 +29,23 @@ QString sysErrorText(int e) {
         return kBadFileName;
     case ENOMEM:
         return kOutOfMemory;
+    case EMFILE:
+    case ENFILE:
+        return kTooManyFiles;
+    // A medium pulled out or gone away: a stick, a network share.
     case EIO:
+    case ENOTCONN:
+    case ENXIO:
+    case ENODEV:
+    case ESTALE:
         return kDeviceIo;
     default:
-        return QString::fromLocal8Bit(std::strerror(e));
+        break;
     }
+    // Any other in the runtime's language, never the machine's.
+    if (const char* english = ::strerrordesc_np(e))
+        return QString::fromLatin1(english);
+    return QStringLiteral("Error %1").arg(e);
 }
 
 } // namespace platform

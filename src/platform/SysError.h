@@ -15,8 +15,10 @@ inline const QString kBadRecordNumber = QStringLiteral("Bad record number");
 inline const QString kBadFileName = QStringLiteral("Bad file name or number");
 inline const QString kDeviceIo = QStringLiteral("Device I/O error");
 inline const QString kOutOfMemory = QStringLiteral("Out of memory");
+inline const QString kTooManyFiles = QStringLiteral("Too many files");
 
-// The text for an errno value.
+// The text for an errno value: the runtime's text for every error a copy or a
+// record file can meet, else the system's English one (never translated).
 QString sysErrorText(int errnoValue);
 
 } // namespace platform

@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <cmath>
 
@@ -177,9 +178,9 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     placeTwips(Option1, 1920, 2400, 1335, 255);
     Option2 = makeControl<QRadioButton>(this, "Option2", QStringLiteral("Alla konton"));
     placeTwips(Option2, 1920, 2760, 1335, 315);
-    // Only a press chooses, and it asks first: the buttons do not check themselves.
-    Option1->setAutoExclusive(false);
-    Option2->setAutoExclusive(false);
+    // Only a press chooses, and it asks first: the filter below takes the
+    // mouse and the keys, so the buttons do not check themselves. They stay
+    // one group of options, as a screen reader reads them.
 
     Dir1 = makeControl<QListWidget>(this, "Dir1");
     placeTwips(Dir1, 240, 3120, 4455, 900);
@@ -209,6 +210,13 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     connect(Command2, &QPushButton::clicked, this, &BackUpForm::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &BackUpForm::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &BackUpForm::Command4_Click);
+    // A choice made elsewhere (a screen reader toggles the option) is a press
+    // too, and asks as one does.
+    for (QRadioButton* o : {Option1, Option2})
+        connect(o, &QRadioButton::toggled, this, [this, o](bool on) {
+            if (on && !settingScope_)
+                o == Option1 ? Option1_MouseDown() : Option2_MouseDown();
+        });
     for (QObject* o : std::initializer_list<QObject*>{DrvList, DrvList->viewport(), Dir1,
                                                       Dir1->viewport(), Option1, Option2})
         o->installEventFilter(this);
@@ -232,9 +240,16 @@ void BackUpForm::setFull(bool full) {
     Command2->move(Command2->x(), top);
 }
 
+void BackUpForm::setScope(bool thisAccount, bool allAccounts) {
+    const QScopedValueRollback<bool> setting(settingScope_, true);
+    uncheck(Option1);
+    uncheck(Option2);
+    if (thisAccount || allAccounts)
+        (thisAccount ? Option1 : Option2)->setChecked(true);
+}
+
 void BackUpForm::uncheckOptions() {
-    Option1->setChecked(false);
-    Option2->setChecked(false);
+    setScope(false, false);
 }
 
 // The start layout that "Avbryt" and a finished backup return to.
@@ -411,6 +426,7 @@ void BackUpForm::DrvList_MouseDown(QListWidgetItem* item) {
                 return;
             }
             BackupDrive = root;
+            BackupDriveType = type;
             uncheckOptions();
             noScope();
             Option1->show();
@@ -465,6 +481,41 @@ bool BackUpForm::accountUsable() {
     return true;
 }
 
+bool BackUpForm::namesFit(bool thisAccount) {
+    if (BackupDriveType != int(platform::DriveType::Removable) &&
+        !backup::windowsNamesOnly(BackupDrive))
+        return true;
+    QString problem;
+    const bool read = guarded(
+        [&] {
+            problem = thisAccount ? backup::stickProblem(accountFolder(Module1.KontoNamn),
+                                                         Module1.KontoNamn)
+                                  : backup::stickProblem(dataFolder(), QString());
+        },
+        [&](const QString& sys) {
+            const QString routine = thisAccount ? QStringLiteral("Option1_MouseDown")
+                                                : QStringLiteral("Option2_MouseDown");
+            report(sys,
+                   {QStringLiteral("Ett fel har uppstått i subrutinen ") + routine,
+                    QStringLiteral("vid försök läsa de filer som ska säkerhetskopieras.")},
+                   kBr, 1,
+                   {QStringLiteral("Fel i rutinen ") + routine,
+                    QStringLiteral("vid försök läsa de filer som ska säkerhetskopieras."),
+                    QStringLiteral("Drive-enhet = ") + BackupDrive});
+        });
+    if (!read)
+        return false;
+    if (problem.isEmpty())
+        return true;
+    platform::messages().show(
+        QStringLiteral("Drive-enheten ") + BackupDrive +
+            QStringLiteral(" är ett USB-minne eller en enhet för Windows, som inte kan ta alla "
+                           "namn.\r\n\r\n") +
+            problem + QStringLiteral("\r\n\r\nIngenting har kopierats."),
+        Buttons::Ok, Icon::Warning, QStringLiteral("Namn som drive-enheten inte rymmer"));
+    return false;
+}
+
 // The account is still the one the user said yes to; if not, nothing is done
 // and the scope is to be chosen again.
 bool BackUpForm::accountUnchanged() {
@@ -493,13 +544,12 @@ void BackUpForm::Option2_MouseDown() {
 void BackUpForm::scopePressed(bool thisAccount) {
     if (busy_)
         return;
-    if (thisAccount && !accountUsable()) {
+    const bool restore = BackupMode == QLatin1String("RE");
+    if ((thisAccount && !accountUsable()) || (!restore && !namesFit(thisAccount))) {
         uncheckOptions();
         return;
     }
-    Option1->setChecked(thisAccount);
-    Option2->setChecked(!thisAccount);
-    const bool restore = BackupMode == QLatin1String("RE");
+    setScope(thisAccount, !thisAccount);
     QString question;
     if (!restore)
         question = thisAccount ? QStringLiteral("Är diskenhet") + BackupDrive +
@@ -690,6 +740,22 @@ bool BackUpForm::confirmName(const QString& source, bool thisAccount) {
                                      QStringLiteral("Kontrollera BackUp-katalog")) != Answer::No;
 }
 
+// What the restore cannot bring back is named, and the user says whether the
+// rest is to be restored.
+bool BackUpForm::confirmLeftOut(const std::vector<backup::LeftOut>& leftOut) {
+    QString list;
+    for (const backup::LeftOut& l : leftOut)
+        list += QStringLiteral("'") + l.name + QStringLiteral("': ") + l.why + kBr;
+    return platform::messages().show(
+               QStringLiteral("Vald BackUp-mapp har konton som inte kan återställas, eftersom "
+                              "deras namn inte kan vara en katalog i datamappen:") +
+                   kBr + kBr + list + kBr +
+                   QStringLiteral("Vill du ändå återställa de övriga kontona från denna "
+                                  "BackUp-mapp ?"),
+               Buttons::YesNo, Icon::Warning,
+               QStringLiteral("Konton som inte återställs")) != Answer::No;
+}
+
 bool BackUpForm::KontoRecover(const QString& source) {
     bool copied = false;
     bool closed = false;
@@ -703,8 +769,10 @@ bool BackUpForm::KontoRecover(const QString& source) {
             }
             if (!b.named && !confirmName(source, true))
                 return;
-            // Every edit on disk and the account's files closed: nothing old
-            // is written after the restore.
+            // The main window leaves what it was doing by its own cancel, so
+            // that every lock comes off; then every edit on disk and the
+            // account's files closed: nothing old is written after the restore.
+            head_.endWorkMode();
             ledger::account().closeAll();
             closed = true;
             checkpoint();
@@ -754,7 +822,10 @@ bool BackUpForm::AllRecover(const QString& source) {
                         QStringLiteral("Saknad kontokatalog i BackUp")) == Answer::No)
                     return;
             }
+            if (!b.leftOut.empty() && !confirmLeftOut(b.leftOut))
+                return;
             reached = count;
+            head_.endWorkMode();
             ledger::account().closeAll();
             closed = true;
             checkpoint();
@@ -860,6 +931,8 @@ void BackUpForm::AllBackUp() {
 // The lists and the options act on the press itself, as the user's mouse button
 // goes down (any button), or on Enter or the space bar for the keyboard.
 bool BackUpForm::eventFilter(QObject* watched, QEvent* e) {
+    if (optionArrow(watched, e))
+        return true;
     const QEvent::Type type = e->type();
     // A double click's second press comes as a double click, which starts
     // nothing (as on the original) and picks no entry behind the handler's back.
@@ -896,6 +969,23 @@ bool BackUpForm::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+// The arrows move between the options without choosing, as the choice asks
+// a question.
+bool BackUpForm::optionArrow(QObject* watched, QEvent* e) {
+    if ((watched != Option1 && watched != Option2) || e->type() != QEvent::KeyPress)
+        return false;
+    switch (static_cast<QKeyEvent*>(e)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        (watched == Option1 ? Option2 : Option1)->setFocus(Qt::TabFocusReason);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void showBackUpForm(HeadForm& head) {

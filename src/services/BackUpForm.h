@@ -2,8 +2,11 @@
 // The backup dialog: the user picks backup or restore, a drive, the scope (the
 // open account or every account) and, for a restore, the backup folder; the
 // dialog then copies. It stands beside the main window, which stays enabled.
+#include "services/BackupOps.h"
+
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -54,11 +57,12 @@ public:
     QPushButton* Command1;
     QPushButton* Command2;
 
-    QString BackupMode;   // "BU", "RE" or empty
-    QString BackupDrive;  // the chosen drive's root
-    int FullHeight = 0;   // twips
-    QString RestoreScope; // "1" this account, "0" all accounts, or empty
-    QString BackupTarget; // the last backup made
+    QString BackupMode;      // "BU", "RE" or empty
+    QString BackupDrive;     // the chosen drive's root
+    int BackupDriveType = 0; // its type, as the drive list gives it
+    int FullHeight = 0;      // twips
+    QString RestoreScope;    // "1" this account, "0" all accounts, or empty
+    QString BackupTarget;    // the last backup made
 
     // An operation is running: the dialog takes no presses.
     bool busy() const { return busy_; }
@@ -68,6 +72,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    bool optionArrow(QObject* watched, QEvent* e);
+    // A drive that holds only Windows names refuses, up front, a copy it could
+    // not take whole; true when the copy may go on.
+    bool namesFit(bool thisAccount);
     void enterMode(const QString& mode, int optionLeft, const QString& waitText,
                    const QString& guide);
     // The account that "Detta konto" meant when the user said yes to it.
@@ -84,17 +92,21 @@ private:
     void scopePressed(bool thisAccount);
     void setFull(bool full);
     void hideChoices();
+    // Sets the options' marks as the dialog's own doing, not a choice.
+    void setScope(bool thisAccount, bool allAccounts);
     void uncheckOptions();
     void startLayout();
     void noScope();
     void listBackups(bool thisAccount);
     void refuse(const QString& refusal, bool thisAccount);
     bool confirmName(const QString& source, bool thisAccount);
+    bool confirmLeftOut(const std::vector<backup::LeftOut>& leftOut);
 
     HeadForm& head_;
     Account chosen_;
     bool busy_ = false;
     bool closing_ = false;
+    bool settingScope_ = false;
 };
 
 // The one dialog, made when it is first opened and gone when it closes.

@@ -312,6 +312,12 @@ void scanTree(int dirFd, const QString& prefix, int depth, std::map<QString, Cop
     }
 }
 
+std::map<QString, Copied> scanned(int dirFd) {
+    std::map<QString, Copied> found;
+    scanTree(dirFd, QString(), 0, found);
+    return found;
+}
+
 bool sameCopy(const std::map<QString, Copied>& a, const std::map<QString, Copied>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
         return x.first == y.first && x.second.folder == y.second.folder &&
@@ -319,40 +325,120 @@ bool sameCopy(const std::map<QString, Copied>& a, const std::map<QString, Copied
     });
 }
 
+int renameIn(int rootFd, const QByteArray& from, const QByteArray& to, bool exchange = false) {
+    return platform::fileWrites().rename(rootFd, from.constData(), to.constData(), exchange);
+}
+
+// Whether the folder holds an entry of exactly this name: a case-blind drive
+// (a stick) finds "HUS…" when asked for "Hus…", which is another account's.
+bool exactEntry(int rootFd, const QByteArray& raw) {
+    for (const Ent& e : entries(rootFd, true))
+        if (e.raw == raw)
+            return true;
+    return false;
+}
+
 // Puts the staging folder in the place of the final name. An older backup of
 // that name is replaced whole: exchanged in one step where the file system
-// can, else moved aside first; either way never merged.
-void swapIn(int rootFd, const QByteArray& staging, const QByteArray& final) {
+// can, else moved aside first; either way never merged. Returns the name the
+// older backup lies under now (empty when there was none); it stays until the
+// new one has been checked in its place.
+QByteArray swapIn(int rootFd, const QByteArray& staging, const QByteArray& final) {
     struct stat st {};
     if (::fstatat(rootFd, final.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             raiseErrno(errno);
         point();
-        if (::renameat(rootFd, staging.constData(), rootFd, final.constData()) != 0)
+        if (renameIn(rootFd, staging, final) != 0)
             raiseErrno(errno);
-        return;
+        return {};
     }
-    if (!S_ISDIR(st.st_mode))
-        raiseError(platform::kPathFileAccess); // a file or link of that name is not a backup
+    // A file or link of that name is not a backup, nor is another name that
+    // a case-blind drive takes for it.
+    if (!S_ISDIR(st.st_mode) || !exactEntry(rootFd, final))
+        raiseError(platform::kPathFileAccess);
     point();
-    if (::renameat2(rootFd, staging.constData(), rootFd, final.constData(), RENAME_EXCHANGE) == 0) {
-        removeTree(rootFd, staging); // the old one, under the staging name now
-        return;
-    }
+    if (renameIn(rootFd, staging, final, true) == 0)
+        return staging; // the old one, under the staging name now
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         raiseErrno(errno);
+    // A crash between the two renames leaves the old one aside and the new one
+    // staged; the next listing of the drive puts the old one back.
     const QByteArray aside = "." + final + ".old";
     removeTree(rootFd, aside);
     point();
-    if (::renameat(rootFd, final.constData(), rootFd, aside.constData()) != 0)
+    if (renameIn(rootFd, final, aside) != 0)
         raiseErrno(errno);
     point();
-    if (::renameat(rootFd, staging.constData(), rootFd, final.constData()) != 0) {
+    if (renameIn(rootFd, staging, final) != 0) {
         const int e = errno;
-        ::renameat(rootFd, aside.constData(), rootFd, final.constData());
+        renameIn(rootFd, aside, final);
         raiseErrno(e);
     }
-    removeTree(rootFd, aside);
+    return aside;
+}
+
+// Undoes swapIn when the new backup fails its check in place: the older one
+// (or none) under the final name again, the new one under the staging name,
+// which the caller removes.
+void putBack(int rootFd, const QByteArray& old, const QByteArray& staging,
+             const QByteArray& final) {
+    if (old.isEmpty()) {
+        renameIn(rootFd, final, staging);
+        return;
+    }
+    if (old == staging) {
+        renameIn(rootFd, staging, final, true);
+        return;
+    }
+    // Aside first, so that a crash in between leaves the old one to be put
+    // back, never a new one half removed under the final name.
+    if (renameIn(rootFd, final, staging) == 0)
+        renameIn(rootFd, old, final);
+}
+
+// Twelve digits end a backup's name.
+bool stamped(const QByteArray& name) {
+    if (name.size() <= 12)
+        return false;
+    return std::all_of(name.end() - 12, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// What a backup cut short left on a drive: an older backup that a swap set
+// aside is put back under its name when that is free (it was whole and
+// checked) and removed when the new one stands there; an unfinished copy is
+// removed. Best effort: a drive that refuses is left as it is.
+void tidyDrive(int rootFd) {
+    std::vector<Ent> all;
+    try {
+        all = entries(rootFd, true);
+    } catch (const RuntimeError&) {
+        return;
+    }
+    for (const Ent& e : all) {
+        if (!S_ISDIR(e.mode) || !e.raw.startsWith('.'))
+            continue;
+        const bool old = e.raw.endsWith(".old");
+        if (!old && !e.raw.endsWith(".partial"))
+            continue;
+        const QByteArray real = e.raw.mid(1, e.raw.size() - 1 - (old ? 4 : 8));
+        if (!stamped(real))
+            continue;
+        if (old) {
+            struct stat st {};
+            if (::fstatat(rootFd, real.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno != ENOENT)
+                    continue;
+                point();
+                renameIn(rootFd, e.raw, real);
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode))
+                continue; // something else stands in its place: leave both
+        }
+        point();
+        removeTree(rootFd, e.raw);
+    }
 }
 
 // ---- Reading a backup -------------------------------------------------------------
@@ -387,7 +473,7 @@ void listTree(int dirFd, const QString& prefix, int depth, Tree& tree, Reader& r
             return;
         const QString rel = joinRel(prefix, e.name);
         if (!e.named) {
-            tree.passedOver << rel;
+            tree.misnamed << rel;
         } else if (S_ISDIR(e.mode)) {
             if (depth >= kMaxDepth) {
                 r.tooLarge = true;
@@ -494,10 +580,44 @@ QString accountFilesProblem(const Tree& t, const QString& prefix, const QString&
 QString sharedRefusal(const Tree& t, const Reader& r) {
     if (r.tooLarge)
         return QStringLiteral("Katalogen är för stor för att vara en BackUp av programmets filer.");
+    if (!t.misnamed.isEmpty())
+        return QStringLiteral("Katalogen innehåller '%1', vars namn inte går att läsa som text "
+                              "(det är inte skrivet i UTF-8). Sådana namn återställer "
+                              "programmet inte.")
+            .arg(t.misnamed.first());
     if (!t.passedOver.isEmpty())
         return QStringLiteral("Katalogen innehåller '%1', som är en symbolisk länk eller en "
                               "specialfil. Sådana återställer programmet inte.")
             .arg(t.passedOver.first());
+    return {};
+}
+
+// Why the tree cannot be written over base: a file of the backup where the
+// data folder has a folder, or the other way round, or a link there that the
+// writes would not follow. Empty when it can.
+QString targetConflict(const Tree& t, const QString& base) {
+    const auto link = [](const QString& rel) {
+        return QStringLiteral("I datamappen står en symbolisk länk där BackUp-katalogen har '%1'.")
+            .arg(rel);
+    };
+    for (const QString& f : t.folders) {
+        const QFileInfo there(base + QLatin1Char('/') + f);
+        if (there.isSymLink())
+            return link(f);
+        if (there.exists() && !there.isDir())
+            return QStringLiteral("'%1' är en katalog i BackUp-katalogen, men i datamappen står en "
+                                  "fil med samma namn.")
+                .arg(f);
+    }
+    for (const TreeFile& f : t.files) {
+        const QFileInfo there(base + QLatin1Char('/') + f.rel);
+        if (there.isSymLink())
+            return link(f.rel);
+        if (there.isDir())
+            return QStringLiteral("'%1' är en fil i BackUp-katalogen, men i datamappen står en "
+                                  "katalog med samma namn.")
+                .arg(f.rel);
+    }
     return {};
 }
 
@@ -562,6 +682,78 @@ bool isBackupName(const QString& folderName, const QString& key) {
     return true;
 }
 
+bool windowsNamesOnly(const QString& root) {
+    static const QStringList kinds = {
+        QStringLiteral("vfat"),    QStringLiteral("msdos"), QStringLiteral("fat"),
+        QStringLiteral("exfat"),   QStringLiteral("ntfs"),  QStringLiteral("ntfs3"),
+        QStringLiteral("fuseblk"), // exFAT and NTFS through FUSE
+        QStringLiteral("cifs"),    QStringLiteral("smb3"),  QStringLiteral("smbfs")};
+    const QStorageInfo info(root);
+    return info.isValid() && kinds.contains(QString::fromLatin1(info.fileSystemType()));
+}
+
+namespace {
+
+// Walks what a copy of the folder would hold, for the first name that a
+// Windows drive cannot take; where is the account it belongs to, or empty for
+// the data folder's own files.
+QString namesProblem(int dirFd, const QString& account, const QString& prefix, int depth) {
+    const std::vector<Ent> all = entries(dirFd, false);
+    for (const Ent& e : all) {
+        if (!e.named || !(S_ISDIR(e.mode) || S_ISREG(e.mode)))
+            continue; // not copied
+        const bool top = prefix.isEmpty() && account.isEmpty();
+        const QString owner = top && S_ISDIR(e.mode) ? e.name : account;
+        const QString rel = joinRel(prefix, e.name);
+        if (const QString why = stickNameProblem(e.name); !why.isEmpty()) {
+            if (owner.isEmpty())
+                return QStringLiteral("Filen '%1' i datamappen kan inte kopieras dit: %2")
+                    .arg(rel, why);
+            return rel == owner && account.isEmpty()
+                       ? QStringLiteral("Kontot '%1' kan inte kopieras dit: %2").arg(owner, why)
+                       : QStringLiteral("Kontot '%1' kan inte kopieras dit, eftersom det "
+                                        "innehåller '%2': %3")
+                             .arg(owner, rel, why);
+        }
+        for (const Ent& other : all)
+            if (&other != &e && other.named && other.name != e.name &&
+                other.name.compare(e.name, Qt::CaseInsensitive) == 0 &&
+                (S_ISDIR(other.mode) || S_ISREG(other.mode))) {
+                if (top)
+                    return QStringLiteral("Kontona '%1' och '%2' skiljer sig bara i stora och "
+                                          "små bokstäver, som drive-enheten inte skiljer på, så "
+                                          "de kan inte kopieras dit tillsammans.")
+                        .arg(std::min(e.name, other.name), std::max(e.name, other.name));
+                return QStringLiteral("Kontot '%1' kan inte kopieras dit, eftersom '%2' och "
+                                      "'%3' skiljer sig bara i stora och små bokstäver, som "
+                                      "drive-enheten inte skiljer på.")
+                    .arg(owner.isEmpty() ? QStringLiteral("datamappen") : owner,
+                         joinRel(prefix, std::min(e.name, other.name)),
+                         joinRel(prefix, std::max(e.name, other.name)));
+            }
+        if (S_ISDIR(e.mode) && depth < kMaxDepth) {
+            Fd sub(openSub(dirFd, e.raw));
+            if (sub.get() < 0)
+                raiseErrno(errno);
+            if (QString p = namesProblem(sub.get(), owner, rel, depth + 1); !p.isEmpty())
+                return p;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+QString stickProblem(const QString& source, const QString& account) {
+    if (!account.isEmpty())
+        if (const QString why = stickNameProblem(account); !why.isEmpty())
+            return QStringLiteral("Kontot '%1' kan inte kopieras dit: %2").arg(account, why);
+    Fd fd(openFolder(source));
+    if (fd.get() < 0)
+        failOpen(errno);
+    return namesProblem(fd.get(), account, QString(), 0);
+}
+
 QString accountKeyProblem(const QString& kontoNamn) {
     if (QString p = accountNameProblem(kontoNamn); !p.isEmpty())
         return p;
@@ -576,6 +768,7 @@ std::vector<Folder> listFolders(const QString& root) {
     Fd fd(openRoot(root));
     if (fd.get() < 0)
         failOpen(errno);
+    tidyDrive(fd.get());
     std::vector<Folder> out;
     for (const Ent& e : entries(fd.get(), false))
         if (S_ISDIR(e.mode) && e.named)
@@ -628,24 +821,40 @@ QString makeBackup(const QString& source, const QString& driveRoot, const QStrin
         failOpen(errno);
     const QByteArray final = QFile::encodeName(finalName);
     const QByteArray staging = "." + final + ".partial";
+    tidyDrive(rootFd.get());
     removeTree(rootFd.get(), staging); // what a crash left
     point();
     if (::mkdirat(rootFd.get(), staging.constData(), 0777) != 0)
         raiseErrno(errno);
     try {
-        Fd dst(openSub(rootFd.get(), staging));
-        if (dst.get() < 0)
-            raiseErrno(errno);
         std::map<QString, Copied> copied;
-        copyTree(src.get(), dst.get(), QString(), 0, copied);
+        {
+            Fd dst(openSub(rootFd.get(), staging));
+            if (dst.get() < 0)
+                raiseErrno(errno);
+            copyTree(src.get(), dst.get(), QString(), 0, copied);
+            point();
+            syncFd(dst.get());
+            if (!sameCopy(copied, scanned(dst.get())))
+                raiseError(platform::kDeviceIo);
+        }
+        const QByteArray old = swapIn(rootFd.get(), staging, final);
+        try {
+            point();
+            syncFd(rootFd.get());
+            // Once more where it stands now: a rename must not have lost a file.
+            Fd placed(openSub(rootFd.get(), final));
+            if (placed.get() < 0)
+                raiseErrno(errno);
+            if (!sameCopy(copied, scanned(placed.get())))
+                raiseError(platform::kDeviceIo);
+        } catch (const std::exception&) {
+            putBack(rootFd.get(), old, staging, final);
+            throw;
+        }
         point();
-        syncFd(dst.get());
-        std::map<QString, Copied> found;
-        scanTree(dst.get(), QString(), 0, found);
-        if (!sameCopy(copied, found))
-            raiseError(platform::kDeviceIo);
-        swapIn(rootFd.get(), staging, final);
-        point();
+        if (!old.isEmpty())
+            removeTree(rootFd.get(), old);
         syncFd(rootFd.get());
     } catch (const std::exception&) {
         if (!removeTree(rootFd.get(), staging) && stagingLeft)
@@ -672,6 +881,8 @@ AccountBackup readAccountBackup(const QString& folder, const QString& kontoNamn,
         return b;
     readContents(fd.get(), b.tree);
     b.refusal = accountFilesProblem(b.tree, QString(), kontoSlag, true);
+    if (b.refusal.isEmpty() && accountNameProblem(kontoNamn).isEmpty())
+        b.refusal = targetConflict(b.tree, accountFolder(kontoNamn));
     return b;
 }
 
@@ -681,7 +892,18 @@ AllBackup readAllBackup(const QString& folder) {
     Fd fd;
     if (!listBackupFolder(folder, b.tree, b.refusal, fd))
         return b;
-    // A folder whose name can be no account is left where it is.
+    // A folder whose name can be no account is not brought back, and the
+    // user is told so.
+    const auto leaveOut = [&](const QString& name, const QString& why) {
+        for (const LeftOut& l : b.leftOut)
+            if (l.name == name)
+                return;
+        b.leftOut.push_back({name, why});
+    };
+    for (const QString& f : std::as_const(b.tree.folders))
+        if (!f.contains(QLatin1Char('/')))
+            if (QString why = accountNameProblem(f); !why.isEmpty())
+                leaveOut(f, why);
     const auto unsafe = [](const QString& rel) {
         return !accountNameProblem(rel.section(QLatin1Char('/'), 0, 0)).isEmpty();
     };
@@ -726,9 +948,17 @@ AllBackup readAllBackup(const QString& folder) {
             continue;
         if (name.back().unicode() < 33)
             name.chop(1);
-        if (!accountNameProblem(name).isEmpty())
-            continue; // names no folder; the account choice refuses it
+        if (QString why = accountNameProblem(name); !why.isEmpty()) {
+            leaveOut(name, why); // names no folder; the account choice refuses it
+            continue;
+        }
         if (!b.tree.folders.contains(name)) {
+            if (findFile(b.tree, name)) {
+                b.refusal = QStringLiteral("Kontot '%1' är en fil i katalogen, inte en "
+                                           "kontokatalog.")
+                                .arg(name);
+                return b;
+            }
             b.missing.push_back({i, name});
             continue;
         }
@@ -739,6 +969,7 @@ AllBackup readAllBackup(const QString& folder) {
             return b;
         }
     }
+    b.refusal = targetConflict(b.tree, dataFolder());
     return b;
 }
 

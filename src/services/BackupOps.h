@@ -27,9 +27,22 @@ bool isBackupName(const QString& folderName, const QString& key);
 // it can.
 QString accountKeyProblem(const QString& kontoNamn);
 
+// Whether the drive's file system holds only the names Windows allows (FAT,
+// exFAT, NTFS, a Windows share), and cannot tell upper from lower case.
+bool windowsNamesOnly(const QString& root);
+
+// Why a copy of source cannot go to such a drive: a name in it that the drive
+// cannot hold, or two that differ only in case, said with the account it
+// belongs to. account names the one account source is the folder of; empty:
+// source is the data folder, whose folders are the accounts. Empty when it
+// can. Throws a RuntimeError when source cannot be read.
+QString stickProblem(const QString& source, const QString& account);
+
 // The folders directly in a drive's root that a user may pick, in name order:
-// no link and no hidden folder. Throws a RuntimeError when the root cannot be
-// read.
+// no link and no hidden folder. What a backup cut short left is tidied first:
+// an older backup that was set aside comes back under its own name when no
+// newer one took it, and unfinished copies are removed. Throws a RuntimeError
+// when the root cannot be read.
 struct Folder {
     QString name;
     QString path;
@@ -47,6 +60,7 @@ struct Tree {
     QStringList folders;
     std::vector<TreeFile> files;
     QStringList passedOver; // links, devices and the like
+    QStringList misnamed;   // entries whose names are not text (not UTF-8)
     qint64 bytes() const;
 };
 
@@ -58,8 +72,9 @@ bool overlap(const QString& a, const QString& b);
 // Copies the folder source (the data folder or an account's folder) to
 // driveRoot + finalName: into a hidden staging folder first, which is checked
 // against what was copied (the file list and the sizes) and synced, and only
-// then renamed. A backup of the same name is replaced whole. Returns the
-// backup's path. Throws a RuntimeError; the staging folder is then removed,
+// then renamed, and checked once more under its final name. A backup of the
+// same name is replaced whole, and kept until the new one stands checked.
+// Returns the backup's path. Throws a RuntimeError; the staging folder is then removed,
 // and *stagingLeft names it when it could not be.
 QString makeBackup(const QString& source, const QString& driveRoot, const QString& finalName,
                    QString* stagingLeft = nullptr);
@@ -74,7 +89,9 @@ struct AccountBackup {
     Tree tree;
 };
 // kontoSlag is the account's kind, "Ek" or "Bg": its files must have that
-// kind's record lengths. Throws a RuntimeError when the folder cannot be read.
+// kind's record lengths, and none may stand where the account's folder has a
+// folder (or the other way round). Throws a RuntimeError when the folder cannot
+// be read.
 AccountBackup readAccountBackup(const QString& folder, const QString& kontoNamn,
                                 const QString& kontoSlag);
 
@@ -84,13 +101,21 @@ struct RegisterName {
     QString name;
 };
 
+// A folder of a backup, or an account of its register, that a restore cannot
+// bring back, and why.
+struct LeftOut {
+    QString name;
+    QString why;
+};
+
 // A backup folder of every account, read whole and checked.
 struct AllBackup {
     QString refusal;
     bool named = false;
     long registerCount = 0;            // records in the backup's KontoFil
     std::vector<RegisterName> missing; // listed there without a folder of their own
-    Tree tree;
+    std::vector<LeftOut> leftOut;      // names that can be no account's folder
+    Tree tree;                         // without what is left out
 };
 AllBackup readAllBackup(const QString& folder);
 

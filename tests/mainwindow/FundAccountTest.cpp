@@ -13,6 +13,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
 
 using namespace fyn;
 using fyn::test::rec;
@@ -300,6 +302,58 @@ TEST_F(FundAccount, TheBalanceTypedBringsTheAccountToIt) {
         EXPECT_EQ(f.Label11->text(), "Belopp");
         EXPECT_EQ(f.G1->cellText(3, 1), "Ändrad andel / kurs");
     }
+}
+
+// The window tells the user to click the heading: opened for the first time
+// it covers neither the heading nor the entry row the balance goes in. Once
+// it has a place of its own, it opens there.
+TEST_F(FundAccount, TheInformationFirstOpensClearOfTheHeadingAndTheEntryRow) {
+    HeadForm& f = start(fund("Fond"));
+    hoverSaldo();
+    ASSERT_TRUE(msgShown());
+    const auto global = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
+    const QRect heading = global(f.Label12);
+    QRect entry = global(f.H_TransOptionEnk);
+    for (const QWidget* w : std::initializer_list<const QWidget*>{
+             f.S_TransOptionEnk, f.TransCombo_Enkel, f.TransText_Enkel, f.Bel_Enkel})
+        entry |= global(w);
+    const QRect window = msg()->frameGeometry();
+    EXPECT_FALSE(window.intersects(heading)) << window.x() << "," << window.y();
+    EXPECT_FALSE(window.intersects(entry)) << window.x() << "," << window.y();
+    // And it stays on the screen.
+    EXPECT_TRUE(f.screen()->availableGeometry().contains(window));
+    // The middle of the heading is the heading's own: a click lands there.
+    EXPECT_EQ(QApplication::widgetAt(heading.center()), f.Label12);
+    const QByteArray place = test::readFile(posFilPath()).mid(16 * 7, 14);
+    QTest::mouseClick(msg()->Command3, Qt::LeftButton);
+    EXPECT_EQ(test::readFile(posFilPath()).mid(16 * 7, 14), place); // not moved, not written
+
+    // A stored place is kept, wherever it is.
+    QByteArray pos = test::readFile(posFilPath());
+    pos.replace(16 * 7, 14, "1500   1800   ");
+    test::writeFile(posFilPath(), pos);
+    form.reset();
+    ledger::account().closeAll();
+    start(fund("Fond"));
+    hoverSaldo();
+    ASSERT_TRUE(msgShown());
+    EXPECT_EQ(msg()->pos(), QPoint(100, 120));
+}
+
+// A click on the heading before the window was ever shown loads it for its
+// OK, which records its place, as a hover would have.
+TEST_F(FundAccount, AClickOnSaldoFirstOfAllRecordsTheWindowsPlace) {
+    start(fund("Fond", {{"Ändrad andel", " "}}));
+    const auto place = [this] { return test::readFile(posFilPath()).mid(16 * 7, 14); };
+    ASSERT_EQ(place().trimmed(), "");
+    clickSaldo();
+    ASSERT_NE(msg(), nullptr);
+    EXPECT_FALSE(msgShown());
+    const QByteArray stored = place();
+    EXPECT_TRUE(stored.at(0) >= '0' && stored.at(0) <= '9') << stored.toStdString();
+    EXPECT_EQ(stored, QByteArray::number(msg()->x() * 15).leftJustified(7) +
+                          QByteArray::number(msg()->y() * 15).leftJustified(7));
+    EXPECT_EQ(Module1.Avb, "saldo"); // the balance entry starts as before
 }
 
 TEST_F(FundAccount, SavesAPictureOfTheInformationWindow) {

@@ -75,6 +75,21 @@ TEST_F(Menus, TheHelpItemsOpenTheirTopics) {
     EXPECT_TRUE(fakes.shell->opened.isEmpty());
 }
 
+// The help menu's caption promises F1: the window's own help, the overview,
+// from wherever the focus is, an entry under way too.
+TEST_F(Menus, F1OpensTheMainWindowsHelp) {
+    HeadForm& f = open("Ek");
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &f; }));
+    QTest::keyClick(&f, Qt::Key_F1);
+    QTest::keyClick(f.Command2, Qt::Key_F1);
+    pick("Uttag");
+    ASSERT_TRUE(f.Bel_Enkel->hasFocus());
+    QTest::keyClick(f.Bel_Enkel, Qt::Key_F1);
+    EXPECT_EQ(fakes.help->contexts, (std::vector<int>{10000, 10000, 10000}));
+    EXPECT_EQ(Module1.Avb, "cbonomark"); // the entry goes on
+}
+
 TEST_F(Menus, TheLogoAndUpdatesOpenTheAuthorsPages) {
     const platform::AuthorServer saved = platform::authorServer();
     platform::authorServer().webBase = "http://web.example.invalid/";

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 namespace fyn::test {
 namespace {
@@ -238,9 +239,52 @@ INSTANTIATE_TEST_SUITE_P(
                                   kRed},
                       RefusalCase{"OutsideWindows1252", "Ωmega", "12", "Ek", "", kRed},
                       RefusalCase{"NameTooLong", QString(35, 'k'), "12", "Bg", "", kRed},
+                      // What a stick cannot hold: every later backup to it would fail.
+                      RefusalCase{"QuestionMark", "Bil?", "12", "Ek", "", kRed},
+                      RefusalCase{"Bar", "Hus|Båt", "12", "Ek", "", kRed},
+                      RefusalCase{"Star", "Spar*", "12", "Bg", "", kRed},
+                      RefusalCase{"Quote", "\"Fond\"", "12", "Ek", "", kRed},
+                      RefusalCase{"Angles", "<Mat>", "12", "Ek", "", kRed},
+                      RefusalCase{"TrailingDot", "Bil.", "12", "Ek", "", kRed},
+                      // The stem of the backups of every account.
+                      RefusalCase{"AllAccountsStem", "fynlarbu", "12", "Ek", "", kRed},
                       RefusalCase{"NumberTooLong", "Hushåll", QString(31, '9'), "Bg", "", kRed},
                       RefusalCase{"NumberOutsideWindows1252", "Hushåll", "Nr ☺", "Ek", "", kRed}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Typed as the user types it and confirmed with the mouse.
+TEST_F(NyKonto, ANameAStickCannotHoldIsRefusedBeforeAnythingIsMade) {
+    QTest::keyClicks(form.Text1, "Bil?");
+    QTest::keyClicks(form.Text2, "12");
+    QTest::mouseClick(form.Option2, Qt::LeftButton);
+    const QStringList before = dataFolderEntries();
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    EXPECT_TRUE(form.Label4->text().contains("'?'")) << form.Label4->text().toStdString();
+    EXPECT_EQ(messageColour(), kRed);
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_EQ(dataFolderEntries(), before);
+    EXPECT_EQ(Module1.KontoNum, 0);
+}
+
+// A stick does not tell "HUSHÅLL" from "Hushåll": the two would be one folder
+// there. The register's name and a folder left behind count alike.
+TEST_F(NyKonto, ANameOnlyACaseAwayFromAnAccountIsRefused) {
+    writeAccount(named("Hushåll"), 1);
+    QDir().mkpath(accountFolder("Kvar"));
+    for (const QString& name : {QStringLiteral("HUSHÅLL"), QStringLiteral("kvar")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray kontoFil = readFile(kontoFilPath());
+        const QStringList before = dataFolderEntries();
+        fill(name, "12", "Ek");
+        form.Command1_Click();
+        EXPECT_EQ(messageColour(), kRed);
+        EXPECT_TRUE(form.Label4->text().contains("stora och små bokstäver"))
+            << form.Label4->text().toStdString();
+        EXPECT_TRUE(fakes.messages->calls.empty());
+        EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+        EXPECT_EQ(dataFolderEntries(), before);
+    }
+}
 
 TEST_F(NyKonto, NameOfTheFullFieldWidthIsAccepted) {
     const QString name = QString(34, QChar(0xE5)); // "å": one byte each in the register

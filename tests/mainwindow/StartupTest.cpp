@@ -856,6 +856,31 @@ TEST_F(MainWindowTest, RegisterNamesOutsideTheDataFolderAreListedButNotOpened) {
     }
 }
 
+// The register's name field holds 35 bytes, and a data folder the original
+// wrote may fill it: such an account opens and is chosen like any other.
+TEST_F(MainWindowTest, AnAccountWhoseNameFillsTheRegistersFieldOpensAndIsChosen) {
+    twoAccounts();
+    FixtureAccount full;
+    full.name = QString(34, QChar(0xE5)) + "x"; // "å": one byte each in the register
+    full.postings = {encodeRecord(test::enkel("2026-01-01", "1", "0", "0")),
+                     encodeRecord(test::enkel("2026-02-01", "2", "75", "75"))};
+    test::writeAccount(full, 3);
+    ASSERT_EQ(readFile(kontoFilPath()).mid(2 * 82, 35), QByteArray(34, '\xe5') + "x");
+    test::writeKontoIni("3\r\nAnna\r\n");
+    HeadForm& f = start();
+    EXPECT_TRUE(fakes.messages->calls.empty()) << fakes.messages->calls[0].text.toStdString();
+    EXPECT_EQ(Module1.KontoNum, 3);
+    EXPECT_EQ(Module1.KontoNamn, full.name);
+    EXPECT_EQ(Module1.AntalPoster, 2);
+    EXPECT_EQ(f.Label16->text(), full.name);
+    chooseAccount(f, 0);
+    EXPECT_EQ(Module1.KontoNamn, "Hem");
+    chooseAccount(f, 2);
+    EXPECT_TRUE(fakes.messages->calls.empty());
+    EXPECT_EQ(Module1.KontoNamn, full.name);
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+}
+
 TEST_F(MainWindowTest, TheRegistersFolderFieldOnlyShows) {
     twoAccounts();
     const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());

@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <clocale>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace platform;
 
@@ -22,6 +24,33 @@ TEST(SysError, TextsAreTheRuntimesOwn) {
                  {EEXIST, "Path/File access error"}};
     for (const auto& c : cases)
         EXPECT_EQ(sysErrorText(c.e), c.text) << c.e;
+}
+
+// What a copy to a stick or a record file can meet: a stick pulled out, a
+// share gone, a full medium, a name too long, too many files open.
+TEST(SysError, EveryErrorOfACopyOrARecordFileHasTheRuntimesText) {
+    const struct {
+        int e;
+        const char* text;
+    } cases[] = {{ENOTCONN, "Device I/O error"},
+                 {EIO, "Device I/O error"},
+                 {ENXIO, "Device I/O error"},
+                 {ENODEV, "Device I/O error"},
+                 {ESTALE, "Device I/O error"},
+                 {ENOSPC, "Disk full"},
+                 {EDQUOT, "Disk full"},
+                 {EFBIG, "Disk full"},
+                 {ENAMETOOLONG, "Bad file name or number"},
+                 {ELOOP, "Path/File access error"},
+                 {EMFILE, "Too many files"},
+                 {ENFILE, "Too many files"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(sysErrorText(c.e), c.text) << c.e;
+    // Any other in English whatever the machine's language.
+    const std::string messages = std::setlocale(LC_MESSAGES, nullptr);
+    std::setlocale(LC_MESSAGES, "sv_SE.UTF-8");
+    EXPECT_EQ(sysErrorText(EHOSTUNREACH), "No route to host");
+    std::setlocale(LC_MESSAGES, messages.c_str());
 }
 
 TEST(DriveRoot, HomeMountOrHomeAgain) {

@@ -8,13 +8,19 @@
 #include "core/SafeWriteTesting.h"
 #include "ledger/Account.h"
 #include "mainwindow/WindowDriver.h"
+#include "platform/ClickLabel.h"
 #include "platform/Ui.h"
 #include "services/BackupFixture.h"
 #include "services/BackupOps.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
@@ -675,6 +681,307 @@ TEST_F(BackUpDialog, AFailedBackupIsReportedAndLeavesNoFolder) {
     EXPECT_TRUE(d.DrvList->isVisible() && d.Option1->isVisible() && d.Label2->isVisible());
     click(d.Command1);
     expectStart(d);
+}
+
+// A data folder the original wrote may name an account with all 35 bytes of
+// the register's field: it opens, is backed up and comes back whole.
+TEST_F(BackUpDialog, AnAccountWhoseNameFillsTheRegisterIsBackedUpAndRestoredWhole) {
+    const QString full = QString(34, QChar(0xE5)) + "x";
+    test::FixtureAccount a;
+    a.name = full;
+    a.postings = {rec(test::enkel("2026-03-01", "1", "0", "0")),
+                  rec(test::enkel("2026-03-02", "2", "40", "40"))};
+    test::writeAccount(a, 2);
+    startProgram();           // Hushåll in slot 1, Resa written over slot 2 ...
+    test::writeAccount(a, 2); // ... and the full name back in it
+    form->Combo3->clear();
+    form->Inläs_Kontofil();
+    form->Combo3->setCurrentIndex(form->Combo3->findData(2));
+    emit form->Combo3->activated(form->Combo3->currentIndex());
+    ASSERT_EQ(Module1.KontoNamn, full);
+    ASSERT_TRUE(ledger::account().kontoData.isOpen());
+    test::writeKontoIni("2\r\nAnna\r\n"); // what the program keeps at its exit
+    boxes();
+
+    for (bool thisAccount : {true, false}) {
+        BackUpForm& d = open();
+        choose(d, false, thisAccount);
+        EXPECT_EQ(boxes().size(), 3u); // drive, scope, question: nothing refused
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        click(d.Command2);
+    }
+    const QString one = full + "202612091200";
+    const TreeSnapshot kept = treeOf(stick() + one);
+    ASSERT_EQ(kept, treeOf(accountFolder(full)));
+    ASSERT_EQ(treeOf(stick() + "FynlarBU202612091200").count(full + "/KontoData"), 1u);
+
+    const QByteArray three = test::readFile(accountFile(full, "KontoData")) +
+                             rec(test::enkel("2026-03-03", "3", "-5", "35"));
+    test::writeFile(accountFile(full, "KontoData"), three);
+    for (const QString& folder : {one, QStringLiteral("FynlarBU202612091200")}) {
+        test::writeFile(accountFile(full, "KontoData"), three);
+        BackUpForm& d = open();
+        choose(d, true, folder == one);
+        boxes();
+        press(d.Dir1, folder);
+        const auto asked = boxes();
+        ASSERT_EQ(asked.size(), 1u) << asked[0].text.toStdString();
+        EXPECT_EQ(asked[0].title, "Återställning utförd");
+        EXPECT_EQ(treeOf(accountFolder(full)), kept);
+        EXPECT_EQ(Module1.KontoNamn, full);
+        EXPECT_EQ(Module1.AntalPoster, 2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A stick cannot hold "Bil?", nor "HUSHÅLL" beside "Hushåll": said before
+// anything is copied, with the account, instead of an error report after.
+TEST_F(BackUpDialog, ANameTheStickCannotHoldIsRefusedUpFront) {
+    startProgram();
+    test::FixtureAccount bil;
+    bil.name = "Bil?";
+    bil.postings = {rec(test::enkel("2026-03-01", "1", "0", "0"))};
+    test::writeAccount(bil, 3);
+    form->Combo3->clear();
+    form->Inläs_Kontofil();
+    form->Combo3->setCurrentIndex(form->Combo3->findData(3));
+    emit form->Combo3->activated(form->Combo3->currentIndex());
+    ASSERT_EQ(Module1.KontoNamn, "Bil?");
+    boxes();
+    for (bool thisAccount : {true, false}) {
+        BackUpForm& d = open();
+        answer({Answer::Yes});
+        click(d.Command3);
+        press(d.DrvList, stick());
+        boxes();
+        press(thisAccount ? d.Option1 : d.Option2);
+        const auto asked = boxes();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].title, "Namn som drive-enheten inte rymmer");
+        EXPECT_EQ(asked[0].buttons, Buttons::Ok);
+        EXPECT_TRUE(asked[0].text.contains("Kontot 'Bil?'")) << asked[0].text.toStdString();
+        EXPECT_TRUE(asked[0].text.contains("'?'"));
+        EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked());
+        EXPECT_TRUE(treeOf(stick(), true).empty());
+        EXPECT_TRUE(Module1.FelText.isEmpty());
+        click(d.Command2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The disk of the program takes the name: the backup is made there.
+    BackUpForm& d = open();
+    answer({Answer::Yes, Answer::Yes});
+    click(d.Command3);
+    press(d.DrvList, Module1.BaseFolder);
+    press(d.Option1);
+    EXPECT_TRUE(QFileInfo(Module1.BaseFolder + "Bil?202612091200/KontoData").isFile());
+    click(d.Command2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Two accounts a case apart cannot both go to the stick.
+    QDir(accountFolder("Bil?")).removeRecursively();
+    test::blankSlot(3);
+    QDir().mkpath(accountFolder("HUSHÅLL"));
+    BackUpForm& again = open();
+    answer({Answer::Yes});
+    click(again.Command3);
+    press(again.DrvList, stick());
+    boxes();
+    press(again.Option2);
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text.contains("'HUSHÅLL'") && asked[0].text.contains("'Hushåll'"))
+        << asked[0].text.toStdString();
+    EXPECT_TRUE(treeOf(stick(), true).empty());
+}
+
+// A restore chosen while the main window is entering, marking or moving ends
+// that first through the window's own cancel: afterwards nothing of the main
+// window stays locked.
+TEST_F(BackUpDialog, ARestoreBegunDuringAWorkModeLeavesEveryControlUsable) {
+    // The other windows' entries, so that their items and buttons are live.
+    const auto saved = std::make_tuple(HeadForm::openDonateForm, HeadForm::openUtskrStatForm,
+                                       HeadForm::openBudgAltForm);
+    HeadForm::openDonateForm = HeadForm::openUtskrStatForm =
+        HeadForm::openBudgAltForm = [](HeadForm&) {};
+    struct PutBack {
+        decltype(saved)& s;
+        ~PutBack() {
+            std::tie(HeadForm::openDonateForm, HeadForm::openUtskrStatForm,
+                     HeadForm::openBudgAltForm) = s;
+        }
+    } putBack{saved};
+    startProgram();
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const struct {
+        const char* mode;
+        std::function<void()> begin;
+    } modes[] = {
+        {"cbonomark", [&] { pick("Uttag"); }},
+        {"mkg2", [&] { clickRow(1); }},
+        {"Fl", [&] { QTest::mouseClick(form->Command2, Qt::LeftButton); }},
+        {"chg",
+         [&] {
+             clickRow(1);
+             QTest::keyClick(form->BudgBel_Budget, Qt::Key_9);
+         }},
+    };
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.mode);
+        BackUpForm& d = open(); // opened while the window was idle
+        m.begin();
+        ASSERT_EQ(Module1.Avb, m.mode);
+        choose(d, true, true);
+        boxes();
+        press(d.Dir1, "Hushåll202612081000");
+        ASSERT_EQ(boxes().at(0).title, "Återställning utförd");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        EXPECT_TRUE(Module1.Avb.isEmpty());
+        EXPECT_EQ(form->Command3->text(), "Avbryt");
+        EXPECT_EQ(form->Command2->text(), "Flytta");
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 form->Combo3, form->Label22, form->Picture1, form->Command14, form->Command2,
+                 form->Command3, form->G2, form->TransCombo_Budget, form->TransText_Budget,
+                 form->BudgBel_Budget, form->VerklBel_Budget, form->Frame3})
+            EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+        for (QAction* a : {form->Ark_mn->menuAction(), form->Donera_mn, form->Bu_mn,
+                           form->utskrstat_mn, form->bupl_mn})
+            EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_EQ(form->HelpHold, 0);
+        // And they work: another account is chosen from the list.
+        form->Combo3->setCurrentIndex(form->Combo3->findData(2));
+        emit form->Combo3->activated(form->Combo3->currentIndex());
+        EXPECT_EQ(Module1.KontoNamn, "Resa");
+        form->Combo3->setCurrentIndex(form->Combo3->findData(1));
+        emit form->Combo3->activated(form->Combo3->currentIndex());
+        ASSERT_EQ(Module1.KontoNamn, "Hushåll");
+    }
+}
+
+// What cannot come back is said, with the reason, and the user chooses.
+TEST_F(BackUpDialog, WhatTheRestoreCannotBringBackIsNamedAndAsked) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    const QString folder = stick() + "FynlarBU202612081000";
+    QDir().mkpath(folder + "/Mat:Hyra");
+    test::writeFile(folder + "/Mat:Hyra/KontoData", "x");
+    test::writeFile(folder + "/Resa/KontoData",
+                    rec(test::enkel("2026-03-01", "1", "0", "0")).repeated(2));
+    const TreeSnapshot before = data();
+    for (Answer a : {Answer::No, Answer::Yes}) {
+        BackUpForm& d = open();
+        choose(d, true, false);
+        boxes();
+        answer({a});
+        press(d.Dir1, "FynlarBU202612081000");
+        const auto asked = boxes();
+        ASSERT_GE(asked.size(), 1u);
+        EXPECT_EQ(asked[0].title, "Konton som inte återställs");
+        EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+        EXPECT_TRUE(asked[0].text.contains("'Mat:Hyra'")) << asked[0].text.toStdString();
+        if (a == Answer::No) {
+            EXPECT_EQ(asked.size(), 1u);
+            EXPECT_EQ(data(), before);
+        } else {
+            ASSERT_EQ(asked.size(), 2u);
+            EXPECT_EQ(asked[1].title, "Återställning utförd");
+            EXPECT_EQ(test::readFile(accountFile("Resa", "KontoData")).size(), 86);
+            EXPECT_FALSE(QFileInfo::exists(dataFolder() + "/Mat:Hyra"));
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A file standing where the backup's register has an account's folder: the
+// refusal, not a failure half way.
+TEST_F(BackUpDialog, AFileWhereAnAccountsFolderBelongsIsRefusedAsNoBackup) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    const QString folder = stick() + "FynlarBU202612081000";
+    QDir(folder + "/Resa").removeRecursively();
+    test::writeFile(folder + "/Resa", "not a folder");
+    const TreeSnapshot before = data();
+    BackUpForm& d = open();
+    choose(d, true, false);
+    boxes();
+    press(d.Dir1, "FynlarBU202612081000");
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
+    EXPECT_TRUE(asked[0].text.contains("'Resa'")) << asked[0].text.toStdString();
+    EXPECT_EQ(data(), before);
+    EXPECT_TRUE(ledger::account().kontoData.isOpen());
+}
+
+// Enter presses the button that has the focus, as the space bar does; in the
+// drive list Enter picks the entry, as it always did.
+TEST_F(BackUpDialog, EnterOrSpaceOnAFocusedButtonPressesIt) {
+    BackUpForm& d = open();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        d.Command3->setFocus();
+        QTest::keyClick(d.Command3, key);
+        EXPECT_EQ(d.BackupMode, "BU") << key;
+        EXPECT_TRUE(d.DrvList->isVisible()) << key;
+        d.Command1->setFocus();
+        QTest::keyClick(d.Command1, key);
+        expectStart(d);
+        d.Command4->setFocus();
+        QTest::keyClick(d.Command4, key);
+        EXPECT_EQ(d.BackupMode, "RE") << key;
+        QTest::keyClick(d.Command1, key);
+        expectStart(d);
+    }
+    // A disabled button takes no key: "Avbryt" in the start layout.
+    QTest::keyClick(d.Command1, Qt::Key_Return);
+    expectStart(d);
+    EXPECT_TRUE(boxes().empty());
+    d.Command2->setFocus();
+    QTest::keyClick(d.Command2, Qt::Key_Return);
+    EXPECT_EQ(dialog(), nullptr);
+}
+
+// The scope options are options to a screen reader, and still ask before they
+// choose, whether pressed, keyed or pressed by the screen reader itself.
+TEST_F(BackUpDialog, TheScopeOptionsReadAsOptionsAndAskBeforeTheyChoose) {
+    BackUpForm& d = open();
+    answer({Answer::Yes});
+    click(d.Command3);
+    press(d.DrvList, stick());
+    for (QRadioButton* o : {d.Option1, d.Option2}) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(o);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->role(), QAccessible::RadioButton) << o->objectName().toStdString();
+    }
+    boxes();
+    // The arrows move between them without choosing.
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &d; }));
+    d.Option1->setFocus();
+    QTest::keyClick(d.Option1, Qt::Key_Down);
+    EXPECT_TRUE(d.Option2->hasFocus());
+    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked());
+    EXPECT_TRUE(boxes().empty());
+    // No to the question: nothing chosen, nothing copied.
+    answer({Answer::No});
+    QTest::keyClick(d.Option2, Qt::Key_Space);
+    EXPECT_EQ(boxes().size(), 1u);
+    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked());
+    answer({Answer::No});
+    QTest::mouseClick(d.Option1, Qt::LeftButton);
+    EXPECT_EQ(boxes().at(0).title, "Lagringsenhet");
+    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked());
+    // The screen reader's choice asks too; yes makes the backup.
+    QAccessibleActionInterface* act =
+        QAccessible::queryAccessibleInterface(d.Option2)->actionInterface();
+    ASSERT_NE(act, nullptr);
+    ASSERT_TRUE(act->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    answer({Answer::Yes});
+    act->doAction(QAccessibleActionInterface::toggleAction());
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Lagringsenhet");
+    EXPECT_EQ(treeOf(stick()).count("FynlarBU202612091200"), 1u);
+    EXPECT_TRUE(treeOf(stick(), true).size() == treeOf(stick()).size());
 }
 
 TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {

@@ -186,6 +186,105 @@ TEST_F(BackupOps, ACrashAtAnyStepLeavesTheOldBackupOrTheNewOne) {
     EXPECT_EQ(treeOf(drive(), true).size(), treeOf(drive()).size());
 }
 
+// A stick cannot exchange two folders: the old backup is moved aside and the
+// new one in. A crash between leaves only hidden folders, which the next
+// listing of the drive sorts out: the old backup under its name again.
+TEST_F(BackupOps, OnADriveWithoutExchangeACrashLeavesTheOldBackupOrTheNewOne) {
+    fakes.fileWrites->noExchange = true;
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    const TreeSnapshot oldOne = treeOf(drive() + "FynlarBU202612091405");
+    writeFile(accountFile("Resa", "KontoData"), "newer postings");
+    QDir(accountFolder("Hushåll")).removeRecursively();
+    const TreeSnapshot newOne = copyable(treeOf(dataFolder()));
+    int n = 0;
+    bool betweenRenames = false;
+    for (;; ++n) {
+        bt::armCrash(n);
+        try {
+            backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+        } catch (const bt::Crash&) {
+            bt::armCrash(-1);
+            betweenRenames = betweenRenames || !QFileInfo::exists(drive() + "FynlarBU202612091405");
+            EXPECT_EQ(offered(), std::vector<QString>{"FynlarBU202612091405"}) << "step " << n;
+            const TreeSnapshot now = treeOf(drive() + "FynlarBU202612091405");
+            EXPECT_TRUE(now == oldOne || now == newOne) << "crash at step " << n;
+            // Nothing hidden stays behind the listing.
+            EXPECT_EQ(treeOf(drive(), true), treeOf(drive())) << "crash at step " << n;
+            if (now == newOne) {
+                QDir(drive() + "FynlarBU202612091405").removeRecursively();
+                for (const auto& [rel, bytes] : oldOne) {
+                    const QString p = drive() + "FynlarBU202612091405/" + rel;
+                    bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
+                }
+            }
+            continue;
+        }
+        break;
+    }
+    bt::armCrash(-1);
+    EXPECT_TRUE(betweenRenames); // the window the exchange closes was tried
+    EXPECT_EQ(treeOf(drive() + "FynlarBU202612091405"), newOne);
+    EXPECT_EQ(treeOf(drive(), true).size(), treeOf(drive()).size());
+}
+
+// What an earlier run cut short, as the dialog finds it on the drive.
+TEST_F(BackupOps, ListingADriveTidiesWhatABackupCutShortLeft) {
+    backup::makeBackup(accountFolder("Resa"), drive(), "Resa202612091400");
+    const TreeSnapshot resa = treeOf(drive() + "Resa202612091400");
+    const auto copyTo = [&](const QString& name) {
+        QDir().mkpath(drive() + name);
+        for (const auto& [rel, bytes] : resa) {
+            const QString p = drive() + name + "/" + rel;
+            bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
+        }
+    };
+    copyTo(".Resa202612091405.old");     // set aside, its name free: back it comes
+    copyTo(".Resa202612091400.old");     // set aside, the new one stands: it goes
+    copyTo(".Resa202612091410.partial"); // never finished: it goes
+    copyTo(".FynlarBU202612091405.partial");
+    copyTo(".config.old"); // no backup's: left alone
+    writeFile(drive() + ".Resa202612091415.old", "a file, not ours");
+    EXPECT_EQ(offered(), (std::vector<QString>{"Resa202612091400", "Resa202612091405"}));
+    EXPECT_EQ(treeOf(drive() + "Resa202612091405"), resa);
+    QStringList hidden =
+        QDir(drive()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+    hidden.removeIf([](const QString& n) { return !n.startsWith('.'); });
+    EXPECT_EQ(hidden, (QStringList{".Resa202612091415.old", ".config.old"}));
+}
+
+// Each rename of the new backup into its place is checked in that place: a
+// file system that loses files on a rename gives no backup that the restore
+// would offer, and the one it was to replace stays.
+TEST_F(BackupOps, ABackupIsCheckedOnceMoreUnderItsFinalName) {
+    struct Case {
+        const char* what;
+        bool older;
+        bool exchange;
+        int losingRename;
+    } cases[] = {{"a new name", false, true, 0},
+                 {"replacing one without exchange", true, false, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(drive()).removeRecursively();
+        QDir().mkpath(drive());
+        fakes.fileWrites->noExchange = !c.exchange;
+        fakes.fileWrites->loseFilesOnRename = -1;
+        if (c.older)
+            backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+        const TreeSnapshot before = treeOf(drive(), true);
+        fakes.fileWrites->renames = 0;
+        fakes.fileWrites->loseFilesOnRename = c.losingRename;
+        try {
+            backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+            ADD_FAILURE() << "a backup that lost its files was taken as made";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), platform::kDeviceIo);
+        }
+        fakes.fileWrites->loseFilesOnRename = -1;
+        EXPECT_EQ(treeOf(drive(), true), before);
+    }
+}
+
 TEST_F(BackupOps, ADriveInsideTheDataFolderIsRefused) {
     QDir().mkpath(dataFolder() + "/Hushåll/usb");
     try {
@@ -314,6 +413,140 @@ TEST_F(BackupOps, TheBackupsOwnRegisterNamesTheAccountsItLacks) {
     EXPECT_EQ(b.missing[0].name, "Resa");
 }
 
+// A name that fills the register's 35 bytes is an account like any other:
+// copied, checked and written back whole, with nothing left out.
+TEST_F(BackupOps, AnAccountWhoseNameFillsTheRegisterIsBackedUpAndRestoredWhole) {
+    FixtureAccount full = resa();
+    full.name = QString(34, QChar(0xE5)) + "x";
+    writeAccount(full, 3);
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    const TreeSnapshot all = treeOf(drive() + "FynlarBU202612091405");
+    ASSERT_EQ(all.count(full.name + "/KontoData"), 1u);
+    writeFile(accountFile(full.name, "KontoData"), QByteArray(43 * 2, ' '));
+    const backup::AllBackup b = backup::readAllBackup(drive() + "FynlarBU202612091405");
+    EXPECT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    EXPECT_TRUE(b.leftOut.empty());
+    EXPECT_TRUE(b.missing.empty());
+    backup::restoreAll(b.tree);
+    checkpoint();
+    EXPECT_EQ(copyable(treeOf(dataFolder())), all);
+
+    // One account's backup of it, too.
+    backup::makeBackup(accountFolder(full.name), drive(), full.name + "202612091405");
+    writeFile(accountFile(full.name, "KontoData"), QByteArray(43 * 2, ' '));
+    const backup::AccountBackup a =
+        backup::readAccountBackup(drive() + full.name + "202612091405", full.name, "Ek");
+    EXPECT_TRUE(a.refusal.isEmpty()) << a.refusal.toStdString();
+    EXPECT_TRUE(a.named);
+    backup::restoreAccount(a.tree, full.name);
+    EXPECT_EQ(treeOf(accountFolder(full.name)), treeOf(drive() + full.name + "202612091405"));
+}
+
+// What the restore cannot bring back (a folder or a registered name that can
+// name no folder of the data folder) is named with the reason, never dropped
+// without a word.
+TEST_F(BackupOps, WhatARestoreCannotBringBackIsNamed) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
+    const QString backupDir = drive() + "FynlarBU202612091405";
+    QDir().mkpath(backupDir + "/Mat:Hyra");
+    writeFile(backupDir + "/Mat:Hyra/KontoData", "x");
+    QDir().mkpath(backupDir + "/" + QString(36, 'k'));
+    writeFile(backupDir + "/KontoFil",
+              readFile(backupDir + "/KontoFil") +
+                  encodeRecord(KontoFilPost{"../Utanför", "1", "Ek", "\\FynData\\"}));
+    const backup::AllBackup b = backup::readAllBackup(backupDir);
+    ASSERT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    std::map<QString, QString> said;
+    for (const backup::LeftOut& l : b.leftOut)
+        said[l.name] = l.why;
+    ASSERT_EQ(said.size(), 3u);
+    EXPECT_TRUE(said["Mat:Hyra"].contains("':'"));
+    EXPECT_TRUE(said[QString(36, 'k')].contains("för långt"));
+    EXPECT_TRUE(said["../Utanför"].contains("punkt"));
+    // Left where they are: nothing of them is in what would be written.
+    for (const backup::TreeFile& f : b.tree.files)
+        EXPECT_FALSE(f.rel.startsWith("Mat:Hyra")) << f.rel.toStdString();
+    EXPECT_FALSE(b.tree.folders.contains("Mat:Hyra"));
+}
+
+// A file of the backup where the data folder or the backup's register has a
+// folder, or the other way round, is no backup to write back.
+TEST_F(BackupOps, AFileWhereAFolderBelongsIsRefusedBeforeAnythingIsWritten) {
+    backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091400");
+    const QString all = drive() + "FynlarBU202612091400";
+    QDir(all + "/Resa").removeRecursively();
+    writeFile(all + "/Resa", "a file where the account's folder should be");
+    backup::AllBackup b = backup::readAllBackup(all);
+    EXPECT_TRUE(b.refusal.contains("'Resa'")) << b.refusal.toStdString();
+
+    backup::makeBackup(accountFolder("Resa"), drive(), "Resa202612091400");
+    const QString one = drive() + "Resa202612091400";
+    QDir().mkpath(accountFolder("Resa") + "/Bilagor");
+    writeFile(one + "/Bilagor", "a file where the data has a folder");
+    backup::AccountBackup a = backup::readAccountBackup(one, "Resa", "Ek");
+    EXPECT_TRUE(a.refusal.contains("'Bilagor'")) << a.refusal.toStdString();
+
+    QFile::remove(one + "/Bilagor");
+    QDir().mkpath(one + "/Kategori.d");
+    writeFile(accountFolder("Resa") + "/Kategori.d", "a file where the backup has a folder");
+    a = backup::readAccountBackup(one, "Resa", "Ek");
+    EXPECT_TRUE(a.refusal.contains("'Kategori.d'")) << a.refusal.toStdString();
+
+    // A link in the data folder is not written through.
+    QDir(one + "/Kategori.d").removeRecursively();
+    QFile::remove(accountFolder("Resa") + "/Kategori.d");
+    QFile::remove(accountFile("Resa", "Kategori"));
+    QFile::link(outside.filePath("hemligt"), accountFile("Resa", "Kategori"));
+    a = backup::readAccountBackup(one, "Resa", "Ek");
+    EXPECT_TRUE(a.refusal.contains("symbolisk länk") && a.refusal.contains("'Kategori'"))
+        << a.refusal.toStdString();
+    EXPECT_EQ(readFile(outside.filePath("hemligt")), "not ours");
+}
+
+// A name that is not text cannot be written back as it was: refused as such,
+// not as a link.
+TEST_F(BackupOps, AFileWhoseNameIsNotTextIsRefusedForThatReason) {
+    backup::makeBackup(accountFolder("Resa"), drive(), "Resa202612091400");
+    const QByteArray folder = QFile::encodeName(drive() + "Resa202612091400/");
+    FILE* f = std::fopen((folder + "Kvitto\xe5.txt").constData(), "w"); // Latin-1 "å"
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    const backup::AccountBackup a =
+        backup::readAccountBackup(drive() + "Resa202612091400", "Resa", "Ek");
+    EXPECT_TRUE(a.refusal.contains("UTF-8")) << a.refusal.toStdString();
+    EXPECT_FALSE(a.refusal.contains("symbolisk länk")) << a.refusal.toStdString();
+}
+
+// Before a copy to a drive for Windows: the first name it cannot take, with
+// the account it belongs to.
+TEST_F(BackupOps, ANameADriveForWindowsCannotHoldIsFoundWithItsAccount) {
+    EXPECT_TRUE(backup::stickProblem(dataFolder(), QString()).isEmpty());
+    EXPECT_TRUE(backup::stickProblem(accountFolder("Resa"), "Resa").isEmpty());
+    writeAccount(
+        [&] {
+            FixtureAccount a = resa();
+            a.name = "Bil?";
+            return a;
+        }(),
+        3);
+    const QString bil = backup::stickProblem(dataFolder(), QString());
+    EXPECT_TRUE(bil.contains("'Bil?'") && bil.contains("'?'")) << bil.toStdString();
+    EXPECT_TRUE(backup::stickProblem(accountFolder("Bil?"), "Bil?").contains("'Bil?'"));
+    QDir(accountFolder("Bil?")).removeRecursively();
+    blankSlot(3);
+
+    writeFile(accountFolder("Resa") + "/Kvitto|1", "x");
+    const QString inner = backup::stickProblem(accountFolder("Resa"), "Resa");
+    EXPECT_TRUE(inner.contains("'Resa'") && inner.contains("Kvitto|1")) << inner.toStdString();
+    QFile::remove(accountFolder("Resa") + "/Kvitto|1");
+
+    QDir().mkpath(accountFolder("HUSHÅLL"));
+    const QString twins = backup::stickProblem(dataFolder(), QString());
+    EXPECT_TRUE(twins.contains("'HUSHÅLL'") && twins.contains("'Hushåll'")) << twins.toStdString();
+    // One account alone has no twin.
+    EXPECT_TRUE(backup::stickProblem(accountFolder("Hushåll"), "Hushåll").isEmpty());
+}
+
 TEST_F(BackupOps, ARestoreThatFailsPartWayChangesNothing) {
     backup::makeBackup(dataFolder(), drive(), "FynlarBU202612091405");
     writeFile(accountFile("Resa", "KontoData"), encodeRecord(enkel("2026-04-01", "1", "0", "0")));
@@ -433,6 +666,58 @@ TEST_F(BackupOps, ABackupOnAFatStickCanBeRestored) {
     EXPECT_EQ(copyable(treeOf(dataFolder())), copied);
     ::umount(QFile::encodeName(mountPoint).constData());
     QProcess::execute("losetup", {"-d", device});
+}
+
+// A real exFAT stick: it cannot exchange folders, so a backup of the same
+// minute goes through the two renames, and a crash at any step of it leaves
+// the old backup or the new one under its name once the drive is listed. What
+// is on the stick is then restored byte for byte.
+TEST_F(BackupOps, OnAnExfatStickACrashLeavesABackupAndItIsRestoredWhole) {
+    ExfatStick stick;
+    if (const QString why = stick.mount(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    const QString root = stick.root();
+    EXPECT_TRUE(backup::windowsNamesOnly(root));
+    EXPECT_FALSE(backup::windowsNamesOnly(drive()));
+    const QString name = "FynlarBU202612091405";
+    backup::makeBackup(dataFolder(), root, name);
+    const TreeSnapshot oldOne = treeOf(root + name);
+    EXPECT_EQ(oldOne, copyable(treeOf(dataFolder())));
+    writeFile(accountFile("Resa", "KontoData"), encodeRecord(enkel("2026-04-01", "1", "0", "0")));
+    const TreeSnapshot newOne = copyable(treeOf(dataFolder()));
+    const auto listed = [&] {
+        std::vector<QString> names;
+        for (const backup::Folder& f : backup::listFolders(root))
+            names.push_back(f.name);
+        return names;
+    };
+    bool betweenRenames = false;
+    int n = 0;
+    for (;; ++n) {
+        bt::armCrash(n);
+        try {
+            backup::makeBackup(dataFolder(), root, name);
+        } catch (const bt::Crash&) {
+            bt::armCrash(-1);
+            betweenRenames = betweenRenames || !QFileInfo::exists(root + name);
+            EXPECT_EQ(listed(), std::vector<QString>{name}) << "crash at step " << n;
+            const TreeSnapshot now = treeOf(root + name);
+            EXPECT_TRUE(now == oldOne || now == newOne) << "crash at step " << n;
+            EXPECT_EQ(treeOf(root, true), treeOf(root)) << "crash at step " << n;
+            continue;
+        }
+        break;
+    }
+    bt::armCrash(-1);
+    EXPECT_TRUE(betweenRenames);
+    EXPECT_EQ(treeOf(root + name), newOne);
+
+    writeFile(accountFile("Resa", "KontoData"), QByteArray(43, ' '));
+    backup::AllBackup b = backup::readAllBackup(root + name);
+    ASSERT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
+    backup::restoreAll(b.tree);
+    checkpoint();
+    EXPECT_EQ(copyable(treeOf(dataFolder())), newOne);
 }
 
 } // namespace

@@ -88,6 +88,24 @@ TEST_F(Donation, TheButtonShowsTheWindowAndAvbrytGivesTheMainWindowBack) {
     EXPECT_EQ(place(), stored); // not moved: nothing written
 }
 
+// The keyboard closes it as the mouse does: Enter or the space bar on the
+// focused "Avbryt".
+TEST_F(Donation, EnterOrSpaceOnTheFocusedButtonClosesTheWindow) {
+    HeadForm& f = open();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        QTest::mouseClick(f.Command14, Qt::LeftButton);
+        QPointer<DonateForm> d = shown();
+        ASSERT_TRUE(d);
+        d->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == d.data(); }));
+        d->Command2->setFocus();
+        ASSERT_TRUE(d->Command2->hasFocus());
+        QTest::keyClick(d->Command2, key);
+        EXPECT_TRUE(f.isEnabled()) << key;
+        EXPECT_TRUE(gone(d)) << key;
+    }
+}
+
 // However the window is closed, the main window is enabled again; a move is
 // kept for the next opening.
 TEST_F(Donation, EveryWayOutEnablesTheMainWindow) {

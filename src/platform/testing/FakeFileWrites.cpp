@@ -1,5 +1,8 @@
 #include "platform/testing/FakeFileWrites.h"
 
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform::testing {
@@ -31,6 +34,31 @@ int FakeFileWrites::sync(int fd) {
         return -1;
     }
     return ::fsync(fd);
+}
+
+int FakeFileWrites::rename(int dirFd, const char* from, const char* to, bool exchange) {
+    if (exchange) {
+        if (noExchange) {
+            errno = EINVAL;
+            return -1;
+        }
+        return ::renameat2(dirFd, from, dirFd, to, RENAME_EXCHANGE);
+    }
+    if (::renameat(dirFd, from, dirFd, to) != 0)
+        return -1;
+    if (renames++ == loseFilesOnRename) {
+        const int sub = ::openat(dirFd, to, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (sub >= 0) {
+            if (DIR* d = ::fdopendir(sub)) {
+                while (const dirent* e = ::readdir(d))
+                    ::unlinkat(sub, e->d_name, 0); // folders stay: unlinkat refuses them
+                ::closedir(d);
+            } else {
+                ::close(sub);
+            }
+        }
+    }
+    return 0;
 }
 
 } // namespace platform::testing
