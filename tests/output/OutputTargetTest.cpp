@@ -6,6 +6,7 @@
 #include "platform/Printer.h"
 
 #include <QPrinter>
+#include <sys/fsuid.h>
 #include <unistd.h>
 
 using namespace fyn;
@@ -80,4 +81,52 @@ TEST_F(OutputTarget, NothingIsWrittenIntoTheDataFolderOrOntoAFileTheProgramHasOp
     EXPECT_EQ(titles(), QStringList{"Konto- eller statistikutskrift "});
     EXPECT_TRUE(lastBox().text.startsWith("Utskriften finns nu tillgänglig"));
     EXPECT_EQ(dataFiles(), before);
+}
+
+namespace {
+
+// Runs body with the file rights of an ordinary user, so that a folder
+// without write permission refuses even when the tests run as root.
+template <class Body> void asOrdinaryUser(Body&& body) {
+    struct Rights {
+        Rights() : root(::geteuid() == 0) {
+            if (root)
+                ::setfsuid(65534);
+        }
+        ~Rights() {
+            if (root)
+                ::setfsuid(0);
+        }
+        bool root;
+    } rights;
+    body();
+}
+
+} // namespace
+
+// A place the user may not write names itself in the message, not the data
+// folder, which is fine.
+TEST_F(OutputTarget, AFolderThatRefusesTheFileIsNamedNotTheDataFolder) {
+    UtskrStatForm& d = openOn(test::budgetBud());
+    const QString folder = path("skrivskyddad");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(dir.path(), readable | QFile::WriteOwner);
+    QFile::setPermissions(folder, readable);
+    for (const bool pdf : {false, true}) {
+        SCOPED_TRACE(pdf ? "PDF" : "text");
+        asOrdinaryUser([&] { output(d, pdf, folder + "/lista.pdf"); });
+        ASSERT_EQ(titles(), QStringList{"Otillåten filåtkomst"});
+        const QStringList paragraphs = lastBox().text.split("\n\n");
+        ASSERT_EQ(paragraphs.size(), 3);
+        EXPECT_EQ(paragraphs[0], "'Permission denied' !");
+        EXPECT_EQ(paragraphs[1], "Programmet fick inte skriva eller läsa i mappen\n" + folder + " !");
+        EXPECT_TRUE(paragraphs[2].startsWith("Kontrollera att du har skrivrätt till mappen " +
+                                             folder + " "));
+        EXPECT_FALSE(lastBox().text.contains("atamapp")) << lastBox().text.toStdString();
+        EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
