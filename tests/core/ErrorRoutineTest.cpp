@@ -209,11 +209,12 @@ TEST_F(ErrorRoutineTest, PermissionDeniedNamesWhatWasRefused) {
     QFile::link(data, path("genväg"));
     const struct {
         QString refused;
-        QString what; // the second paragraph
+        QString what;   // the second paragraph
         QString advice; // how the third begins
         bool dataFolder;
     } cases[] = {
-        {data + "/KontoFil", "Programmet fick inte skriva eller läsa filen\n" + data + "/KontoFil !",
+        {data + "/KontoFil",
+         "Programmet fick inte skriva eller läsa filen\n" + data + "/KontoFil !",
          "Den ligger i programmets datamapp " + data + ". Datamappen och filerna i den", true},
         {path("genväg/KontoFil"),
          "Programmet fick inte skriva eller läsa filen\n" + path("genväg/KontoFil") + " !",

@@ -110,8 +110,8 @@ TEST_F(OutputTarget, AFolderThatRefusesTheFileIsNamedNotTheDataFolder) {
     UtskrStatForm& d = openOn(test::budgetBud());
     const QString folder = path("skrivskyddad");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                          QFile::ReadOther | QFile::ExeOther;
     QFile::setPermissions(dir.path(), readable | QFile::WriteOwner);
     QFile::setPermissions(folder, readable);
     for (const bool pdf : {false, true}) {
@@ -121,7 +121,8 @@ TEST_F(OutputTarget, AFolderThatRefusesTheFileIsNamedNotTheDataFolder) {
         const QStringList paragraphs = lastBox().text.split("\n\n");
         ASSERT_EQ(paragraphs.size(), 3);
         EXPECT_EQ(paragraphs[0], "'Permission denied' !");
-        EXPECT_EQ(paragraphs[1], "Programmet fick inte skriva eller läsa i mappen\n" + folder + " !");
+        EXPECT_EQ(paragraphs[1],
+                  "Programmet fick inte skriva eller läsa i mappen\n" + folder + " !");
         EXPECT_TRUE(paragraphs[2].startsWith("Kontrollera att du har skrivrätt till mappen " +
                                              folder + " "));
         EXPECT_FALSE(lastBox().text.contains("atamapp")) << lastBox().text.toStdString();

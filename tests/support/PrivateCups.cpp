@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
 #include <csignal>
 #include <cups/cups.h>
@@ -35,6 +36,17 @@ PrivateCups::PrivateCups(const QStringList& queues) : dir_(QStringLiteral("/tmp/
     server_.start(QStringLiteral("/bin/bash"), {kScript, QStringLiteral("serve"), dir_.path()});
     if (!server_.waitForStarted(10000)) {
         reason_ = QStringLiteral("private-cups.sh did not start");
+        return;
+    }
+    // Up once its socket is there; a server that cannot start ends at once
+    // and says why.
+    const QDeadlineTimer deadline(60000);
+    while (!QFileInfo::exists(socket()) && server_.state() != QProcess::NotRunning &&
+           !deadline.hasExpired())
+        server_.waitForFinished(50);
+    if (server_.state() == QProcess::NotRunning) {
+        reason_ = QStringLiteral("no private CUPS: ") +
+                  QString::fromLocal8Bit(server_.readAll()).trimmed();
         return;
     }
     for (const QString& q : queues) {
