@@ -311,8 +311,8 @@ TEST_F(OutputTest, AStatisticsFileThatCannotBeWrittenLeavesNothingAndClaimsNothi
 }
 
 TEST_F(OutputTest, ADamagedPostingStopsTheStatisticsWithAReport) {
-    UtskrStatForm& d =
-        openOnDamaged(test::simpleHem(), 4, test::rec(test::enkel("2024-02-20", "3", "sju", "0")));
+    UtskrStatForm& d = openOnDamaged(test::simpleHem(), 4,
+                                     test::rec(test::enkel("2024-02-20", "3", "sju", "0")));
     chooseTransaction(d, "Hyra");
     fakes.messages->answers.push_back(platform::Answer::No);
     listOnScreen(d);
