@@ -204,6 +204,7 @@ public:
     void newPage() override { ops.push_back({2, 0, 0, {}, 0, false}); }
     void endDoc() override {}
     void abortDoc() override {}
+    QString fileName() const override { return {}; }
     void replay(platform::PrintJob& job) const {
         job.setOrientation(orientation);
         job.setLogicalPage(width, height);

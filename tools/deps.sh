@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-liberation
           libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib xvfb xauth
-          poppler-utils btrfs-progs exfatprogs exfat-fuse)
+          poppler-utils btrfs-progs exfatprogs exfat-fuse libcups2-dev cups
+          printer-driver-cups-pdf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

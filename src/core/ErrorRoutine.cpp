@@ -1,5 +1,6 @@
 #include "core/ErrorRoutine.h"
 
+#include "core/FileIdentity.h"
 #include "core/Numbers.h"
 #include "core/Paths.h"
 #include "core/State.h"
@@ -7,7 +8,9 @@
 #include "platform/SysError.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <cmath>
+#include <utility>
 
 namespace fyn {
 
@@ -22,25 +25,55 @@ void setReportFormOpener(std::function<void()> opener) {
     reportFormOpener() = std::move(opener);
 }
 
+namespace {
+
+const QString kMountedReadOnly =
+    QStringLiteral("och att disken eller minnesstickan som den ligger på inte är monterad"
+                   " skrivskyddad");
+
+// The text for a refused access: the file or folder the system refused by its
+// path when it is known, and the data folder only when that path lies in it.
+QString permissionDeniedText(const QString& refused) {
+    const QString head = QStringLiteral("'Permission denied' !\n\n");
+    const QString data = QDir::toNativeSeparators(dataFolder());
+    const QString dataAdvice =
+        QStringLiteral(
+            "Datamappen och filerna i den måste vara skrivbara för dig som användare."
+            " Kontrollera att mappen tillhör dig eller att du har skrivrätt till den, ") +
+        kMountedReadOnly + QStringLiteral(" !");
+    if (refused.isEmpty())
+        return head +
+               QStringLiteral(
+                   "Programmet fick inte skriva eller läsa en av sina filer i datamappen\n") +
+               data + QStringLiteral(" !\n\n") + dataAdvice;
+    const QFileInfo info(refused);
+    const bool folder = info.isDir() && !info.isSymLink();
+    const QString what =
+        (folder ? QStringLiteral("Programmet fick inte skriva eller läsa i mappen\n")
+                : QStringLiteral("Programmet fick inte skriva eller läsa filen\n")) +
+        QDir::toNativeSeparators(refused) + QStringLiteral(" !\n\n");
+    if (liesInDataFolder(refused))
+        return head + what + QStringLiteral("Den ligger i programmets datamapp ") + data +
+               QStringLiteral(". ") + dataAdvice;
+    const QString place = folder ? refused : info.absolutePath();
+    return head + what + QStringLiteral("Kontrollera att du har skrivrätt till mappen ") +
+           QDir::toNativeSeparators(place) + QStringLiteral(" ") + kMountedReadOnly +
+           QStringLiteral(", eller välj en annan plats !");
+}
+
+} // namespace
+
 void GeneralError() {
     using platform::Buttons;
     using platform::Icon;
     if (trimBlanks(Module1.SysFel) == platform::kPermissionDenied) {
-        const QString text =
-            QStringLiteral(
-                "'Permission denied' !\n\n"
-                "Programmet fick inte skriva eller läsa en av sina filer i datamappen\n") +
-            QDir::toNativeSeparators(dataFolder()) +
-            QStringLiteral(
-                " !\n\n"
-                "Datamappen och filerna i den måste vara skrivbara för dig som användare."
-                " Kontrollera att mappen tillhör dig eller att du har skrivrätt till den,"
-                " och att disken eller minnesstickan som den ligger på inte är monterad"
-                " skrivskyddad !");
-        platform::messages().show(text, Buttons::Ok, Icon::Information,
+        // The refused path belongs to this failure only.
+        const QString refused = std::exchange(Module1.FelPath, QString());
+        platform::messages().show(permissionDeniedText(refused), Buttons::Ok, Icon::Information,
                                   QStringLiteral("Otillåten filåtkomst"));
         return;
     }
+    Module1.FelPath.clear();
     const QString text =
         Module1.FelText +
         QStringLiteral(

@@ -20,6 +20,12 @@ void raiseErrno(int errnoValue) {
     throw RuntimeError(platform::sysErrorText(errnoValue));
 }
 
+void raiseErrno(int errnoValue, const QString& path) {
+    RuntimeError e(platform::sysErrorText(errnoValue));
+    e.setPath(path);
+    throw e;
+}
+
 QString recordPlace(const QString& path, long record) {
     return QFileInfo(path).fileName() + QStringLiteral(", post ") + QString::number(record);
 }
@@ -29,6 +35,16 @@ QString currentErrorWhere() {
         throw;
     } catch (const RuntimeError& e) {
         return e.where();
+    } catch (...) {
+        return {};
+    }
+}
+
+QString currentErrorPath() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e.path();
     } catch (...) {
         return {};
     }
@@ -46,8 +62,10 @@ QString currentErrorText() {
     }
 }
 
-void fillErrorTexts(const QString& sysText, const ErrorContext& c, const QString& where) {
+void fillErrorTexts(const QString& sysText, const ErrorContext& c, const QString& where,
+                    const QString& path) {
     Module1.SysFel = sysText;
+    Module1.FelPath = path;
     QString text =
         QStringLiteral("Ett fel har uppstått i subrutinen ") + c.routine + c.messageSuffix;
     for (const QString& line : c.messageLines)

@@ -15,14 +15,21 @@ public:
     // The data the error was found in, when a file is to blame ("KontoData, post 17").
     const QString& where() const { return where_; }
     void setWhere(const QString& where) { where_ = where; }
+    // The file or folder the system refused, when known; the message for a
+    // refused access names it.
+    const QString& path() const { return path_; }
+    void setPath(const QString& path) { path_ = path; }
 
 private:
     QString text_;
     QString where_;
+    QString path_;
 };
 
 [[noreturn]] void raiseError(const QString& sysText);
 [[noreturn]] void raiseErrno(int errnoValue);
+// The same, naming the file or folder that was refused.
+[[noreturn]] void raiseErrno(int errnoValue, const QString& path);
 
 // "KontoData, post 17": the name of the file at path and a record number.
 QString recordPlace(const QString& path, long record);
@@ -58,13 +65,17 @@ struct ErrorContext {
 };
 
 // Fills SysFel, FelText and FelDump by the handler convention; where, when
-// given, ends both with the damaged data it names.
-void fillErrorTexts(const QString& sysText, const ErrorContext& context, const QString& where = {});
+// given, ends both with the damaged data it names. FelPath gets path, the file
+// or folder that was refused (empty when unknown).
+void fillErrorTexts(const QString& sysText, const ErrorContext& context, const QString& where = {},
+                    const QString& path = {});
 
 // The text of whatever is being handled now (call inside a catch block).
 QString currentErrorText();
 // Its place (RuntimeError::where), or empty.
 QString currentErrorWhere();
+// The file or folder it names as refused (RuntimeError::path), or empty.
+QString currentErrorPath();
 
 // Calls GeneralError (kept out of this header's includes).
 void reportError();
@@ -79,7 +90,8 @@ template <class Body, class Context> bool trap(Body&& body, Context&& context) {
     } catch (const std::exception&) {
         const QString text = currentErrorText();
         const QString where = currentErrorWhere();
-        fillErrorTexts(text, context(), where);
+        const QString path = currentErrorPath();
+        fillErrorTexts(text, context(), where, path);
     }
     reportError();
     return false;

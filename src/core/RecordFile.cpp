@@ -6,6 +6,7 @@
 #include "platform/SysError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,11 +17,23 @@ namespace fyn {
 RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
     : path_(path), length_(recordLength) {
     settleBeforeReading(path); // never a mix that a failed commit left
-    if (missing == Missing::Create)
-        ensureFileExists(path);
-    fd_ = safeOpen(path, O_RDONLY);
-    if (fd_ < 0)
-        raiseErrno(errno);
+    // Opened without blocking, so that a named pipe or a device in a file's
+    // place cannot hold the program up; then only a plain file is read.
+    const bool create = missing == Missing::Create;
+    fd_ = safeOpen(path, O_RDONLY | O_NONBLOCK | (create ? O_CREAT : 0));
+    if (fd_ < 0) {
+        const int e = errno;
+        if (e == ENOENT && create)
+            raiseError(platform::kPathNotFound); // the folder is missing
+        if (e == ELOOP || e == EISDIR)           // a link or a folder in the file's place
+            throw RuntimeError(platform::kPathFileAccess, QFileInfo(path).fileName());
+        raiseErrno(e, path);
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close();
+        throw RuntimeError(platform::kPathFileAccess, QFileInfo(path).fileName());
+    }
 }
 
 RecordFile::RecordFile(RecordFile&& o) noexcept : path_(o.path_), length_(o.length_), fd_(o.fd_) {

@@ -56,6 +56,7 @@ struct SharedState {
     QString FelDump;
     QString FelSep;
     QString SysFel;
+    QString FelPath; // the file or folder the system refused, when known
     QString FelRapportPath;
 
     // The input box's answer.

@@ -4,10 +4,12 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/Paths.h"
-#include "core/SafeWrite.h"
+#include "core/RecordFile.h"
+#include "core/SafeOpen.h"
 #include "platform/SysError.h"
 
 #include <QFile>
+#include <sys/stat.h>
 
 namespace fyn {
 
@@ -27,14 +29,11 @@ QString readNameField(const QString& line) {
 }
 
 KontoIniText readKontoIni(const QString& path) {
-    QFile f(path);
-    if (!f.exists())
+    struct stat st {};
+    if (safeLstat(path, st) != 0)
         return {};
-    settleBeforeReading(path);
-    if (!f.open(QIODevice::ReadOnly))
-        raiseError(f.error() == QFileDevice::PermissionsError ? platform::kPermissionDenied
-                                                              : platform::kFileNotFound);
-    const QString text = fromCp1252(f.readAll());
+    // Read as the record files are: a plain file only, opened without waiting.
+    const QString text = fromCp1252(readWholeFile(path));
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& l : lines)
         if (l.endsWith(QLatin1Char('\r')))

@@ -26,8 +26,9 @@ bool trapWithHead(Body&& body, Context&& context, const QString& dumpHead) {
     } catch (const std::exception&) {
         const QString text = currentErrorText();
         const QString where = currentErrorWhere();
+        const QString path = currentErrorPath();
         const ErrorContext c = context();
-        fillErrorTexts(text, c, where);
+        fillErrorTexts(text, c, where, path);
         QString head = QStringLiteral("Fel i rutinen ") + c.routine;
         if (c.region > 0)
             head += QStringLiteral(" (%1)").arg(c.region);

@@ -80,11 +80,13 @@ mode_t newFileMode() {
 }
 
 // Throws the system's text for the error, after the temporary file is gone.
-[[noreturn]] void failWith(int error, int fd, const QByteArray& temp) {
+// Drops the temporary file; a refused access names the folder it was refused
+// in.
+[[noreturn]] void failWith(int error, int fd, const QByteArray& temp, const QString& folder) {
     if (fd >= 0)
         ::close(fd);
     ::unlink(temp.constData());
-    raiseErrno(error);
+    raiseErrno(error, folder);
 }
 
 } // namespace
@@ -165,7 +167,7 @@ void saveTextFile(const QString& path, const QByteArray& bytes) {
     if (target.isDir())
         raiseError(platform::kPathFileAccess);
     if (target.exists() && !target.isWritable())
-        raiseError(platform::kPermissionDenied);
+        raiseErrno(EACCES, target.absoluteFilePath());
     mode_t mode = newFileMode();
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) == 0)
@@ -173,26 +175,27 @@ void saveTextFile(const QString& path, const QByteArray& bytes) {
 
     QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
                                         target.fileName() + QStringLiteral(".XXXXXX"));
+    const QString folder = target.absolutePath();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        raiseErrno(errno);
+        raiseErrno(errno, folder);
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t w = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (w < 0 && errno == EINTR)
             continue;
         if (w < 0)
-            failWith(errno, fd, temp);
+            failWith(errno, fd, temp, folder);
         if (w == 0)
-            failWith(ENOSPC, fd, temp);
+            failWith(ENOSPC, fd, temp, folder);
         done += w;
     }
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
-        failWith(errno, fd, temp);
+        failWith(errno, fd, temp, folder);
     if (::close(fd) != 0)
-        failWith(errno, -1, temp);
+        failWith(errno, -1, temp, folder);
     if (::rename(temp.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        failWith(errno, -1, temp);
+        failWith(errno, -1, temp, folder);
     // The new name stays after a power cut too.
     const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);

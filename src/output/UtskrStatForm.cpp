@@ -13,8 +13,8 @@
 #include "ledger/Account.h"
 #include "mainwindow/DialogSupport.h"
 #include "mainwindow/DropDownCombo.h"
-#include "mainwindow/HandlerTexts.h"
 #include "mainwindow/HeadForm.h"
+#include "output/HandlerTrap.h"
 #include "platform/ClickLabel.h"
 #include "platform/DrawingArea.h"
 #include "platform/Platform.h"
@@ -251,9 +251,15 @@ void UtskrStatForm::Form_Load() {
         Avbr_Konto();
         return;
     }
-    InitDatum();
+    // A posting file that cannot be read is no empty account: it is reported
+    // and the dialog opens with none chosen.
+    if (!InitDatum()) {
+        Inläs_Konton();
+        Avbr_Konto();
+        return;
+    }
     Inläs_Konton();
-    const bool ok = handler::trapWithHead(
+    const bool ok = output::trapHandler(
         [&] { Inläs_Transakt(); },
         [&] {
             return ErrorContext(
@@ -296,7 +302,7 @@ void UtskrStatForm::Label28_MouseUp() {
 void UtskrStatForm::Inläs_Konton() {
     long count = 0, n = 0;
     QString field;
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             Combo1->clear();
             const RecordFile kontoFil = openExistingRecordFile<KontoFilPost>(kontoFilPath());
@@ -318,11 +324,13 @@ void UtskrStatForm::Inläs_Konton() {
             Check2->setEnabled(OutKontoSlag == QLatin1String("Bg"));
         },
         [&] {
-            return ErrorContext(QStringLiteral("Inläs_Konton"), {},
-                                {QStringLiteral("Antal record i Kontofilen: ") + num(count),
-                                 QStringLiteral("Senaste sökrecord i filen: ") + num(n),
-                                 QStringLiteral("Erhållet kontonamn: ") + field,
-                                 QStringLiteral("Aktuellt Bokföringsval: ") + OutKontoSlag});
+            ErrorContext c(QStringLiteral("Inläs_Konton"), {},
+                           {QStringLiteral("Antal record i Kontofilen: ") + num(count),
+                            QStringLiteral("Senaste sökrecord i filen: ") + num(n),
+                            QStringLiteral("Erhållet kontonamn: ") + field,
+                            QStringLiteral("Aktuellt Bokföringsval: ") + OutKontoSlag});
+            c.messageSuffix = QStringLiteral(" (UtskriftsForm).");
+            return c;
         },
         QStringLiteral("Fel i rutinen Inläs_Konton (UtskriftsForm)"));
 }
@@ -340,7 +348,8 @@ void UtskrStatForm::Combo1_Click() {
     if (Combo1->currentIndex() < 0)
         return;
     QString refusal;
-    const bool ok = handler::trapWithHead(
+    bool unread = false;
+    const bool ok = output::trapHandler(
         [&] {
             OutKontoNum = Combo1->currentData().toInt();
             OutKontoNamn = trimBlanks(Combo1->currentText());
@@ -363,7 +372,10 @@ void UtskrStatForm::Combo1_Click() {
                 return;
             if (!QFileInfo(accountFolder(OutKontoNamn)).isDir())
                 raiseError(platform::kPathNotFound);
-            InitDatum();
+            // InitDatum reports a posting file it cannot read itself.
+            unread = !InitDatum();
+            if (unread)
+                return;
             Inläs_Transakt();
             Label1->setEnabled(true);
             // Nothing of the account before stays chosen or on the screen.
@@ -392,7 +404,7 @@ void UtskrStatForm::Combo1_Click() {
             return c;
         },
         QStringLiteral("Fel i rutinen Combo1_Click i UtskriftsForm"));
-    if (ok && refusal.isEmpty())
+    if (ok && refusal.isEmpty() && !unread)
         return;
     if (!refusal.isEmpty())
         platform::messages().show(
@@ -512,7 +524,7 @@ void UtskrStatForm::Option3_MouseUp() {
 void UtskrStatForm::Text2_MouseUp() {
     long count = 0, n = 0;
     QString name;
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             Text2->hide();
             StatMode = 1;
@@ -560,7 +572,7 @@ void UtskrStatForm::Text2_MouseUp() {
 void UtskrStatForm::List4_MouseUp() {
     if (List4->currentRow() < 0 || StatMode != 1)
         return;
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             QListWidgetItem* item = List4->currentItem();
             StatTransNr = item->data(Qt::UserRole).toInt();

@@ -66,7 +66,8 @@ public:
     void Avbr_PrUtskr();
 
     // ---- The period --------------------------------------------------------
-    void InitDatum();
+    // False when the account's posting file could not be read (reported).
+    bool InitDatum();
     void Label7_Click();
     void Label8_Click();
     void Label11_Click();
@@ -220,8 +221,12 @@ private:
     void drawRows(output::Variant v);
     void drawStatRows();
     void closeDiagram();
-    // The print set-up box; null when it was cancelled.
+    // The print set-up box; null when it was cancelled, or when the PDF file
+    // chosen there may not be written.
     std::unique_ptr<platform::PrintJob> printSetup();
+    // Refuses a listing or a printout to path with a message, before anything
+    // is written; false when it may be written.
+    bool refusedOutput(const QString& path);
     void closeDialog();
     QString checkValue(QCheckBox* c) const;
 

@@ -4,7 +4,8 @@
 #include "core/Errors.h"
 #include "core/Paths.h"
 #include "core/State.h"
-#include "mainwindow/HandlerTexts.h"
+#include "output/HandlerTrap.h"
+#include "output/OutputTarget.h"
 #include "output/UtskrStatForm.h"
 #include "platform/FileDialogs.h"
 #include "platform/Platform.h"
@@ -24,16 +25,6 @@ QString num(long n) {
     return QString::number(n);
 }
 
-// True when path lies in the data folder, where only the program's own
-// files belong.
-bool inDataFolder(const QString& path) {
-    const QString data = QFileInfo(dataFolder()).canonicalFilePath();
-    if (data.isEmpty())
-        return false;
-    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
-    return folder == data || folder.startsWith(data + QLatin1Char('/'));
-}
-
 } // namespace
 
 void UtskrStatForm::FilePrint() {
@@ -50,13 +41,7 @@ void UtskrStatForm::FilePrint() {
         return;
     }
     OutFileName = path;
-    if (inDataFolder(path)) {
-        platform::messages().show(
-            QStringLiteral("Utskriften kan inte sparas i programmets datamapp\n") +
-                QDir::toNativeSeparators(dataFolder()) +
-                QStringLiteral(" !\n\nVälj en annan mapp för textfilen."),
-            platform::Buttons::Ok, platform::Icon::Warning,
-            QStringLiteral("Konto- eller statistikutskrift "));
+    if (refusedOutput(path)) {
         Avbr_FilUtskr();
         return;
     }
@@ -132,15 +117,15 @@ void UtskrStatForm::FilePrint() {
     // and then says nothing of a finished file.
     bool listed = true;
     if (v == Variant::Pr_2)
-        listed = handler::trapWithHead(write, fileContext, fileHead);
+        listed = output::trapHandler(write, fileContext, fileHead);
     else
-        handler::trapWithHead(write, variantContext, heads[int(v)]);
+        output::trapHandler(write, variantContext, heads[int(v)]);
     CurrentLine = progress.line;
     CurrentRecord = progress.record;
     if (progress.record > 0)
         TopRec = progress.record;
     const bool saved =
-        handler::trapWithHead([&] { output::saveTextFile(path, bytes); }, fileContext, fileHead);
+        output::trapHandler([&] { output::saveTextFile(path, bytes); }, fileContext, fileHead);
     if (!listed || !saved)
         return;
     if (QDir::currentPath() != QDir(Module1.StartFolder).absolutePath())
@@ -156,20 +141,13 @@ void UtskrStatForm::FilPr_7() {
     if (path.isEmpty())
         return; // cancelled: the dialog keeps its statistics
     OutFileName = path;
-    if (inDataFolder(path)) {
-        platform::messages().show(
-            QStringLiteral("Utskriften kan inte sparas i programmets datamapp\n") +
-                QDir::toNativeSeparators(dataFolder()) +
-                QStringLiteral(" !\n\nVälj en annan mapp för textfilen."),
-            platform::Buttons::Ok, platform::Icon::Warning,
-            QStringLiteral("Konto- eller statistikutskrift "));
+    if (refusedOutput(path))
         return;
-    }
     // The file is made whole in memory and written in one piece under a
     // temporary name, so that a failure leaves no part of it behind.
     QByteArray bytes;
     output::TextProgress progress;
-    const bool saved = handler::trapWithHead(
+    const bool saved = output::trapHandler(
         [&] {
             output::writeStatisticsText(bytes, Stat, OutKontoNamn, Module1.DagensDatum,
                                         StatTransNamn, StatSummary, progress);
@@ -194,6 +172,18 @@ void UtskrStatForm::FilPr_7() {
     if (QDir::currentPath() != QDir(Module1.StartFolder).absolutePath())
         QDir::setCurrent(Module1.StartFolder);
     UtskrMedd(); // it ends the statistics
+}
+
+bool UtskrStatForm::refusedOutput(const QString& path) {
+    if (output::mayWriteOutput(path))
+        return false;
+    platform::messages().show(
+        QStringLiteral("Utskriften kan inte sparas i programmets datamapp\n") +
+            QDir::toNativeSeparators(dataFolder()) +
+            QStringLiteral(" !\n\nVälj en annan mapp för textfilen."),
+        platform::Buttons::Ok, platform::Icon::Warning,
+        QStringLiteral("Konto- eller statistikutskrift "));
+    return true;
 }
 
 void UtskrStatForm::UtskrMedd() {

@@ -4,7 +4,7 @@
 #include "core/Paths.h"
 #include "core/State.h"
 #include "ledger/Account.h"
-#include "mainwindow/HandlerTexts.h"
+#include "output/HandlerTrap.h"
 #include "output/UtskrStatForm.h"
 #include "platform/ClickLabel.h"
 #include "platform/Platform.h"
@@ -104,9 +104,9 @@ void UtskrStatForm::showPeriod() {
     Label10->setText(PeriodStopDay);
 }
 
-void UtskrStatForm::InitDatum() {
+bool UtskrStatForm::InitDatum() {
     int examined = 0;
-    handler::trapWithHead(
+    return output::trapHandler(
         [&] {
             Data.clear();
             RecCount = 0;
@@ -245,7 +245,7 @@ void UtskrStatForm::Datum_Jmf() {
     const QString start = PeriodStartYear + PeriodStartMonth + PeriodStartDay;
     const QString stop = PeriodStopYear + PeriodStopMonth + PeriodStopDay;
     bool refused = false;
-    const bool ok = handler::trapWithHead(
+    const bool ok = output::trapHandler(
         [&] {
             if (output::startAfterStop(start, stop)) {
                 refused = true;
@@ -313,7 +313,7 @@ void UtskrStatForm::Datum_Jmf() {
 void UtskrStatForm::Datum_Reset() {
     const output::DateParts start{PeriodStartYear, PeriodStartMonth, PeriodStartDay};
     const output::DateParts stop{PeriodStopYear, PeriodStopMonth, PeriodStopDay};
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             output::Kind kind;
             if (ledger::kindOf(OutKontoSlag, kind) && RecCount > 0) {

@@ -2,7 +2,7 @@
 // on the printer and the confirmation once it has been handed over.
 #include "core/Errors.h"
 #include "core/State.h"
-#include "mainwindow/HandlerTexts.h"
+#include "output/HandlerTrap.h"
 #include "output/UtskrStatForm.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"
@@ -45,11 +45,17 @@ QString printDumpHead(Variant v) {
 }
 
 // Runs the printing; a document that fails on the way is dropped before the
-// failure is reported, so that no part of it comes out or stays behind.
+// failure is reported, so that no part of it comes out or stays behind. The
+// printer's failure is reported as the runtime's, with what it refused.
 template <class Body> auto dropOnFailure(platform::PrintJob& job, Body&& body) {
     return [&job, &body] {
         try {
             body();
+        } catch (const platform::PrintFailure& f) {
+            job.abortDoc();
+            RuntimeError e(QString::fromStdString(f.what()));
+            e.setPath(f.path());
+            throw e;
         } catch (...) {
             job.abortDoc();
             throw;
@@ -60,7 +66,13 @@ template <class Body> auto dropOnFailure(platform::PrintJob& job, Body&& body) {
 } // namespace
 
 std::unique_ptr<platform::PrintJob> UtskrStatForm::printSetup() {
-    return platform::printers().setup(this);
+    std::unique_ptr<platform::PrintJob> job = platform::printers().setup(this);
+    // A PDF file is checked as a text file is, before a byte of it is made.
+    if (job && !job->fileName().isEmpty() && refusedOutput(job->fileName())) {
+        job->abortDoc();
+        return nullptr;
+    }
+    return job;
 }
 
 void UtskrStatForm::PrPrint() {
@@ -75,12 +87,12 @@ void UtskrStatForm::PriPr(Variant v) {
     const QString prefix = output::printHeaderPrefix(OutKontoNamn, Module1.DagensDatum);
     const std::unique_ptr<platform::PrintJob> job = printSetup();
     if (!job)
-        return; // cancelled: nothing printed, nothing said
+        return; // cancelled or refused: nothing printed
     output::PrintProgress progress;
     progress.line = CurrentLine;
     const QString routine =
         output::variantName(v).replace(QStringLiteral("Pr_"), QStringLiteral("PriPr_"));
-    const bool printed = handler::trapWithHead(
+    const bool printed = output::trapHandler(
         dropOnFailure(*job,
                       [&] {
                           output::printListing(*job, Data, v, TopRec, StopRec, prefix, progress);
@@ -133,14 +145,14 @@ void UtskrStatForm::PrinterMsg() {
 void UtskrStatForm::PriPr_7() {
     const std::unique_ptr<platform::PrintJob> job = printSetup();
     if (!job)
-        return; // cancelled: the dialog keeps its statistics
+        return; // cancelled or refused: the dialog keeps its statistics
     StartRec = 1;
     TopRec = 1;
     StopRec = StatCount + 1;
     output::PrintProgress progress;
     const QString line2 =
         QStringLiteral("Statistik, transaktionen: '") + StatTransNamn + QStringLiteral("' ");
-    const bool printed = handler::trapWithHead(
+    const bool printed = output::trapHandler(
         dropOnFailure(*job,
                       [&] {
                           output::printStatistics(*job, Stat, OutKontoNamn, Module1.DagensDatum,

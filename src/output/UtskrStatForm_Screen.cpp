@@ -1,7 +1,7 @@
 // The output dialog's screen listing: a table of fifteen rows in Frame1 with
 // the variant's headings, paged by four buttons.
 #include "core/Errors.h"
-#include "mainwindow/HandlerTexts.h"
+#include "output/HandlerTrap.h"
 #include "output/UtskrStatForm.h"
 #include "platform/Ui.h"
 
@@ -218,7 +218,7 @@ void UtskrStatForm::drawRows(Variant v) {
 
 void UtskrStatForm::ScPr(Variant v) {
     CurrentRecord = 0;
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             Grid1->hide();
             if (OutputLevel.isEmpty())

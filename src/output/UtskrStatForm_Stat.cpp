@@ -4,7 +4,7 @@
 #include "core/Codec1252.h"
 #include "core/Errors.h"
 #include "core/State.h"
-#include "mainwindow/HandlerTexts.h"
+#include "output/HandlerTrap.h"
 #include "output/UtskrStatForm.h"
 #include "platform/DrawingArea.h"
 #include "platform/Platform.h"
@@ -103,7 +103,7 @@ void UtskrStatForm::Trans_Stat() {
     StatCount = 0;
     Datum_Reset();
     output::StatProgress progress;
-    const bool gathered = handler::trapWithHead(
+    const bool gathered = output::trapHandler(
         [&] {
             Stat = output::gatherStatistics(Data, StatTransNr, TopRec, StopRec, progress);
             if (Stat.count() > 0) {
@@ -221,7 +221,7 @@ void UtskrStatForm::drawStatRows() {
 }
 
 void UtskrStatForm::ScPr_7() {
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             Grid1->hide();
             if (OutputLevel.isEmpty())
@@ -292,7 +292,7 @@ void UtskrStatForm::DiagramSkapa() {
     output::DiagramPage page;
     output::DiagramDrawn drawn;
     const int firstEntry = Diagram.topRec;
-    handler::trapWithHead(
+    output::trapHandler(
         [&] {
             page = output::fillDiagramPage(Stat, Diagram);
             Command9->setText(page.command9);

@@ -3,6 +3,7 @@
 #include "platform/SysError.h"
 #include "platform/Ui.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -12,10 +13,10 @@
 #include <QPrinter>
 #include <cerrno>
 #include <cstdlib>
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform {
 
@@ -72,11 +73,51 @@ private:
     double scale_ = 1;
 };
 
+// The print system's answer to a job: its number, or its own reason for
+// refusing it.
+int submitToPrintSystem(const QString& printer, const QString& file, const QString& title,
+                        const QPrinter& settings) {
+    // "queue/instance" names a saved set of options of a queue.
+    const QByteArray queue = printer.section(QLatin1Char('/'), 0, 0).toUtf8();
+    int count = 0;
+    cups_option_t* options = nullptr;
+    if (settings.copyCount() > 1) {
+        count = cupsAddOption("copies", QByteArray::number(settings.copyCount()).constData(), count,
+                              &options);
+        count =
+            cupsAddOption("collate", settings.collateCopies() ? "true" : "false", count, &options);
+    }
+    switch (settings.duplex()) {
+    case QPrinter::DuplexNone:
+        count = cupsAddOption("sides", "one-sided", count, &options);
+        break;
+    case QPrinter::DuplexLongSide:
+        count = cupsAddOption("sides", "two-sided-long-edge", count, &options);
+        break;
+    case QPrinter::DuplexShortSide:
+        count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
+        break;
+    case QPrinter::DuplexAuto:
+        break; // the queue's own default
+    }
+    const int job =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(file).constData(),
+                       title.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job <= 0) {
+        const QString reason = QString::fromUtf8(cupsLastErrorString());
+        fail(reason.isEmpty() ? kDeviceIo : reason);
+    }
+    return job;
+}
+
 class QtPrintJob final : public PrintJob {
 public:
     explicit QtPrintJob(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {
         if (printer_->outputFormat() == QPrinter::PdfFormat)
             target_ = printer_->outputFileName();
+        else
+            queue_ = printer_->printerName();
     }
     ~QtPrintJob() override {
         if (!done_)
@@ -97,15 +138,10 @@ public:
         f.setPointSizeF(points);
         f.setBold(bold);
         renderer_.setFont(f);
-        if (!streaming())
-            ops_.push_back({Op::Font, {}, 0, 0, f});
     }
     void text(double x, double y, const QString& s) override {
         start();
-        if (streaming())
-            renderer_.text(x, y, s);
-        else
-            ops_.push_back({Op::Text, s, x, y, {}});
+        renderer_.text(x, y, s);
     }
     double textWidth(const QString& s) override {
         start();
@@ -113,22 +149,20 @@ public:
     }
     void newPage() override {
         start();
-        if (!streaming())
-            ops_.push_back({Op::NewPage, {}, 0, 0, {}});
-        else if (!renderer_.newPage())
+        if (!renderer_.newPage())
             fail(kDeviceIo);
     }
     void endDoc() override {
         start();
         done_ = true;
-        if (streaming())
-            finishFile();
+        endFile();
+        if (toFile())
+            moveIntoPlace();
         else
-            replayOnPrinter();
+            handOver();
     }
     void abortDoc() override {
         done_ = true;
-        ops_.clear();
         if (renderer_.active())
             renderer_.end();
         writer_.reset();
@@ -137,51 +171,55 @@ public:
             ::unlink(QFile::encodeName(temp_).constData());
         temp_.clear();
     }
+    QString fileName() const override { return target_; }
 
 private:
-    struct Op {
-        enum Kind { Font, Text, NewPage } kind;
-        QString text;
-        double x, y;
-        QFont font;
-    };
-
-    // A PDF file is drawn as the run goes, under a temporary name beside the
-    // one chosen; a printer gets the document only once it is whole.
-    bool streaming() const { return !target_.isEmpty(); }
+    // The document is drawn into a PDF as the run goes: a file's under a
+    // temporary name beside the one chosen, a printer's in the temporary
+    // folder until the print system has taken it.
+    bool toFile() const { return !target_.isEmpty(); }
 
     void start() {
         if (started_)
             return;
         started_ = true;
-        if (streaming()) {
-            openTemp();
-            writer_ = std::make_unique<QPdfWriter>(file_.get());
-            writer_->setCreator(QStringLiteral("Fynlar"));
-            writer_->setTitle(QFileInfo(target_).completeBaseName());
-            writer_->setResolution(printer_->resolution());
-            writer_->setPageLayout(printer_->pageLayout());
-            renderer_.layout(*writer_, writer_->resolution(), width_, height_);
-            if (!renderer_.begin())
-                fail(kPathFileAccess);
-        } else {
-            renderer_.layout(*printer_, printer_->resolution(), width_, height_);
-        }
+        if (!toFile() && queue_.isEmpty())
+            fail(kDeviceIo); // neither a file nor a printer was chosen
+        openTemp();
+        writer_ = std::make_unique<QPdfWriter>(file_.get());
+        writer_->setCreator(QStringLiteral("Fynlar"));
+        writer_->setTitle(title());
+        writer_->setResolution(printer_->resolution());
+        writer_->setPageLayout(printer_->pageLayout());
+        renderer_.layout(*writer_, writer_->resolution(), width_, height_);
+        if (!renderer_.begin())
+            fail(kPathFileAccess);
+    }
+
+    QString title() const {
+        return toFile() ? QFileInfo(target_).completeBaseName() : QStringLiteral("Fynlar");
     }
 
     void openTemp() {
-        const QFileInfo target(target_);
-        if (!QFileInfo(target.absolutePath()).isDir())
-            fail(kPathNotFound);
-        if (target.isDir())
-            fail(kPathFileAccess);
-        if (target.exists() && !target.isWritable())
-            fail(kPermissionDenied);
-        QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                            target.fileName() + QStringLiteral(".XXXXXX"));
+        QByteArray temp;
+        if (toFile()) {
+            const QFileInfo target(target_);
+            if (!QFileInfo(target.absolutePath()).isDir())
+                fail(kPathNotFound);
+            if (target.isDir())
+                fail(kPathFileAccess);
+            if (target.exists() && !target.isWritable())
+                throw PrintFailure(kPermissionDenied, target.absoluteFilePath());
+            temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
+                                     target.fileName() + QStringLiteral(".XXXXXX"));
+        } else {
+            temp = QFile::encodeName(QDir::tempPath() + QStringLiteral("/fynlar-print-XXXXXX"));
+        }
         const int fd = ::mkstemp(temp.data());
-        if (fd < 0)
-            fail(sysErrorText(errno));
+        if (fd < 0) {
+            const int e = errno;
+            throw PrintFailure(sysErrorText(e), QFileInfo(QFile::decodeName(temp)).absolutePath());
+        }
         temp_ = QFile::decodeName(temp);
         file_ = std::make_unique<QFile>();
         if (!file_->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
@@ -190,9 +228,8 @@ private:
         }
     }
 
-    // The whole file synced under its temporary name, then renamed over the
-    // chosen one, so that a failure leaves no half-written file there.
-    void finishFile() {
+    // The last page ended and the whole PDF on disk under its temporary name.
+    void endFile() {
         const bool ended = renderer_.end();
         writer_.reset();
         const int fd = file_->handle();
@@ -201,67 +238,62 @@ private:
             abortDoc();
             fail(e == ENOSPC ? kDiskFull : kDeviceIo);
         }
-        mode_t mode = 0666;
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-        struct stat st {};
-        if (::stat(QFile::encodeName(target_).constData(), &st) == 0)
-            mode = st.st_mode & 07777;
-        if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-            const int e = errno;
-            abortDoc();
-            fail(sysErrorText(e));
+        if (toFile()) {
+            mode_t mode = 0666;
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode &= ~mask;
+            struct stat st {};
+            if (::stat(QFile::encodeName(target_).constData(), &st) == 0)
+                mode = st.st_mode & 07777;
+            if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+                const int e = errno;
+                abortDoc();
+                fail(sysErrorText(e));
+            }
         }
         file_->close();
         file_.reset();
+    }
+
+    // Renamed over the chosen file, so that a failure leaves no half-written
+    // file there.
+    void moveIntoPlace() {
+        const QString folder = QFileInfo(target_).absolutePath();
         if (::rename(QFile::encodeName(temp_).constData(),
                      QFile::encodeName(QFileInfo(target_).absoluteFilePath()).constData()) != 0) {
             const int e = errno;
             abortDoc();
-            fail(sysErrorText(e));
+            throw PrintFailure(sysErrorText(e), folder);
         }
         temp_.clear();
-        const int dir = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
         }
     }
 
-    void replayOnPrinter() {
-        if (!renderer_.begin())
-            fail(kDeviceIo);
-        for (const Op& op : ops_) {
-            switch (op.kind) {
-            case Op::Font:
-                renderer_.setFont(op.font);
-                break;
-            case Op::Text:
-                renderer_.text(op.x, op.y, op.text);
-                break;
-            case Op::NewPage:
-                if (!renderer_.newPage()) {
-                    printer_->abort();
-                    renderer_.end();
-                    fail(kDeviceIo);
-                }
-                break;
-            }
+    // The print system takes the file as a job; the temporary file goes
+    // either way.
+    void handOver() {
+        try {
+            submitToPrintSystem(queue_, temp_, title(), *printer_);
+        } catch (...) {
+            abortDoc();
+            throw;
         }
-        ops_.clear();
-        if (!renderer_.end())
-            fail(kDeviceIo);
+        abortDoc(); // only the temporary file is left to drop
     }
 
     std::unique_ptr<QPrinter> printer_;
     QString target_; // the PDF file chosen; empty for a printer
+    QString queue_;  // the printer chosen
     QString temp_;
     std::unique_ptr<QFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     Renderer renderer_;
-    std::vector<Op> ops_;
     int width_ = 11000;
     int height_ = 16000;
     bool started_ = false;

@@ -15,10 +15,18 @@ namespace platform {
 enum class Orientation { Portrait = 1, Landscape = 2 };
 
 // A document that could not be made or handed over; what() is the system's
-// error text ("Permission denied", "Disk full", ...).
+// error text ("Permission denied", "Disk full", ...), or the print system's
+// reason for refusing the job.
 class PrintFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    explicit PrintFailure(const QString& text, QString refused = {})
+        : std::runtime_error(text.toStdString()), path_(std::move(refused)) {}
+    // The file or folder that was refused, when the failure is a refused access.
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
 };
 
 // One printed document. Positions are in the units of the logical page, X
@@ -40,10 +48,14 @@ public:
     virtual double textWidth(const QString& s) = 0;
     virtual void newPage() = 0;
     // Hands the document over: to the printer, or to the file under its name.
-    // Throws PrintFailure.
+    // A printer's document is handed to the print system, and endDoc returns
+    // only once it has been queued there as a job. Throws PrintFailure.
     virtual void endDoc() = 0;
     // Drops the document: nothing is printed and no file is left.
     virtual void abortDoc() = 0;
+    // The PDF file chosen in the set-up box, which nothing has been written to
+    // yet; empty when the document goes to a printer.
+    virtual QString fileName() const = 0;
 };
 
 class Printers {
@@ -58,6 +70,8 @@ Printers& printers();
 void setPrinters(std::unique_ptr<Printers> s);
 
 // Qt's print box over QPrinter: the machine's CUPS printers, and a PDF file.
+// The document is drawn into a PDF either way; a printer's is handed to CUPS
+// through its own library, so that its answer is known.
 std::unique_ptr<Printers> makeQtPrinters();
 // The same with the box replaced by choose, which sets the printer up (a PDF
 // file, say) and returns false for a cancel.

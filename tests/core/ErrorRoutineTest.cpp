@@ -198,3 +198,49 @@ TEST_F(ErrorRoutineTest, InsetBoxClientAreaIsItsOwnWithoutTheTitleBar) {
     EXPECT_EQ(insetBox().width(), 4680 / 15);
     EXPECT_EQ(insetBox().height(), 1890 / 15);
 }
+
+// A refused access whose path is known names that file or folder, and speaks
+// of the data folder only when the path lies in it, through a link too.
+TEST_F(ErrorRoutineTest, PermissionDeniedNamesWhatWasRefused) {
+    const QString data = dataFolder();
+    test::writeFile(data + "/KontoFil", "");
+    QDir().mkpath(path("ut"));
+    test::writeFile(path("ut/lista.txt"), "");
+    QFile::link(data, path("genväg"));
+    const struct {
+        QString refused;
+        QString what;   // the second paragraph
+        QString advice; // how the third begins
+        bool dataFolder;
+    } cases[] = {
+        {data + "/KontoFil",
+         "Programmet fick inte skriva eller läsa filen\n" + data + "/KontoFil !",
+         "Den ligger i programmets datamapp " + data + ". Datamappen och filerna i den", true},
+        {path("genväg/KontoFil"),
+         "Programmet fick inte skriva eller läsa filen\n" + path("genväg/KontoFil") + " !",
+         "Den ligger i programmets datamapp " + data + ".", true},
+        {path("ut"), "Programmet fick inte skriva eller läsa i mappen\n" + path("ut") + " !",
+         "Kontrollera att du har skrivrätt till mappen " + path("ut") + " och att disken", false},
+        {path("ut/lista.txt"),
+         "Programmet fick inte skriva eller läsa filen\n" + path("ut/lista.txt") + " !",
+         "Kontrollera att du har skrivrätt till mappen " + path("ut") + " och att disken", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refused.toStdString());
+        fakes.messages->calls.clear();
+        Module1.SysFel = "Permission denied";
+        Module1.FelPath = c.refused;
+        GeneralError();
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const auto& call = fakes.messages->calls[0];
+        EXPECT_EQ(call.title, QStringLiteral("Otillåten filåtkomst"));
+        const QStringList paragraphs = call.text.split("\n\n");
+        ASSERT_EQ(paragraphs.size(), 3);
+        EXPECT_EQ(paragraphs[0], "'Permission denied' !");
+        EXPECT_EQ(paragraphs[1], c.what);
+        EXPECT_TRUE(paragraphs[2].startsWith(c.advice)) << paragraphs[2].toStdString();
+        EXPECT_EQ(call.text.contains("atamapp"), c.dataFolder);
+        EXPECT_TRUE(Module1.FelPath.isEmpty()); // it belonged to this failure only
+    }
+    EXPECT_EQ(reportsOpened, 0);
+}

@@ -1,9 +1,13 @@
 #include "core/Records.h"
 #include "core/Errors.h"
 #include "core/RecordFile.h"
+#include "core/SafeOpen.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::readFile;
@@ -149,4 +153,43 @@ TEST_F(RecordFileTest, PartialLastRecordReadsPadded) {
     ASSERT_EQ(f.count(), 1); // 86 bytes: 1.05 records
     EXPECT_EQ(accountNameOf(f.get<KontoFilPost>(2).KontoNamn), "Spar");
     EXPECT_EQ(f.get<KontoFilPost>(2).KontoSlag, "  ");
+}
+
+// Whatever stands in a record file's place, a named pipe without a writer
+// above all, is refused at once as "Path/File access error", and the file is
+// named; nothing waits, and nothing is created in its place.
+TEST_F(RecordFileTest, OnlyAPlainFileIsOpenedAndNothingWaitsForAWriter) {
+    setDataRoot(path("FynData"));
+    const QString data = path("FynData");
+    writeFile(path("utanför"), QByteArray(36, 'x'));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(data + "/Kanal").constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(data + "/Skriven").constData(), 0600), 0);
+    // A writer holds this one open, so that even a blocking open returns.
+    const int writer =
+        ::open(QFile::encodeName(data + "/Skriven").constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_TRUE(QDir().mkpath(data + "/Mapp"));
+    ASSERT_TRUE(QFile::link(path("utanför"), data + "/Länk"));
+    for (const char* name : {"Kanal", "Skriven", "Mapp", "Länk"})
+        for (const RecordFile::Missing missing :
+             {RecordFile::Missing::Create, RecordFile::Missing::Fail}) {
+            const QString file = data + "/" + QString::fromUtf8(name);
+            try {
+                RecordFile f(file, TransPost::Length, missing);
+                ADD_FAILURE() << name << " opened, " << f.count() << " records";
+            } catch (const RuntimeError& e) {
+                EXPECT_EQ(e.text(), "Path/File access error") << name;
+                EXPECT_EQ(e.where(), QString::fromUtf8(name));
+            }
+        }
+    try {
+        readWholeFile(data + "/Kanal");
+        ADD_FAILURE() << "a pipe read whole";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.text(), "Path/File access error");
+    }
+    EXPECT_TRUE(QFileInfo(data + "/Länk").isSymLink());
+    EXPECT_EQ(readFile(path("utanför")), QByteArray(36, 'x'));
+    ::close(writer);
+    setDataRoot(QString());
 }

@@ -6,9 +6,13 @@
 #include "output/OutputDriver.h"
 #include "platform/ClickLabel.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QWindow>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::OutputTest;
@@ -359,4 +363,81 @@ TEST_F(OutputTest, TheDialogWritesNothingButItsWindowPlace) {
     settle();
     EXPECT_EQ(dataFiles(), before);
     EXPECT_EQ(Module1.KontoNamn, "Hem");
+}
+
+// An account file that is no plain file (a link, a folder, a named pipe with
+// or without a writer) is reported once, and the account is dropped: no empty
+// period, no destination, nothing listed. The dialog goes on at once.
+TEST_F(OutputTest, AnAccountWithAFileThatCannotBeReadIsDroppedAndTheDialogGoesOn) {
+    test::writeFile(path("utanför"), test::readFile(accountFile("Hem", "KontoData")));
+    struct Damage {
+        const char* account;
+        const char* file;
+        const char* kind;
+        const char* routine;
+    } const damages[] = {
+        {"Länk", "KontoData", "link", "InitDatum i Utskriftsformulär"},
+        {"Mapp", "KontoData", "folder", "InitDatum i Utskriftsformulär"},
+        {"Rör", "KontoData", "pipe", "InitDatum i Utskriftsformulär"},
+        {"Skriven", "KontoData", "written pipe", "InitDatum i Utskriftsformulär"},
+        {"Namn", "Transakt", "pipe", "Combo1_Click i UtskriftsForm"},
+        {"Sub", "Kategori", "pipe", "Combo1_Click i UtskriftsForm"},
+    };
+    int slot = 2;
+    for (const Damage& x : damages) {
+        test::FixtureAccount a = test::budgetBud();
+        a.name = x.account;
+        test::writeAccount(a, slot++);
+    }
+    start(test::simpleHem());
+    std::vector<int> writers;
+    for (const Damage& x : damages) {
+        const QString file = accountFile(x.account, x.file);
+        QFile::remove(file);
+        const QByteArray f = QFile::encodeName(file);
+        if (QByteArray(x.kind) == "link")
+            ASSERT_TRUE(QFile::link(path("utanför"), file));
+        else if (QByteArray(x.kind) == "folder")
+            ASSERT_TRUE(QDir().mkpath(file));
+        else
+            ASSERT_EQ(::mkfifo(f.constData(), 0600), 0);
+        // With a writer a pipe even opens; it is still no file of records.
+        if (QByteArray(x.kind) == "written pipe")
+            writers.push_back(::open(f.constData(), O_RDWR | O_NONBLOCK));
+    }
+    UtskrStatForm& d = openDialog();
+
+    for (const Damage& x : damages) {
+        SCOPED_TRACE(std::string(x.account) + ": " + x.file + " a " + x.kind);
+        fakes.messages->answers.push_back(platform::Answer::No); // no error report
+        chooseAccount(d, x.account);
+        ASSERT_EQ(titles(), QStringList{"Felspec. = Path/File access error"});
+        EXPECT_TRUE(
+            lastBox().text.startsWith(QString("Ett fel har uppstått i subrutinen ") + x.routine))
+            << lastBox().text.toStdString();
+        EXPECT_TRUE(lastBox().text.contains(QString("Felet finns i ") + x.file));
+        EXPECT_EQ(d.CancelState, "");
+        EXPECT_EQ(d.Text1->text(), "");
+        EXPECT_EQ(d.Label7->text(), "");
+        for (QRadioButton* o : {d.Option1, d.Option2, d.Option3})
+            EXPECT_FALSE(o->isEnabled());
+        EXPECT_FALSE(d.Command1->isEnabled());
+        EXPECT_FALSE(d.Text2->isEnabled());
+
+        // The next account is there at once and lists as before.
+        chooseAccount(d, "Hem");
+        EXPECT_TRUE(titles().isEmpty());
+        EXPECT_EQ(d.CancelState, "kto");
+        EXPECT_EQ(d.RecCount, 6);
+    }
+    listToFile(d, path("hem.txt"));
+    EXPECT_EQ(titles(), QStringList{"Konto- eller statistikutskrift "});
+    for (const int w : writers)
+        ::close(w);
+    // Nothing was made in their place.
+    for (const Damage& x : damages) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(accountFile(x.account, x.file)).constData(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode)) << x.account;
+    }
 }

@@ -12,6 +12,7 @@
 #include "platform/testing/FakeFileDialogs.h"
 #include "platform/testing/FakePrinter.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QFrame>
@@ -140,6 +141,19 @@ protected:
         return *d;
     }
 
+    // An account chosen as a user does: the list opened with the mouse, the
+    // row reached with the arrow keys and taken with Enter.
+    static void chooseAccount(UtskrStatForm& d, const QString& name) {
+        QTest::mouseClick(d.Combo1, Qt::LeftButton);
+        QAbstractItemView* list = d.Combo1->view();
+        const int row = d.Combo1->findText(name);
+        ASSERT_GE(row, 0) << name.toStdString();
+        ASSERT_TRUE(list->isVisible());
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    }
     // A click on a check box or option button, on its indicator.
     static void tick(QAbstractButton* b) {
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(7, b->height() / 2));

@@ -14,7 +14,7 @@ QString number(double v) {
 
 class FakeJob final : public PrintJob {
 public:
-    explicit FakeJob(FakePrinters& p) : p_(p) {}
+    explicit FakeJob(FakePrinters& p) : p_(p), file_(p.fileTarget) {}
     void setOrientation(Orientation o) override {
         record(QStringLiteral("ORIENTATION %1").arg(int(o)));
     }
@@ -32,6 +32,7 @@ public:
     void newPage() override { record(QStringLiteral("NEWPAGE")); }
     void endDoc() override { record(QStringLiteral("END")); }
     void abortDoc() override { record(QStringLiteral("ABORT")); }
+    QString fileName() const override { return file_; }
 
 private:
     void record(const QString& line) {
@@ -42,6 +43,7 @@ private:
         }
     }
     FakePrinters& p_;
+    QString file_;
 };
 
 } // namespace

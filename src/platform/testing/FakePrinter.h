@@ -25,6 +25,8 @@ public:
     // once it is recorded.
     QString failOn;
     QString failText = QStringLiteral("Disk full");
+    // The PDF file chosen in the box; empty: a printer.
+    QString fileTarget;
 
     std::unique_ptr<PrintJob> setup(QWidget* parent) override;
     // The lines that begin with prefix.
