@@ -28,8 +28,6 @@ bool trapBudget(Body&& body, const QString& routine, const QString& suffix, Line
         budget_testing::failurePoint(routine, budget_testing::At::End);
         return true;
     } catch (const std::exception&) {
-        const QString text = currentErrorText();
-        const QString where = currentErrorWhere();
         QStringList message;
         if constexpr (std::is_invocable_v<Lines&>)
             message = lines();
@@ -37,7 +35,7 @@ bool trapBudget(Body&& body, const QString& routine, const QString& suffix, Line
             message = lines;
         ErrorContext c(routine, message, labels());
         c.messageSuffix = suffix;
-        fillErrorTexts(text, c, where);
+        fillCurrentErrorTexts(c);
         const QString head = QStringLiteral("Fel i rutinen ") + routine;
         Module1.FelDump.replace(0, head.size(), dumpHead());
     }

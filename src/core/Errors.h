@@ -77,6 +77,12 @@ QString currentErrorWhere();
 // The file or folder it names as refused (RuntimeError::path), or empty.
 QString currentErrorPath();
 
+// Fills the error texts from context for whatever is being handled now, its
+// place and the path it refused included (call inside a catch block).
+inline void fillCurrentErrorTexts(const ErrorContext& context) {
+    fillErrorTexts(currentErrorText(), context, currentErrorWhere(), currentErrorPath());
+}
+
 // Calls GeneralError (kept out of this header's includes).
 void reportError();
 
@@ -88,10 +94,7 @@ template <class Body, class Context> bool trap(Body&& body, Context&& context) {
         body();
         return true;
     } catch (const std::exception&) {
-        const QString text = currentErrorText();
-        const QString where = currentErrorWhere();
-        const QString path = currentErrorPath();
-        fillErrorTexts(text, context(), where, path);
+        fillCurrentErrorTexts(context());
     }
     reportError();
     return false;

@@ -17,22 +17,16 @@ namespace fyn {
 RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
     : path_(path), length_(recordLength) {
     settleBeforeReading(path); // never a mix that a failed commit left
-    // Opened without blocking, so that a named pipe or a device in a file's
-    // place cannot hold the program up; then only a plain file is read.
     const bool create = missing == Missing::Create;
-    fd_ = safeOpen(path, O_RDONLY | O_NONBLOCK | (create ? O_CREAT : 0));
+    fd_ = safeOpen(path, O_RDONLY | (create ? O_CREAT : 0));
     if (fd_ < 0) {
         const int e = errno;
         if (e == ENOENT && create)
             raiseError(platform::kPathNotFound); // the folder is missing
-        if (e == ELOOP || e == EISDIR)           // a link or a folder in the file's place
+        // A link, a folder, a pipe or a device in the file's place.
+        if (e == ELOOP || e == kNotAPlainFile)
             throw RuntimeError(platform::kPathFileAccess, QFileInfo(path).fileName());
         raiseErrno(e, path);
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close();
-        throw RuntimeError(platform::kPathFileAccess, QFileInfo(path).fileName());
     }
 }
 

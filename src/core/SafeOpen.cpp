@@ -122,7 +122,20 @@ int safeOpen(const QString& path, int flags, mode_t mode) {
         return -1;
     if (at != AT_FDCWD)
         flags |= O_NOFOLLOW;
-    return ::openat(at, leaf.constData(), flags | O_CLOEXEC, mode);
+    const bool folder = (flags & O_DIRECTORY) != 0;
+    // Without waiting: a named pipe or a device in a file's place must not
+    // hold the program up (a plain file ignores the flag).
+    const int fd =
+        ::openat(at, leaf.constData(), flags | O_CLOEXEC | (folder ? 0 : O_NONBLOCK), mode);
+    if (fd < 0 || folder)
+        return fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = kNotAPlainFile;
+        return -1;
+    }
+    return fd;
 }
 
 int safeMkdir(const QString& path, mode_t mode) {

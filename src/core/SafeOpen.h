@@ -8,6 +8,7 @@
 //
 // The calls mirror their system counterparts: -1 (or false) with errno set.
 #include <QString>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace fyn {
@@ -24,7 +25,12 @@ QString relativeToDataRoot(const QString& path);
 // leading "/", no backslash or NUL.
 bool isPlainRelativePath(const QString& relative);
 
+// Opens only a plain file (or, with O_DIRECTORY, a folder), and never waits
+// on what stands in a file's place: anything else fails with kNotAPlainFile.
 int safeOpen(const QString& path, int flags, mode_t mode = 0644);
+// The errno of a folder, a pipe or a device where a plain file belongs; the
+// runtime called it "Path/File access error".
+constexpr int kNotAPlainFile = EISDIR;
 int safeMkdir(const QString& path, mode_t mode = 0755);
 int safeUnlink(const QString& path);
 int safeRmdir(const QString& path);

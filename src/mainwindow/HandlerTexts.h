@@ -24,11 +24,8 @@ bool trapWithHead(Body&& body, Context&& context, const QString& dumpHead) {
         body();
         return true;
     } catch (const std::exception&) {
-        const QString text = currentErrorText();
-        const QString where = currentErrorWhere();
-        const QString path = currentErrorPath();
         const ErrorContext c = context();
-        fillErrorTexts(text, c, where, path);
+        fillCurrentErrorTexts(c);
         QString head = QStringLiteral("Fel i rutinen ") + c.routine;
         if (c.region > 0)
             head += QStringLiteral(" (%1)").arg(c.region);

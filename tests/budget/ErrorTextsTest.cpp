@@ -2,11 +2,13 @@
 // message's first line with the text that continues it, its context lines,
 // the dump's opening and its labels, reached through the real windows.
 #include "budget/BudgetDriver.h"
+#include "budget/BudgetErrors.h"
 #include "budget/BudgetTesting.h"
 #include "core/Errors.h"
 #include "core/SafeWriteTesting.h"
 #include "platform/SysError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 
@@ -468,4 +470,21 @@ TEST_F(ErrorTexts, EveryHandlerReportsItsOwnMessageContextAndDump) {
         if (c.after)
             c.after();
     }
+}
+
+// A refused file outside the data folder is named in the report, as for every
+// other window, not blamed on the data folder.
+TEST_F(ErrorTexts, ARefusedFileIsNamedNotTheDataFolder) {
+    const QString refused = path("ut/Röda dagar.txt");
+    const bool ok = budget::trapBudget(
+        [&] { raiseErrno(EACCES, refused); }, QStringLiteral("Command1 (OK)"), QString(),
+        [] { return QStringLiteral("Fel i rutinen Command1."); }, [] { return QStringList{}; });
+    EXPECT_FALSE(ok);
+    const auto& calls = fakes.messages->calls;
+    const auto denied = std::find_if(calls.begin(), calls.end(), [](const auto& c) {
+        return c.title == QStringLiteral("Otillåten filåtkomst");
+    });
+    ASSERT_NE(denied, calls.end());
+    EXPECT_TRUE(denied->text.contains(refused)) << denied->text.toStdString();
+    EXPECT_FALSE(denied->text.contains(QStringLiteral("atamapp"))) << denied->text.toStdString();
 }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace fyn;
@@ -333,6 +334,43 @@ TEST_F(JournalTest, WritesNeverFollowALinkOutOfTheDataFolder) {
     EXPECT_THROW(batch.commit(), RuntimeError);
     EXPECT_THROW(openRecordFile<KontoFilPost>(data + "/../victim"), RuntimeError);
     EXPECT_EQ(readFile(victim), "orört");
+}
+
+// A named pipe or a folder in a data file's place holds nothing up: a commit
+// and a file made when missing are refused at once, and a journal that names
+// them is set aside unreplayed.
+TEST_F(JournalTest, NothingWaitsOnAPipeOrAFolderInAFilesPlace) {
+    // Should anything wait on the pipe, the test ends here instead of hanging.
+    ::alarm(60);
+    const QString pipe = data + "/Konto/B-mall";
+    const QString folder = data + "/Konto/Transakt";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& file : {pipe, folder}) {
+        SCOPED_TRACE(file.toStdString());
+        WriteBatch batch;
+        batch.write(file, 0, "1   100 01 01  ");
+        try {
+            batch.commit();
+            ADD_FAILURE() << "committed";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), "Path/File access error");
+        }
+        try {
+            ensureFileExists(file);
+            ADD_FAILURE() << "taken as a file";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), "Path/File access error");
+        }
+    }
+    writeFile(journalPath(), entry({}, {{"Konto/B-mall", true, 0, 15, {{0, "1   100 01 01  "}}},
+                                        {"Konto/Transakt", true, 0, 3, {{0, "abc"}}}}) +
+                                 registerEntry());
+    ASSERT_NO_THROW(recoverJournal());
+    expectSetAside();
+    EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    ::alarm(0);
 }
 
 } // namespace
