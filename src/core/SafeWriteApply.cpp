@@ -43,14 +43,7 @@ void applyEntry(const Entry& e, bool counted) {
             if (counted)
                 countDataBytes(r.now.size());
         }
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0)
-            fail(errno);
-        if (st.st_size != f.newSize) {
-            pointStep();
-            if (::ftruncate(fd.get(), f.newSize) != 0)
-                fail(errno);
-        }
+        setLength(fd.get(), f.newSize, true);
     }
 }
 

@@ -252,6 +252,18 @@ void releaseLater(int fd, qint64 size) {
     }
 }
 
+void setLength(int fd, qint64 size, bool point) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        fail(errno);
+    if (st.st_size == size)
+        return;
+    if (point)
+        pointStep();
+    if (::ftruncate(fd, size) != 0)
+        fail(errno);
+}
+
 QByteArray readAt(int fd, qint64 offset, qint64 size) {
     QByteArray out(size, Qt::Uninitialized);
     const qint64 got = readFully(fd, out.data(), size, offset);

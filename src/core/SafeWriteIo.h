@@ -48,6 +48,10 @@ void pointWrite(int fd, const char* data, qint64 size, qint64 offset);
 // The first size bytes of the pieces at offset, a write point.
 void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qint64 offset);
 
+// Gives the file the length size unless it has it already; with point, the
+// change of length is a write point.
+void setLength(int fd, qint64 size, bool point = false);
+
 // fdatasync, a write point.
 void syncFd(int fd);
 // Syncs a folder where a failure does not matter.

@@ -35,11 +35,7 @@ bool undoEntry(const Entry& e) {
             Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
             for (const Region& r : f.regions)
                 writeAll(fd.get(), r.was.constData(), r.was.size(), r.offset);
-            struct stat st {};
-            if (::fstat(fd.get(), &st) != 0)
-                fail(errno);
-            if (st.st_size != f.oldSize && ::ftruncate(fd.get(), f.oldSize) != 0)
-                fail(errno);
+            setLength(fd.get(), f.oldSize);
             if (::fsync(fd.get()) != 0 && errno != EINVAL)
                 fail(errno);
         } catch (const RuntimeError&) {
@@ -151,11 +147,7 @@ void applyUndo(const Entry& e) {
         Fd fd(openOrFail(f.path, O_WRONLY));
         for (const Region& r : f.regions)
             pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset);
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0)
-            fail(errno);
-        if (st.st_size != f.newSize && ::ftruncate(fd.get(), f.newSize) != 0)
-            fail(errno);
+        setLength(fd.get(), f.newSize);
     }
     for (size_t i = e.folders.size(); i-- > 0;)
         if (e.skipFolder.empty() || !e.skipFolder[i])

@@ -8,17 +8,15 @@
 #include "ledger/Engine.h"
 #include "platform/SysError.h"
 #include "support/AccountFixture.h"
+#include "support/LoopImage.h"
 #include "support/TestSupport.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <fcntl.h>
 #include <optional>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace fyn;
@@ -132,41 +130,13 @@ TEST_F(FullDiskTest, AHalfWrittenPostingFileIsNotReadUntilItsUndoIsDone) {
 // until the insert fits: whatever each failed attempt left, the file is never
 // read as a mix.
 TEST_F(FullDiskTest, OnAFullBtrfsTheHalfWrittenFileIsNeverRead) {
-    QFile filesystems("/proc/filesystems");
-    if (!filesystems.open(QIODevice::ReadOnly) || !filesystems.readAll().contains("btrfs"))
-        GTEST_SKIP() << "this kernel cannot mount btrfs (no btrfs in /proc/filesystems)";
-    const QString mkfs = QStandardPaths::findExecutable("mkfs.btrfs", {"/usr/sbin", "/sbin"});
-    if (mkfs.isEmpty() || ::geteuid() != 0)
-        GTEST_SKIP() << "no mkfs.btrfs (btrfs-progs), or not allowed to mount (needs root)";
-    const QString image = path("btrfs.img");
-    {
-        QFile img(image);
-        ASSERT_TRUE(img.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(img.resize(128 << 20));
-    }
-    if (QProcess::execute(mkfs, {"-q", image}) != 0)
-        GTEST_SKIP() << "mkfs.btrfs failed";
-    QProcess losetup;
-    losetup.start("losetup", {"-f", "--show", image});
-    losetup.waitForFinished();
-    const QString device = QString::fromLocal8Bit(losetup.readAllStandardOutput()).trimmed();
-    if (losetup.exitCode() != 0 || device.isEmpty())
-        GTEST_SKIP() << "no loop device may be set up here";
-    const QString mountPoint = path("btrfs");
-    QDir().mkpath(mountPoint);
-    if (::mount(QFile::encodeName(device).constData(), QFile::encodeName(mountPoint).constData(),
-                "btrfs", 0, nullptr) != 0) {
-        QProcess::execute("losetup", {"-d", device});
-        GTEST_SKIP() << "mounting btrfs is not allowed here";
-    }
-    struct Unmount {
-        QString point, device;
-        ~Unmount() {
-            setJournalPath(QString());
-            ::umount2(QFile::encodeName(point).constData(), MNT_DETACH);
-            QProcess::execute("losetup", {"-d", device});
-        }
-    } unmount{mountPoint, device};
+    test::LoopImage disk;
+    if (const QString why = disk.mount("btrfs", 128 << 20, {"-q"}); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    const QString mountPoint = disk.root().chopped(1);
+    struct ForgetJournal {
+        ~ForgetJournal() { setJournalPath(QString()); }
+    } forget;
 
     QDir(mountPoint).mkpath("FynData/Konto");
     setJournalPath(mountPoint + "/FynData/.journal");

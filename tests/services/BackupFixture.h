@@ -4,13 +4,12 @@
 #include "core/Paths.h"
 #include "core/RecordFile.h"
 #include "support/AccountFixture.h"
+#include "support/LoopImage.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <map>
 #include <ostream>
@@ -37,6 +36,16 @@ inline TreeSnapshot treeOf(const QString& root, bool hidden = false) {
                                     : readFile(info.filePath());
     }
     return out;
+}
+
+// Writes a snapshot back as the folder root (made anew), its folders and files.
+inline void writeTree(const QString& root, const TreeSnapshot& tree) {
+    QDir(root).removeRecursively();
+    QDir().mkpath(root);
+    for (const auto& [rel, bytes] : tree) {
+        const QString p = root + "/" + rel;
+        bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
+    }
 }
 
 } // namespace fyn::test
@@ -80,61 +89,6 @@ protected:
     QString drive() const { return driveDir.path() + QLatin1Char('/'); }
 
     QTemporaryDir driveDir;
-};
-
-// A stick formatted exFAT, mounted through FUSE from an image on a loop
-// device: it keeps no links, tells names apart without case, refuses ':' and
-// '?', and cannot exchange two folders in one step.
-class ExfatStick {
-public:
-    ExfatStick() = default;
-    ExfatStick(const ExfatStick&) = delete;
-    ExfatStick& operator=(const ExfatStick&) = delete;
-    ~ExfatStick() {
-        if (mounted_)
-            QProcess::execute("umount", {mountPoint_});
-        if (!device_.isEmpty())
-            QProcess::execute("losetup", {"-d", device_});
-    }
-    // Empty once mounted; otherwise why it cannot be here, for a skip.
-    QString mount() {
-        const QStringList sbin = {"/usr/sbin", "/sbin"};
-        const QString mkfs = QStandardPaths::findExecutable("mkfs.exfat", sbin);
-        const QString fuse = QStandardPaths::findExecutable("mount.exfat-fuse", sbin);
-        if (mkfs.isEmpty() || fuse.isEmpty())
-            return "no mkfs.exfat or mount.exfat-fuse (packages exfatprogs, exfat-fuse)";
-        if (::geteuid() != 0 || !QFileInfo::exists("/dev/fuse"))
-            return "mounting needs root and /dev/fuse";
-        const QString image = scratch_.filePath("stick.img");
-        QFile img(image);
-        if (!img.open(QIODevice::WriteOnly) || !img.resize(16 << 20))
-            return "no room for the stick's image";
-        img.close();
-        QProcess run;
-        run.start(mkfs, {image});
-        if (!run.waitForFinished() || run.exitCode() != 0)
-            return "mkfs.exfat failed";
-        run.start("losetup", {"-f", "--show", image});
-        run.waitForFinished();
-        device_ = QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed();
-        if (run.exitCode() != 0 || device_.isEmpty()) {
-            device_.clear();
-            return "no loop device may be set up here";
-        }
-        mountPoint_ = scratch_.filePath("stick");
-        QDir().mkpath(mountPoint_);
-        if (QProcess::execute(fuse, {device_, mountPoint_}) != 0)
-            return "mounting exFAT through FUSE is not allowed here";
-        mounted_ = true;
-        return {};
-    }
-    QString root() const { return mountPoint_ + "/"; }
-
-private:
-    QTemporaryDir scratch_;
-    QString device_;
-    QString mountPoint_;
-    bool mounted_ = false;
 };
 
 } // namespace fyn::test

@@ -9,11 +9,8 @@
 #include "services/BackupTesting.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <cstdio>
 #include <functional>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,11 +166,7 @@ TEST_F(BackupOps, ACrashAtAnyStepLeavesTheOldBackupOrTheNewOne) {
             // Put back the old backup for the next round, as a crash after the
             // swap leaves the new one.
             if (now == newOne) {
-                QDir(drive() + "FynlarBU202612091405").removeRecursively();
-                for (const auto& [rel, bytes] : oldOne) {
-                    const QString p = drive() + "FynlarBU202612091405/" + rel;
-                    bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
-                }
+                writeTree(drive() + "FynlarBU202612091405", oldOne);
             }
             continue;
         }
@@ -211,11 +204,7 @@ TEST_F(BackupOps, OnADriveWithoutExchangeACrashLeavesTheOldBackupOrTheNewOne) {
             // Nothing hidden stays behind the listing.
             EXPECT_EQ(treeOf(drive(), true), treeOf(drive())) << "crash at step " << n;
             if (now == newOne) {
-                QDir(drive() + "FynlarBU202612091405").removeRecursively();
-                for (const auto& [rel, bytes] : oldOne) {
-                    const QString p = drive() + "FynlarBU202612091405/" + rel;
-                    bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
-                }
+                writeTree(drive() + "FynlarBU202612091405", oldOne);
             }
             continue;
         }
@@ -231,13 +220,7 @@ TEST_F(BackupOps, OnADriveWithoutExchangeACrashLeavesTheOldBackupOrTheNewOne) {
 TEST_F(BackupOps, ListingADriveTidiesWhatABackupCutShortLeft) {
     backup::makeBackup(accountFolder("Resa"), drive(), "Resa202612091400");
     const TreeSnapshot resa = treeOf(drive() + "Resa202612091400");
-    const auto copyTo = [&](const QString& name) {
-        QDir().mkpath(drive() + name);
-        for (const auto& [rel, bytes] : resa) {
-            const QString p = drive() + name + "/" + rel;
-            bytes == "<dir>" ? (void)QDir().mkpath(p) : writeFile(p, bytes);
-        }
-    };
+    const auto copyTo = [&](const QString& name) { writeTree(drive() + name, resa); };
     copyTo(".Resa202612091405.old");     // set aside, its name free: back it comes
     copyTo(".Resa202612091400.old");     // set aside, the new one stands: it goes
     copyTo(".Resa202612091410.partial"); // never finished: it goes
@@ -630,33 +613,10 @@ TEST_F(BackupOps, ACrashAtAnyStepOfARestoreLeavesTheOldDataOrTheNew) {
 
 // A stick formatted FAT, which refuses owners, permissions and some names.
 TEST_F(BackupOps, ABackupOnAFatStickCanBeRestored) {
-    QFile filesystems("/proc/filesystems");
-    if (!filesystems.open(QIODevice::ReadOnly) || !filesystems.readAll().contains("vfat"))
-        GTEST_SKIP() << "this kernel cannot mount FAT (no vfat in /proc/filesystems)";
-    const QString mkfs = QStandardPaths::findExecutable("mkfs.vfat", {"/usr/sbin", "/sbin"});
-    if (mkfs.isEmpty() || ::geteuid() != 0)
-        GTEST_SKIP() << "no mkfs.vfat, or not allowed to mount (needs root)";
-    const QString image = outside.filePath("stick.img");
-    QFile img(image);
-    ASSERT_TRUE(img.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(img.resize(8 << 20));
-    img.close();
-    if (QProcess::execute(mkfs, {image}) != 0)
-        GTEST_SKIP() << "mkfs.vfat failed";
-    QProcess losetup;
-    losetup.start("losetup", {"-f", "--show", image});
-    losetup.waitForFinished();
-    const QString device = QString::fromLocal8Bit(losetup.readAllStandardOutput()).trimmed();
-    if (losetup.exitCode() != 0 || device.isEmpty())
-        GTEST_SKIP() << "no loop device may be set up here";
-    const QString mountPoint = outside.filePath("stick");
-    QDir().mkpath(mountPoint);
-    if (::mount(QFile::encodeName(device).constData(), QFile::encodeName(mountPoint).constData(),
-                "vfat", 0, "shortname=mixed") != 0) {
-        QProcess::execute("losetup", {"-d", device});
-        GTEST_SKIP() << "mounting FAT is not allowed here";
-    }
-    const QString stick = mountPoint + "/";
+    LoopImage image;
+    if (const QString why = image.mount("vfat", 8 << 20, {}, "shortname=mixed"); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    const QString stick = image.root();
     const QString target = backup::makeBackup(dataFolder(), stick, "FynlarBU202612091405");
     const TreeSnapshot copied = treeOf(target);
     writeFile(accountFile("Resa", "KontoData"), QByteArray(43, ' '));
@@ -664,8 +624,6 @@ TEST_F(BackupOps, ABackupOnAFatStickCanBeRestored) {
     EXPECT_TRUE(b.refusal.isEmpty()) << b.refusal.toStdString();
     backup::restoreAll(b.tree);
     EXPECT_EQ(copyable(treeOf(dataFolder())), copied);
-    ::umount(QFile::encodeName(mountPoint).constData());
-    QProcess::execute("losetup", {"-d", device});
 }
 
 // A real exFAT stick: it cannot exchange folders, so a backup of the same
@@ -673,8 +631,9 @@ TEST_F(BackupOps, ABackupOnAFatStickCanBeRestored) {
 // the old backup or the new one under its name once the drive is listed. What
 // is on the stick is then restored byte for byte.
 TEST_F(BackupOps, OnAnExfatStickACrashLeavesABackupAndItIsRestoredWhole) {
-    ExfatStick stick;
-    if (const QString why = stick.mount(); !why.isEmpty())
+    LoopImage stick;
+    if (const QString why = stick.mount("exfat", 16 << 20, {}, {}, "mount.exfat-fuse");
+        !why.isEmpty())
         GTEST_SKIP() << why.toStdString();
     const QString root = stick.root();
     EXPECT_TRUE(backup::windowsNamesOnly(root));

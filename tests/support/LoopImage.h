@@ -1,0 +1,34 @@
+#pragma once
+// A file system of its own, made in an image on a loop device and mounted in a
+// scratch folder, for tests on real disks and sticks; unmounted and detached
+// when it goes. Needs root; a test skips with the reason mount() gives.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace fyn::test {
+
+class LoopImage {
+public:
+    LoopImage() = default;
+    LoopImage(const LoopImage&) = delete;
+    LoopImage& operator=(const LoopImage&) = delete;
+    ~LoopImage();
+
+    // Makes an image of bytes with mkfs.<type> (mkfsOptions before its path)
+    // and mounts it, by the kernel with mountOptions or through fuseHelper.
+    // Empty once mounted; otherwise why it cannot be here, for a skip.
+    QString mount(const QString& type, qint64 bytes, const QStringList& mkfsOptions = {},
+                  const QByteArray& mountOptions = {}, const QString& fuseHelper = {});
+    // The mount point, with a trailing "/".
+    QString root() const { return mountPoint_ + "/"; }
+
+private:
+    QTemporaryDir scratch_;
+    QString device_;
+    QString mountPoint_;
+    bool mounted_ = false;
+};
+
+} // namespace fyn::test
