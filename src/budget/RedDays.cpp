@@ -1,6 +1,7 @@
 #include "budget/RedDays.h"
 
 #include "core/Codec1252.h"
+#include "core/DataFileLimits.h"
 #include "core/DateText.h"
 #include "core/Numbers.h"
 #include "core/RecordFile.h"
@@ -13,7 +14,7 @@ namespace fyn::budget {
 namespace {
 
 // The register's count is a 16-bit number.
-constexpr long kMaxRecords = 32767;
+constexpr long kMaxRecords = kMaxRedDays;
 constexpr int kNameBytes = 25;
 
 bool isFree(const RedDayPost& r) {

@@ -26,9 +26,11 @@
 // When writing the files fails, the commit is undone from its old bytes and
 // its entry cut off the journal again, which needs no new space. Until both
 // have succeeded nothing more is written: a later replay would otherwise
-// bring back a commit the user was told had failed.
+// bring back a commit the user was told had failed. Where the journal can be
+// told neither way, the commit stands in it, and is finished instead.
 #include "core/SafeWrite.h"
 
+#include "core/DataFileLimits.h"
 #include "core/Errors.h"
 #include "core/SafeOpen.h"
 #include "core/SafeWriteIo.h"
@@ -44,6 +46,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fyn {
 
@@ -66,6 +69,38 @@ QString journalPath() {
 namespace {
 QString absolute(const QString& path) {
     return QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+}
+
+QString named(const QString& path) {
+    return QFileInfo(path).fileName() + QStringLiteral(" (") + QDir::toNativeSeparators(path) +
+           QLatin1Char(')');
+}
+
+// What the program never writes is refused before anything is written: a
+// name it does not write, a file longer than it makes that kind, a length
+// that is not a whole number of records, and a file with another name on the
+// disk (a hard link may lead out of the data folder, and an edit written into
+// it would land there).
+void checkWritable(const QString& path, const struct stat* st, qint64 oldSize, qint64 newSize) {
+    const FileLimit limit = fileLimit(relativeToDataRoot(path));
+    if (!limit.writable)
+        raiseError(platform::kBadFileName);
+    if (st && st->st_nlink > 1)
+        throw RuntimeError(
+            platform::kPathFileAccess,
+            named(path) + QStringLiteral(", som har fler än ett namn på disken (en hård länk): en "
+                                         "ändring i den kunde hamna i en fil utanför datamappen, "
+                                         "så programmet skriver inte i den. Kopiera filen och "
+                                         "lägg kopian i dess ställe"));
+    if (newSize > limit.maxBytes)
+        throw RuntimeError(platform::kOverflow,
+                           named(path) + QStringLiteral(", som skulle bli längre än programmet "
+                                                        "gör en sådan fil (%1 byte)")
+                                             .arg(limit.maxBytes));
+    if (newSize != oldSize && !limit.wholeRecords(newSize))
+        throw RuntimeError(platform::kBadRecordLength,
+                           named(path) + QStringLiteral(", som skulle få en längd som inte är ett "
+                                                        "helt antal poster"));
 }
 } // namespace
 
@@ -154,7 +189,7 @@ void WriteBatch::commit() {
     // 1. Everything is checked and the replaced bytes read; nothing is written.
     Entry entry;
     for (const QString& f : wanted) {
-        if (relativeToDataRoot(f).isEmpty())
+        if (relativeToDataRoot(f).isEmpty() || !fileLimit(relativeToDataRoot(f)).writable)
             raiseError(platform::kBadFileName);
         struct stat st {};
         if (safeLstat(f, st) == 0) {
@@ -200,8 +235,7 @@ void WriteBatch::commit() {
             }
         }
         // Never longer than the program reads back, nor than a replay takes.
-        if (c.newSize > kMaxFileBytes)
-            raiseError(platform::kOverflow);
+        checkWritable(p.path, c.existed ? &st : nullptr, c.oldSize, c.newSize);
         if (p.replaceSize < 0) {
             // Blanks in any gap between the old end and a write beyond it.
             qint64 at = c.oldSize;
@@ -229,12 +263,15 @@ void WriteBatch::commit() {
         }
         if (c.existed && c.newSize < c.oldSize) // the cut-off tail
             c.regions.push_back(Region{c.newSize, {}, old(c.newSize, c.oldSize - c.newSize)});
-        // Nearly all of a large file rewritten: written once, whole, into a new file.
+        // Nearly all of a large file rewritten: written once, whole, into a new
+        // file (one a commit, which takes its place last).
         qint64 changed = 0;
         for (const Region& r : c.regions)
             changed += r.now.size();
         const qint64 wholeFrom = testedWholeFrom() >= 0 ? testedWholeFrom() : kWholeFrom;
-        if (inMemory && c.existed && st.st_nlink == 1 && c.newSize >= wholeFrom &&
+        const bool oneWhole = std::none_of(entry.files.begin(), entry.files.end(),
+                                           [](const FileChange& e) { return e.whole; });
+        if (oneWhole && inMemory && c.existed && c.newSize >= wholeFrom &&
             4 * changed >= 3 * c.newSize) {
             c.known = p.known;
             if (!wholePieces(c, p.knownSize).empty() || c.newSize == 0) {
@@ -255,6 +292,7 @@ void WriteBatch::commit() {
                 break;
             }
             const EncodedEntry bytes = encodeEntry(entry, j.epoch);
+            j.mayStandAt.reset();
             // 2. Files written whole, then the entry, synced: from here on the
             // commit stands.
             qint64 at = 0;
@@ -263,7 +301,13 @@ void WriteBatch::commit() {
                     if (f.whole)
                         writeWhole(f, true);
                 at = appendEntry(bytes);
-            } catch (const RuntimeError&) {
+            } catch (const RuntimeError& e) {
+                if (const std::optional<qint64> stands = std::exchange(j.mayStandAt, {})) {
+                    // Neither cut off nor marked: a start would replay it.
+                    j.stopText = e.text();
+                    finishLater(entry, false, *stands);
+                    break;
+                }
                 for (const FileChange& f : entry.files)
                     if (f.whole)
                         (void)safeUnlink(wholeFile(f.path, f.wholeId));
@@ -271,14 +315,14 @@ void WriteBatch::commit() {
             }
 
             // 3. The files. When that fails, the commit is undone and cut off the
-            // journal again.
+            // journal again, or, where the journal cannot be told, finished later.
             j.files.entered(entry);
             resetDataBytes();
             try {
                 applyEntry(entry, true);
             } catch (const RuntimeError& e) {
-                giveUp(entry, at, e.text());
-                throw;
+                if (giveUp(entry, at, e.text()))
+                    throw;
             }
             break;
         } catch (const RuntimeError& e) {

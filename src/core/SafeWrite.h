@@ -41,7 +41,11 @@ public:
     bool empty() const { return files_.empty() && folders_.empty(); }
     // Writes everything as one unit; it stands once the journal is synced. A
     // failure (a RuntimeError with the system's text) leaves every file as it
-    // was. The batch is empty afterwards.
+    // was. Where a commit that stands can neither be written to its files nor
+    // taken back for good (a disk with no room for a byte more), it returns:
+    // the user is told that the change is begun and will be finished, and it
+    // is, before anything more is written or its files are read, or at the
+    // next start. The batch is empty afterwards.
     void commit();
 
 private:

@@ -21,22 +21,8 @@ void applyEntry(const Entry& e, bool counted) {
             fail(errno);
     }
     for (const FileChange& f : e.files) {
-        if (f.skip)
+        if (f.skip || f.whole)
             continue;
-        if (f.whole) {
-            // The new file takes the old one's place; on a replay it may have
-            // done so already.
-            pointStep();
-            const QString made = wholeFile(f.path, f.wholeId);
-            Fd old(counted ? safeOpen(f.path, O_RDONLY) : -1);
-            if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT))
-                fail(errno);
-            releaseLater(old.release(), f.oldSize);
-            if (counted)
-                for (const Region& r : f.regions)
-                    countDataBytes(r.now.size());
-            continue;
-        }
         Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
         for (const Region& r : f.regions) {
             pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset);
@@ -44,6 +30,21 @@ void applyEntry(const Entry& e, bool counted) {
                 countDataBytes(r.now.size());
         }
         setLength(fd.get(), f.newSize, true);
+    }
+    for (const FileChange& f : e.files) {
+        if (f.skip || !f.whole)
+            continue;
+        // The new file takes the old one's place; on a replay it may have
+        // done so already.
+        pointStep();
+        const QString made = wholeFile(f.path, f.wholeId);
+        Fd old(counted ? safeOpen(f.path, O_RDONLY) : -1);
+        if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT))
+            fail(errno);
+        releaseLater(old.release(), f.oldSize);
+        if (counted)
+            for (const Region& r : f.regions)
+                countDataBytes(r.now.size());
     }
 }
 

@@ -321,7 +321,41 @@ QByteArray headBytes(quint64 epoch) {
     return head;
 }
 
+namespace {
+
+// Whether head is the head of epoch old with the head of the next epoch
+// written over it, cut short somewhere: the first bytes new, the rest old.
+bool cutShortOver(const QByteArray& head, quint64 old) {
+    const QByteArray was = headBytes(old).left(24);
+    const QByteArray now = headBytes(old + 1).left(24);
+    for (qsizetype n = 1; n < 24; ++n)
+        if (head.left(n) == now.left(n) && head.mid(n) == was.mid(n))
+            return true;
+    return false;
+}
+
+// A checkpoint's head cut short. Its epoch reads as the new one, or as the
+// new one's first bytes before the old one's last (a carry the cut divided).
+bool cutShortHead(const QByteArray& head) {
+    quint64 epoch = 0;
+    std::memcpy(&epoch, head.constData() + 8, 8);
+    if (cutShortOver(head, epoch - 1))
+        return true;
+    for (int low = 1; low < 8; ++low)
+        if (cutShortOver(head, epoch | ((quint64(1) << (8 * low)) - 1)))
+            return true;
+    return false;
+}
+
+} // namespace
+
 Journal decodeJournal(const QByteArray& in) {
+    // A head is written only where nothing before it counts any more: as the
+    // first bytes of an empty journal, with the entry that opens it, or over
+    // the last head once every file its entries wrote is synced. Cut short
+    // there, it stands for nothing.
+    if (!in.isEmpty() && in.size() < 24 && headBytes(0).startsWith(in.left(8)))
+        return {};
     if (in.size() < 24 || std::memcmp(in.constData(), kHeadMagic, 4) != 0)
         return decodeOldJournal(in);
     Journal j;
@@ -329,7 +363,7 @@ Journal decodeJournal(const QByteArray& in) {
     std::memcpy(&epoch, in.constData() + 8, 8);
     // Only the first sector of the head means anything; the rest is room.
     if (in.left(24) != headBytes(epoch).left(24)) {
-        j.damaged = true;
+        j.damaged = !cutShortHead(in.left(24));
         return j;
     }
     qsizetype at = kJournalHead;
@@ -381,7 +415,8 @@ Entry undoEntryOf(const Entry& failed) {
         // commit made it.
         c.oldSize = f.existed ? f.oldSize : 0;
         c.newSize = c.oldSize;
-        if (f.existed)
+        // A file written whole never took the old one's place: nothing to put back.
+        if (f.existed && !f.whole)
             for (const Region& r : f.regions)
                 if (!r.was.isEmpty())
                     c.regions.push_back(Region{r.offset, r.was, {}});

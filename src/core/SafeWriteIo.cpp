@@ -207,9 +207,13 @@ void pointStep() {
     }
 }
 
+bool syncData(int fd) {
+    return platform::dataWrites().sync(fd) == 0 || errno == EINVAL;
+}
+
 void syncFd(int fd) {
     pointStep();
-    if (::fdatasync(fd) != 0 && errno != EINVAL)
+    if (!syncData(fd))
         fail(errno);
 }
 

@@ -52,7 +52,10 @@ void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qin
 // change of length is a write point.
 void setLength(int fd, qint64 size, bool point = false);
 
-// fdatasync, a write point.
+// fdatasync through the data writes (a folder or a file that cannot be synced
+// counts as synced); false with errno set when it failed.
+bool syncData(int fd);
+// The same, a write point; a RuntimeError when it fails.
 void syncFd(int fd);
 // Syncs a folder where a failure does not matter.
 void syncDir(const QString& dir);

@@ -89,24 +89,29 @@ quint64 freshEpoch() {
     return (quint64(random()) << 32 | random()) | 1;
 }
 
-bool cutBack(qint64 length) {
+Cut cutBack(qint64 length) {
     JournalState& j = journal();
     const Point p = nextPoint();
     if (p == Point::Crash)
         throw sw::Crash{};
     if (p == Point::Fail)
-        return false;
+        return Cut::Failed;
     Fd fd(safeOpen(j.path, O_WRONLY));
     if (fd.get() < 0)
-        return errno == ENOENT && length == 0;
-    if (::ftruncate(fd.get(), length) != 0 || (::fdatasync(fd.get()) != 0 && errno != EINVAL))
-        return false;
+        return errno == ENOENT && length == 0 ? Cut::Done : Cut::Failed;
+    if (::ftruncate(fd.get(), length) != 0)
+        return Cut::Failed;
     j.bytes = length < kJournalHead ? 0 : length; // below the head: a journal anew
-    return true;
+    if (!syncData(fd.get())) {
+        j.cutBackTo = length;
+        return Cut::Unsynced;
+    }
+    return Cut::Done;
 }
 
 // The entries before the new head no longer count. A journal without a head
-// of this run is cut to nothing instead.
+// of this run is cut to nothing instead. Every file the old entries wrote is
+// synced before this is called: none of them is needed any more.
 bool nextEpoch() {
     JournalState& j = journal();
     const Point p = nextPoint();
@@ -118,12 +123,19 @@ bool nextEpoch() {
     if (fd.get() < 0)
         return errno == ENOENT;
     if (j.bytes == 0)
-        return ::ftruncate(fd.get(), 0) == 0 && (::fdatasync(fd.get()) == 0 || errno == EINVAL);
+        return ::ftruncate(fd.get(), 0) == 0 && syncData(fd.get());
+    // From here the head on disk may be the old one, the new one or a mix of
+    // them: until a head is written and synced, the next entry starts the
+    // journal anew instead of following entries under a head it may not match.
+    j.bytes = 0;
     // The head's meaning lies in its first sector, which a disk writes whole.
     const QByteArray head = headBytes(j.epoch + 1).left(24);
-    if (::pwrite(fd.get(), head.constData(), size_t(head.size()), 0) != head.size() ||
-        (::fdatasync(fd.get()) != 0 && errno != EINVAL))
+    try {
+        pointWrite(fd.get(), head.constData(), head.size(), 0);
+        syncFd(fd.get());
+    } catch (const RuntimeError&) {
         return false;
+    }
     j.epoch += 1;
     j.bytes = kJournalHead;
     // Old entries may stay as room for the next ones, up to twice the room.
@@ -133,11 +145,36 @@ bool nextEpoch() {
     return true;
 }
 
+namespace {
+// The entry (after the head when it opens the journal) written at at and
+// synced; written: its bytes all went in before anything failed.
+qint64 putEntry(int fd, const EncodedEntry& entry, qint64 at, bool& written) {
+    const QByteArray head = at == 0 ? headBytes(journal().epoch) : QByteArray();
+    std::vector<iovec> pieces = entry.pieces();
+    if (at == 0)
+        pieces.insert(pieces.begin(),
+                      iovec{const_cast<char*>(head.constData()), size_t(head.size())});
+    const qint64 size = head.size() + entry.size();
+    pointWriteVector(fd, pieces, size, at);
+    written = true;
+    syncFd(fd);
+    return at + size;
+}
+} // namespace
+
+void writeEntryAt(const EncodedEntry& entry, qint64 at) {
+    Fd fd(openOrFail(journal().path, O_WRONLY | O_CREAT));
+    bool written = false;
+    journal().bytes = putEntry(fd.get(), entry, at, written);
+}
+
 qint64 appendEntry(const EncodedEntry& entry) {
     JournalState& j = journal();
+    j.mayStandAt.reset();
     struct stat st {};
     const bool existed = safeLstat(j.path, st) == 0;
-    if (existed && !S_ISREG(st.st_mode))
+    // Never written through a hard link: it may lead out of the data folder.
+    if (existed && (!S_ISREG(st.st_mode) || st.st_nlink > 1))
         raiseError(platform::kPathFileAccess);
     Fd fd(openOrFail(j.path, O_WRONLY | O_CREAT));
     // The first entry of a run goes in with the head; an earlier run's
@@ -145,54 +182,62 @@ qint64 appendEntry(const EncodedEntry& entry) {
     // A journal that lost its head under us (removed, cut) starts over.
     const bool fresh = j.bytes == 0 || ::fstat(fd.get(), &st) != 0 || st.st_size < j.bytes;
     const qint64 at = fresh ? 0 : j.bytes;
-    const QByteArray head = fresh ? headBytes(j.epoch) : QByteArray();
+    // Whatever a journal begun anew still holds counts for nothing (its files
+    // are synced): gone first, a new head cut short leaves only a piece of
+    // itself, never a mix with the old one.
+    if (fresh && st.st_size > 0 && ::ftruncate(fd.get(), 0) != 0)
+        fail(errno);
+    bool written = false;
+    qint64 end = 0;
     try {
-        std::vector<iovec> pieces = entry.pieces();
-        if (fresh)
-            pieces.insert(pieces.begin(),
-                          iovec{const_cast<char*>(head.constData()), size_t(head.size())});
-        pointWriteVector(fd.get(), pieces, head.size() + entry.size(), at);
-        syncFd(fd.get());
+        end = putEntry(fd.get(), entry, at, written);
         // Nothing reads the journal back but a start after a crash: its pages
         // are given back at once, so that the next entry finds memory ready.
-        ::posix_fadvise(fd.get(), at, head.size() + entry.size(), POSIX_FADV_DONTNEED);
+        ::posix_fadvise(fd.get(), at, end - at, POSIX_FADV_DONTNEED);
         if (!existed)
             syncDir(dataRoot());
     } catch (const RuntimeError& e) {
-        if (!cutBack(at)) {
-            j.cutBackTo = at; // a torn entry must not stay in front of the next one
+        if (cutBack(at) == Cut::Failed) {
             j.stopText = e.text();
-            // It may stand whole all the same, its sync having failed after
+            // A torn entry is never replayed, but it must not stay in front of
+            // the next one.
+            j.cutBackTo = at;
+            // Whole, it may stand all the same, its sync having failed after
             // the bytes: marked given up, it is not replayed at a start.
             Entry abort;
             abort.kind = Entry::Abort;
-            (void)writeMarker(encodeEntry(abort, j.epoch), at + head.size() + entry.size());
+            const qint64 after = at + (at == 0 ? kJournalHead : 0) + entry.size();
+            if (written && !writeMarker(encodeEntry(abort, j.epoch), after)) {
+                j.cutBackTo.reset();
+                j.mayStandAt = at;
+            }
         }
         throw;
     }
-    j.bytes = at + head.size() + entry.size();
+    j.bytes = end;
     return at;
 }
 
 bool writeMarker(const EncodedEntry& marker, qint64 at) {
+    bool written = false;
     try {
         Fd fd(openOrFail(journal().path, O_WRONLY));
         pointWriteVector(fd.get(), marker.pieces(), marker.size(), at);
+        written = true;
         syncFd(fd.get());
-        return true;
     } catch (const RuntimeError&) {
-        return false;
     }
+    return written;
 }
 
 bool stopped() {
     const JournalState& j = journal();
-    return j.pendingUndo || j.cutBackTo || j.setAsidePending;
+    return j.pendingUndo || j.pendingFinish || j.cutBackTo || j.setAsidePending;
 }
 
 bool checkpointNow() {
     JournalState& j = journal();
-    if (j.pendingUndo || j.setAsidePending)
+    if (j.pendingUndo || j.pendingFinish || j.setAsidePending)
         return false;
     bool synced = true;
     for (const QString& path : j.files.unsyncedFiles()) {
@@ -204,7 +249,7 @@ bool checkpointNow() {
             synced = synced && errno == ENOENT; // gone with its account
             continue;
         }
-        synced = synced && p == Point::Go && (::fsync(fd) == 0 || errno == EINVAL);
+        synced = synced && p == Point::Go && syncData(fd);
         ::close(fd);
     }
     for (const QString& dir : j.files.unsyncedFolders()) {

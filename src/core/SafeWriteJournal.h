@@ -47,6 +47,19 @@ private:
     std::map<QString, qint64> sizes_;
 };
 
+// A commit that stands (its entry synced, or its new file in place) but whose
+// files could not all be written, and that could not be given up either: it
+// is finished before anything more is written or any of its files is read,
+// and a start finishes it too.
+struct PendingFinish {
+    Entry entry; // with its own copy of the new bytes
+    // A new file put in place without an entry: only its folder's sync is left.
+    bool alone = false;
+    // The entry's bytes are in the journal but their sync failed: they are
+    // written there again and synced before the files are.
+    std::optional<qint64> entryAt;
+};
+
 struct JournalState {
     QString path;
     // Where the next entry goes; 0 while the journal has no head of this run.
@@ -55,7 +68,9 @@ struct JournalState {
     EpochFiles files;
     // What must be put right before anything more is written.
     std::optional<Entry> pendingUndo; // a failed commit whose old bytes are not back
+    std::optional<PendingFinish> pendingFinish;
     std::optional<qint64> cutBackTo;  // the journal's length before a failed entry
+    std::optional<qint64> mayStandAt; // where the last entry that failed may stand
     bool setAsidePending = false;     // a damaged journal still in its place
     QString stopText;                 // what the failure said
 };
@@ -65,14 +80,26 @@ JournalState& journal();
 // A random epoch for a journal begun anew.
 quint64 freshEpoch();
 // Appends an entry to the journal and syncs it; returns where it begins. A
-// journal that could not take the entry is cut back: nothing happened.
+// journal that could not take the entry is cut back: nothing happened. When
+// it can be neither cut back nor told that the entry does not count, while
+// the entry's bytes are all in it, the entry may stand: mayStandAt then says
+// where it begins, and the caller must finish the commit.
 qint64 appendEntry(const EncodedEntry& entry);
-// Writes a marker (a commit given up, or its undo) at at and syncs it; false
-// when it cannot. Nothing is cut back: a torn marker is never replayed.
+// Writes an entry at at (with the journal's head before it when at is 0) and
+// syncs it: a RuntimeError when that fails.
+void writeEntryAt(const EncodedEntry& entry, qint64 at);
+// Writes a marker (a commit given up, or its undo) at at and syncs it. True
+// when its bytes are all in the journal, even if their sync failed: a start
+// then finds it, unless the power fails first. A torn marker is never replayed.
 bool writeMarker(const EncodedEntry& marker, qint64 at);
 // Cuts the journal back to length and syncs it; shrinking needs no new space.
-bool cutBack(qint64 length);
-// Empties the journal: the next epoch's head goes over the old one.
+// Done, or cut but not synced yet (the cut is then tried again before
+// anything more is written: cutBackTo), or not cut at all.
+enum class Cut { Done, Unsynced, Failed };
+Cut cutBack(qint64 length);
+// Empties the journal: the next epoch's head goes over the old one. After a
+// failure at or past the head's write the head on disk is not known: the next
+// entry then begins the journal anew, with a head of its own.
 bool nextEpoch();
 // Syncs every file written since the last checkpoint, then empties the
 // journal. The journal stays whole unless every file is on disk.

@@ -4,6 +4,7 @@
 // place, and back again when writing them failed (the undo).
 #include "core/SafeWriteFormat.h"
 
+#include <optional>
 #include <vector>
 
 namespace fyn::safewrite {
@@ -11,7 +12,8 @@ namespace fyn::safewrite {
 // ---- Through the journal (SafeWriteApply.cpp) ---------------------------------
 
 // Writes an entry's new state (counted: a commit of this run, not a replay).
-// Files are not synced here.
+// Files are not synced here. A file written whole takes its place last, so
+// that a failure before leaves it where it was.
 void applyEntry(const Entry& e, bool counted);
 
 // ---- Whole into a new file (SafeWriteWhole.cpp) ----------------------------------
@@ -39,12 +41,16 @@ bool undoEntry(const Entry& e);
 // old bytes go back and the entry comes off the journal again. What cannot be
 // done now waits, and nothing more is written until it is done; meanwhile the
 // journal is told, so that a start after the program ends does not bring the
-// failed commit back.
-void giveUp(const Entry& entry, qint64 at, const QString& why);
-// The same for a commit that stood alone (no entry) and failed.
-void giveUpAlone(Entry& entry, const QString& why);
+// failed commit back. True when so given up; false when the journal could not
+// be told, and the commit is to be finished instead (finishLater).
+bool giveUp(const Entry& entry, qint64 at, const QString& why);
 // Keeps a failed commit for a later undo, with its own copy of the old bytes.
 void keepForLaterUndo(const Entry& entry);
+// A commit that stands but whose files are not all written: it is finished
+// before anything more is written or read, and the user is told so now.
+void finishLater(const Entry& entry, bool alone, std::optional<qint64> entryAt);
+// Finishes it; a RuntimeError while that cannot be done.
+void finishPending();
 // Puts right what a failed commit left, or says why nothing can be written.
 void makeWritable();
 // Replays the undo of a commit given up (Entry::Undo).

@@ -1,7 +1,10 @@
 // Back again: a commit whose files could not be written is undone from its old
 // bytes and cut off the journal. Until both are done nothing more is written
 // and no file it touched is read, and the journal says that the commit was
-// given up: a start after the program ended must not bring it back.
+// given up: a start after the program ended must not bring it back. Where the
+// journal cannot be told (a disk with no room left for a byte), the commit
+// stands there all the same, so it is finished instead, and the user is told
+// that it will be.
 #include "core/SafeWrite.h"
 #include "core/SafeWriteRoads.h"
 
@@ -9,6 +12,8 @@
 #include "core/SafeOpen.h"
 #include "core/SafeWriteIo.h"
 #include "core/SafeWriteJournal.h"
+#include "platform/Platform.h"
+#include "platform/SysError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,10 +28,12 @@ namespace safewrite {
 bool undoEntry(const Entry& e) {
     bool all = true;
     for (const FileChange& f : e.files) {
+        // A file written whole takes its place last of all: a commit that
+        // failed never got that far, and the old file is still there.
+        if (f.whole)
+            continue;
         try {
             pointStep();
-            if (f.whole && safeUnlink(wholeFile(f.path, f.wholeId)) != 0 && errno != ENOENT)
-                fail(errno);
             if (!f.existed) {
                 if (safeUnlink(f.path) != 0 && errno != ENOENT)
                     fail(errno);
@@ -36,7 +43,7 @@ bool undoEntry(const Entry& e) {
             for (const Region& r : f.regions)
                 writeAll(fd.get(), r.was.constData(), r.was.size(), r.offset);
             setLength(fd.get(), f.oldSize);
-            if (::fsync(fd.get()) != 0 && errno != EINVAL)
+            if (!syncData(fd.get()))
                 fail(errno);
         } catch (const RuntimeError&) {
             all = false;
@@ -48,80 +55,132 @@ bool undoEntry(const Entry& e) {
     return all;
 }
 
-// With its own copy of the old bytes: memory may change before then.
-void keepForLaterUndo(const Entry& entry) {
-    JournalState& j = journal();
-    j.pendingUndo = entry;
-    for (FileChange& f : j.pendingUndo->files) {
-        f.known = nullptr;
-        for (Region& r : f.regions)
-            r.was = QByteArray(r.was.constData(), r.was.size());
-    }
-}
-
 namespace {
 
-// Tells the journal, after what stands in it now, that the failed commit does
-// not count: a start replays the marker instead. On a disk that takes nothing
-// at all it cannot be written, and the journal keeps the commit whole; that
-// is still a state the files held, never a mix.
-void markGivenUp(const Entry& marker, qint64 cutTo) {
-    JournalState& j = journal();
-    if (j.bytes == 0) {
-        // No entry of this run yet (a commit that stood alone): the marker
-        // opens the journal.
-        j.epoch = freshEpoch();
-        try {
-            (void)appendEntry(encodeEntry(marker, j.epoch));
-            j.files.entered(marker);
-        } catch (const RuntimeError&) {
+// The copy a pending step keeps: memory may change before it is taken.
+Entry ownCopy(const Entry& entry, bool keepOld) {
+    Entry copy = entry;
+    for (FileChange& f : copy.files) {
+        f.known = nullptr;
+        if (f.whole && !keepOld) {
+            f.regions.clear(); // its new file holds them
+            continue;
         }
-    } else {
-        const EncodedEntry bytes = encodeEntry(marker, j.epoch);
-        if (writeMarker(bytes, j.bytes)) {
-            j.bytes += bytes.size();
-            j.files.entered(marker);
+        // An undo needs the old bytes, a finish the new ones.
+        for (Region& r : f.regions) {
+            r.now = keepOld ? QByteArray() : QByteArray(r.now.constData(), r.now.size());
+            r.was = keepOld ? QByteArray(r.was.constData(), r.was.size()) : QByteArray();
         }
     }
+    return copy;
+}
+
+// The new files of a commit given up, written whole, that never took their place.
+void removeNewFiles(const Entry& entry) {
+    for (const FileChange& f : entry.files)
+        if (f.whole)
+            (void)safeUnlink(wholeFile(f.path, f.wholeId));
+}
+
+// Tells the journal, after the failed commit, that it does not count: a start
+// replays the marker instead. True when the marker is in the journal.
+bool markGivenUp(const Entry& marker, qint64 cutTo) {
+    JournalState& j = journal();
+    const EncodedEntry bytes = encodeEntry(marker, j.epoch);
+    if (!writeMarker(bytes, j.bytes))
+        return false;
+    j.bytes += bytes.size();
+    j.files.entered(marker);
     // The marker comes off with the commit once the old bytes are back.
     j.cutBackTo = cutTo;
+    return true;
+}
+
+QString finishLaterText(const QString& why) {
+    const QString rest =
+        QStringLiteral("\n\nTills dess sparas inget mer, och filerna som ändringen gäller "
+                       "läses inte.");
+    if (why == platform::kDiskFull)
+        return QStringLiteral("Disken är full. Ändringen är påbörjad och slutförs när det finns "
+                              "plats, senast när programmet startar nästa gång.") +
+               rest + QStringLiteral(" Frigör utrymme på disken !");
+    return QStringLiteral("Ändringen är påbörjad men kunde inte skrivas färdigt ('") + why +
+           QStringLiteral("'). Den slutförs när felet är åtgärdat, senast när programmet startar "
+                          "nästa gång.") +
+           rest;
 }
 
 } // namespace
 
-void giveUp(const Entry& entry, qint64 at, const QString& why) {
+void keepForLaterUndo(const Entry& entry) {
+    journal().pendingUndo = ownCopy(entry, true);
+}
+
+void finishLater(const Entry& entry, bool alone, std::optional<qint64> entryAt) {
     JournalState& j = journal();
+    j.pendingFinish = PendingFinish{ownCopy(entry, false), alone, entryAt};
+    platform::messages().show(finishLaterText(j.stopText), platform::Buttons::Ok,
+                              platform::Icon::Warning, QStringLiteral("Ändringen slutförs senare"));
+}
+
+bool giveUp(const Entry& entry, qint64 at, const QString& why) {
+    JournalState& j = journal();
+    j.stopText = why;
     if (undoEntry(entry)) {
-        if (!cutBack(at)) {
-            Entry abort;
-            abort.kind = Entry::Abort;
-            markGivenUp(abort, at);
+        Entry abort;
+        abort.kind = Entry::Abort;
+        if (cutBack(at) != Cut::Failed || markGivenUp(abort, at)) {
+            removeNewFiles(entry);
+            return true;
         }
     } else {
         keepForLaterUndo(entry);
-        markGivenUp(undoEntryOf(*j.pendingUndo), at);
+        if (markGivenUp(undoEntryOf(*j.pendingUndo), at)) {
+            removeNewFiles(entry);
+            return true;
+        }
+        j.pendingUndo.reset();
     }
-    j.stopText = why;
+    // The journal keeps the commit whole, and a start would bring it back:
+    // it is finished instead, and the user is told so.
+    finishLater(entry, false, std::nullopt);
+    return false;
 }
 
-void giveUpAlone(Entry& entry, const QString& why) {
+void finishPending() {
     JournalState& j = journal();
-    if (!undoEntry(entry)) {
-        keepForLaterUndo(entry);
-        markGivenUp(undoEntryOf(*j.pendingUndo), j.bytes);
+    PendingFinish& f = *j.pendingFinish;
+    if (f.alone) {
+        syncDirOrFail(parentOf(f.entry.files.at(0).path));
+    } else {
+        if (f.entryAt) {
+            writeEntryAt(encodeEntry(f.entry, j.epoch), *f.entryAt);
+            f.entryAt.reset();
+            j.files.entered(f.entry);
+        }
+        // Not counted: a new file that took its place already is no error.
+        applyEntry(f.entry, false);
     }
-    j.stopText = why;
+    j.pendingFinish.reset();
 }
 
 void makeWritable() {
     JournalState& j = journal();
+    if (j.pendingFinish) {
+        try {
+            finishPending();
+        } catch (const RuntimeError& e) {
+            throw RuntimeError(e.text(), QStringLiteral("en påbörjad ändring, som ännu inte har "
+                                                        "kunnat slutföras"));
+        }
+    }
     if (j.pendingUndo) {
         if (!undoEntry(*j.pendingUndo))
             raiseError(j.stopText);
         j.pendingUndo.reset();
     }
     if (j.cutBackTo) {
-        if (!cutBack(*j.cutBackTo))
+        if (cutBack(*j.cutBackTo) != Cut::Done)
             raiseError(j.stopText);
         j.cutBackTo.reset();
     }
@@ -157,23 +216,37 @@ void applyUndo(const Entry& e) {
 } // namespace safewrite
 
 void settleBeforeReading(const QString& path) {
-    safewrite::JournalState& j = safewrite::journal();
-    if (!j.pendingUndo)
+    using namespace safewrite;
+    JournalState& j = journal();
+    const Entry* pending = j.pendingFinish ? &j.pendingFinish->entry
+                           : j.pendingUndo ? &*j.pendingUndo
+                                           : nullptr;
+    if (!pending)
         return;
     const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     bool named = false;
-    for (const safewrite::FileChange& f : j.pendingUndo->files)
+    for (const FileChange& f : pending->files)
         named = named || QDir::cleanPath(f.path) == file;
     if (!named)
         return;
-    if (!safewrite::undoEntry(*j.pendingUndo))
-        throw RuntimeError(
-            j.stopText, QFileInfo(path).fileName() +
-                            QStringLiteral(", där en ändring som misslyckades ännu inte har kunnat "
-                                           "tas tillbaka. Filen läses inte förrän det är gjort: "
-                                           "frigör utrymme på disken eller åtgärda felet, och "
-                                           "försök sedan igen"));
-    j.pendingUndo.reset();
+    try {
+        if (j.pendingFinish)
+            finishPending();
+        else if (undoEntry(*j.pendingUndo))
+            j.pendingUndo.reset();
+        else
+            raiseError(j.stopText);
+    } catch (const RuntimeError& e) {
+        const QString what =
+            j.pendingFinish
+                ? QStringLiteral(", där en påbörjad ändring ännu inte har kunnat slutföras")
+                : QStringLiteral(", där en ändring som misslyckades ännu inte har kunnat "
+                                 "tas tillbaka");
+        throw RuntimeError(e.text(), QFileInfo(path).fileName() + what +
+                                         QStringLiteral(". Filen läses inte förrän det är gjort: "
+                                                        "frigör utrymme på disken eller åtgärda "
+                                                        "felet, och försök sedan igen"));
+    }
 }
 
 } // namespace fyn

@@ -83,10 +83,10 @@ void replaceAlone(Entry& entry) {
     try {
         syncDirOrFail(parentOf(f.path));
     } catch (const RuntimeError& e) {
-        // Whether the new file stands is not known: the old bytes go back
-        // into it, or nothing more is written until they have.
-        giveUpAlone(entry, e.text());
-        throw;
+        // The new file is in its place, whole, the old one gone: the folder's
+        // sync is all that is left, and it is done before anything more.
+        j.stopText = e.text();
+        finishLater(entry, true, std::nullopt);
     }
     j.files.replacedAlone(f.path, f.newSize);
     for (const Region& r : f.regions)

@@ -1,6 +1,12 @@
 #include "platform/DataWrites.h"
 
+#include <unistd.h>
+
 namespace platform {
+
+int DataWrites::sync(int fd) {
+    return ::fdatasync(fd);
+}
 
 namespace {
 

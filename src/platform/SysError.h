@@ -12,6 +12,7 @@ inline const QString kOverflow = QStringLiteral("Overflow");
 inline const QString kDiskFull = QStringLiteral("Disk full");
 inline const QString kPathFileAccess = QStringLiteral("Path/File access error");
 inline const QString kBadRecordNumber = QStringLiteral("Bad record number");
+inline const QString kBadRecordLength = QStringLiteral("Bad record length");
 inline const QString kBadFileName = QStringLiteral("Bad file name or number");
 inline const QString kDeviceIo = QStringLiteral("Device I/O error");
 inline const QString kOutOfMemory = QStringLiteral("Out of memory");

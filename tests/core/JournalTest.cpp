@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,10 +50,13 @@ quint64 fnv(const QByteArray& b) {
     return h;
 }
 
+enum Kind : quint8 { Commit = 1, Abort = 2, Undo = 3 };
+
 // An entry with a right length and checksum, whatever it says.
-QByteArray entry(const std::vector<QByteArray>& folders, const std::vector<Change>& files) {
+QByteArray entry(const std::vector<QByteArray>& folders, const std::vector<Change>& files,
+                 Kind kind = Commit) {
     QByteArray body;
-    put<quint8>(body, 1);
+    put<quint8>(body, kind);
     put<quint32>(body, quint32(folders.size()));
     for (const QByteArray& f : folders)
         putBytes(body, f);
@@ -236,8 +240,128 @@ INSTANTIATE_TEST_SUITE_P(
                 [](JournalTest& t) {
                     return t.registerEntry() +
                            entry({}, {{"KontoFil", true, 82, 1LL << 31, {{(1LL << 31) - 1, "x"}}}});
-                }}),
+                }},
+        // Entries the program never writes: the lock and the journal itself, a
+        // marker that is not last or follows no commit, an undo that is not of
+        // the commit before it, a file removed that its commit never made.
+        Planted{"LockFileRemoved",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {{".lock", false, 0, 1, {{0, "x"}}}}) +
+                           entry({}, {{".lock", false, 0, 0, {}}}, Undo);
+                },
+                [](JournalTest& t) { writeFile(t.data + "/.lock", ""); }},
+        Planted{"JournalNamed",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {{".journal", true, 0, 3, {{0, "abc"}}}});
+                }},
+        Planted{"AbortFirst",
+                [](JournalTest& t) { return entry({}, {}, Abort) + t.registerEntry(); }},
+        Planted{"MarkerNotLast",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {}, Abort) + t.registerEntry();
+                }},
+        Planted{"UndoOfAnotherFile",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"PosFil", true, 140, 140, {{0, "HACKED!"}}}}, Undo);
+                },
+                [](JournalTest& t) { writeFile(t.data + "/PosFil", QByteArray(140, 'p')); }},
+        Planted{"UndoRemovesTheRegister",
+                [](JournalTest&) {
+                    return entry({}, {{"KontoFil", false, 0, 82, {{0, QByteArray(82, 'x')}}}}) +
+                           entry({}, {{"KontoFil", false, 0, 0, {}}}, Undo);
+                }},
+        Planted{"LoneUndoRemovesAFile",
+                [](JournalTest&) {
+                    return entry({}, {{"KontoFil", false, 0, 0, {}}}, Undo);
+                }},
+        // A hard link in a data file's place leads out of the data folder.
+        Planted{"RegionWrittenIntoAHardLink",
+                [](JournalTest& t) {
+                    return t.registerEntry() + entry({}, {overVictim("Konto/B-mall")});
+                },
+                [](JournalTest& t) {
+                    ASSERT_EQ(::link(QFile::encodeName(t.victim).constData(),
+                                     QFile::encodeName(t.data + "/Konto/B-mall").constData()),
+                              0);
+                }},
+        // Beyond what the program makes a file of the kind, or with a hole.
+        Planted{"SettingsOfAMegabyte",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({},
+                                 {{"KontoIni", true, 0, 1 << 20, {{0, QByteArray(1 << 20, 'a')}}}});
+                }},
+        Planted{"RegisterNotWholeRecords",
+                [](JournalTest& t) {
+                    return entry({}, {{"KontoFil", true, 82, 100, {{82, QByteArray(18, 'x')}}}}) +
+                           t.registerEntry();
+                }},
+        Planted{"RegisterGrownWithAHole",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 82, 246, {{164, QByteArray(82, 'x')}}}});
+                }},
+        Planted{
+            "PostingFileOfTwoGibibytesWithAHole",
+            [](JournalTest& t) {
+                const qint64 size = qint64(43) * 49'940'000;
+                return t.registerEntry() + entry({}, {{"Konto/KontoData",
+                                                       true,
+                                                       43,
+                                                       size,
+                                                       {{size - 43, QByteArray(43, 'x')}}}});
+            },
+            [](JournalTest& t) { writeFile(t.data + "/Konto/KontoData", QByteArray(43, 'd')); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The markers the program writes after a commit that failed are replayed as
+// such, and a commit is cancelled only by its own.
+TEST_F(JournalTest, TheProgramsOwnMarkersAreReplayed) {
+    const QString kategori = data + "/Konto/Kategori";
+    const QString postings = data + "/Konto/KontoData";
+    const QByteArray made(35, 'x');
+    struct Case {
+        const char* name;
+        QByteArray journal;
+        QByteArray kontoFil;            // afterwards
+        std::optional<QByteArray> made; // Kategori afterwards, none: removed
+        QByteArray postings;            // KontoData afterwards
+    };
+    const Case cases[] = {
+        {"a commit given up", registerEntry() + entry({}, {}, Abort), QByteArray(82, 'k'),
+         std::nullopt, QByteArray(43, 'd')},
+        {"a commit undone",
+         registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo),
+         QByteArray(82, 'k'), std::nullopt, QByteArray(43, 'd')},
+        {"a file made and removed again",
+         entry({}, {{"Konto/Kategori", false, 0, 35, {{0, made}}}}) +
+             entry({}, {{"Konto/Kategori", false, 0, 0, {}}}, Undo),
+         QByteArray(82, 'k'), std::nullopt, QByteArray(43, 'd')},
+        // The undo of a posting file put in place alone, after another
+        // commit: that commit stands.
+        {"a lone undo after another commit",
+         registerEntry() + entry({}, {{"Konto/KontoData", true, 43, 43, {{0, "D"}}}}, Undo),
+         "R" + QByteArray(81, 'k'), std::nullopt, "D" + QByteArray(42, 'd')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(kontoFil, QByteArray(82, 'k'));
+        writeFile(kategori, made.left(20)); // half made when the program ended
+        writeFile(postings, QByteArray(43, 'd'));
+        writeFile(journalPath(), c.journal);
+        ASSERT_NO_THROW(recoverJournal());
+        EXPECT_TRUE(fakes.messages->calls.empty());
+        EXPECT_FALSE(QFileInfo::exists(journalPath()));
+        EXPECT_EQ(readFile(kontoFil), c.kontoFil);
+        if (c.made)
+            EXPECT_EQ(readFile(kategori), *c.made);
+        else
+            EXPECT_FALSE(QFileInfo::exists(kategori) && c.journal.contains("Kategori"));
+        EXPECT_EQ(readFile(postings), c.postings);
+        QFile::remove(kategori);
+    }
+}
 
 TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
     writeFile(outside + "/journal", registerEntry());
@@ -334,6 +458,57 @@ TEST_F(JournalTest, WritesNeverFollowALinkOutOfTheDataFolder) {
     EXPECT_THROW(batch.commit(), RuntimeError);
     EXPECT_THROW(openRecordFile<KontoFilPost>(data + "/../victim"), RuntimeError);
     EXPECT_EQ(readFile(victim), "orört");
+}
+
+// What the program never writes is refused before anything is written: a
+// file that is a hard link (an edit would land in the file outside), a name
+// it does not write, a file longer than it makes that kind, a record file
+// grown to a length that is no whole number of records.
+TEST_F(JournalTest, ACommitRefusesWhatTheProgramNeverWrites) {
+    const QString mall = data + "/Konto/B-mall";
+    ASSERT_EQ(::link(QFile::encodeName(victim).constData(), QFile::encodeName(mall).constData()),
+              0);
+    writeFile(data + "/KontoIni", "1\r\nAnna\r\n");
+    struct Case {
+        const char* name;
+        QString file;
+        qint64 at;
+        QByteArray bytes;
+        const char* text;  // the system's text
+        const char* where; // the start of what the message names
+    };
+    const Case cases[] = {
+        {"hard link", mall, 0, "1   100 01 01     ", "Path/File access error", "B-mall ("},
+        {"the lock", data + "/.lock", 0, "x", "Bad file name or number", ""},
+        {"the journal", journalPath(), 0, "x", "Bad file name or number", ""},
+        {"settings of 5000 bytes", data + "/KontoIni", 0, QByteArray(5000, 'a'), "Overflow",
+         "KontoIni ("},
+        {"names past record 9999", data + "/Konto/Transakt", qint64(36) * 9999, QByteArray(36, 't'),
+         "Overflow", "Transakt ("},
+        {"register of 92 bytes", kontoFil, 82, QByteArray(10, 'x'), "Bad record length",
+         "KontoFil ("},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBatch batch;
+        batch.write(c.file, c.at, c.bytes);
+        try {
+            batch.commit();
+            ADD_FAILURE() << "written";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), c.text);
+            EXPECT_TRUE(!*c.where || e.where().startsWith(c.where)) << e.where().toStdString();
+        }
+    }
+    EXPECT_EQ(readFile(victim), "orört");
+    EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k'));
+    EXPECT_EQ(readFile(data + "/KontoIni"), "1\r\nAnna\r\n");
+    EXPECT_FALSE(QFileInfo::exists(data + "/Konto/Transakt"));
+    // What the program does write goes on as before.
+    WriteBatch batch;
+    batch.write(data + "/Konto/Transakt", qint64(36) * 9998, QByteArray(36, 't'));
+    batch.write(kontoFil, 82, QByteArray(82, 'n'));
+    EXPECT_NO_THROW(batch.commit());
 }
 
 // A named pipe or a folder in a data file's place holds nothing up: a commit

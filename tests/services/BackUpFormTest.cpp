@@ -427,33 +427,45 @@ TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
         press(d.Dir1, "Hushåll202612081000");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
-    // As it goes, twice (the first stores the dialog's place as well): the
-    // last write point the restore passes is its final sync.
-    restore();
-    sw::armCrash(-1, false);
-    restore();
-    const int points = sw::pointsPassed();
-    ASSERT_EQ(boxes().size(), 1u);
-
-    sw::armFailure({points - 1}, EIO);
-    restore();
-    sw::armCrash(-1, false);
-    const auto told = boxes();
-    ASSERT_EQ(told.size(), 1u) << "more than one thing said";
-    EXPECT_EQ(told[0].title, "Återställning utförd");
-    EXPECT_EQ(told[0].icon, Icon::Warning);
-    EXPECT_EQ(told[0].buttons, Buttons::Ok);
-    for (const char* part : {"är nu återställda", "kunde inte skrivas färdigt till disken",
-                             "Device I/O error", "starta om"})
-        EXPECT_TRUE(told[0].text.contains(QString::fromUtf8(part))) << part;
-    EXPECT_EQ(test::readFile(data), three);
-    // The restore stands: as if its writes had not reached the disk, the next
-    // start writes it again from the journal.
-    ledger::account().closeAll();
-    test::writeFile(data, two);
-    setJournalPath(journalPath());
-    recoverJournal();
-    EXPECT_EQ(test::readFile(data), three);
+    // The checkpoint's last steps, counted back from the last write point the
+    // restore passes: the last file's sync, then the journal's new head
+    // written and synced.
+    struct Failing {
+        int fromEnd;
+        bool filesSynced; // all on disk before it failed
+    };
+    for (const Failing f : {Failing{4, false}, Failing{2, true}, Failing{1, true}}) {
+        SCOPED_TRACE(f.fromEnd);
+        startProgram();
+        // As it goes, twice (the first stores the dialog's place as well).
+        restore();
+        sw::armCrash(-1, false);
+        restore();
+        const int points = sw::pointsPassed();
+        ASSERT_EQ(boxes().size(), 1u);
+        sw::armFailure({points - f.fromEnd}, EIO);
+        restore();
+        sw::armCrash(-1, false);
+        const auto told = boxes();
+        ASSERT_EQ(told.size(), 1u) << "more than one thing said";
+        EXPECT_EQ(told[0].title, "Återställning utförd");
+        EXPECT_EQ(told[0].icon, Icon::Warning);
+        EXPECT_EQ(told[0].buttons, Buttons::Ok);
+        for (const char* part : {"är nu återställda", "kunde inte skrivas färdigt till disken",
+                                 "Device I/O error", "starta om"})
+            EXPECT_TRUE(told[0].text.contains(QString::fromUtf8(part))) << part;
+        EXPECT_EQ(test::readFile(data), three);
+        // The restore stands: the next start writes it again from the journal
+        // where its writes may not have reached the disk, and finds nothing
+        // amiss where they had.
+        ledger::account().closeAll();
+        if (!f.filesSynced)
+            test::writeFile(data, two);
+        setJournalPath(journalPath());
+        recoverJournal();
+        EXPECT_EQ(test::readFile(data), three);
+        EXPECT_TRUE(boxes().empty()) << "the start said something";
+    }
 }
 
 TEST_F(BackUpDialog, OnlyAFolderNamedExactlyAsABackupOfTheScopeIsFound) {
