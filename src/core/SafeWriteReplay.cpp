@@ -340,17 +340,25 @@ void recoverJournal() {
         setAside();
         return;
     }
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (counts(i))
-            applyEntry(entries[i], false);
-        else if (entries[i].kind == Entry::Undo)
-            applyUndo(entries[i]);
-        else
-            continue;
-        j.files.entered(entries[i]);
+    try {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (counts(i))
+                applyEntry(entries[i], false);
+            else if (entries[i].kind == Entry::Undo)
+                applyUndo(entries[i]);
+            else
+                continue;
+            j.files.entered(entries[i]);
+        }
+        if (!checkpointNow())
+            raiseError(platform::kDeviceIo);
+    } catch (const RuntimeError& e) {
+        // The journal stays: the next start tries again.
+        throw RuntimeError(e.text(),
+                           QStringLiteral("datamappens logg över påbörjade ändringar (.journal): "
+                                          "en ändring kunde inte slutföras nu, och slutförs när "
+                                          "programmet startar nästa gång"));
     }
-    if (!checkpointNow())
-        raiseError(platform::kDeviceIo);
     if (safeUnlink(j.path) != 0 && errno != ENOENT)
         fail(errno);
     j.bytes = 0;
