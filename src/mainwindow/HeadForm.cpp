@@ -344,10 +344,6 @@ void HeadForm::buildControls() {
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), Command3);
     esc->setContext(Qt::WindowShortcut);
     connect(esc, &QShortcut::activated, this, &HeadForm::Command3_Click);
-    // F1, as the help menu's caption says: the window's own help, the overview.
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, &HeadForm::over_mn_Click);
     Command3->installEventFilter(this);
     connect(Command2, &QPushButton::clicked, this, &HeadForm::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &HeadForm::Command3_Click);
