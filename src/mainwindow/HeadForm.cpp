@@ -114,7 +114,9 @@ void HeadForm::buildMenus() {
     acc_mn = action(KB_InfAnv_mn, "acc_mn", QStringLiteral("Konton"), true);
     butts_mn = action(KB_InfAnv_mn, "butts_mn", QStringLiteral("Kommandoknappar"), true);
     bdg_mn = action(KB_InfAnv_mn, "bdg_mn", QStringLiteral("Budgetering"), true);
-    utstat_mn = action(KB_InfAnv_mn, "utstat_mn", QStringLiteral("Statistik & Utskrift"), true);
+    // The ampersand doubled: a single one marks a shortcut letter, and would be
+    // neither shown nor read out.
+    utstat_mn = action(KB_InfAnv_mn, "utstat_mn", QStringLiteral("Statistik && Utskrift"), true);
     Update_mn = action(KB_InfAnv_mn, "Update_mn", QStringLiteral("Uppdaterat"), true);
     kritisk_mn = action(KB_InfAnv_mn, "kritisk_mn", QStringLiteral("Har du kritik ?"), true);
     Donera_mn = action(KB_InfAnv_mn, "Donera_mn", QStringLiteral("Donera"), true);
@@ -344,10 +346,6 @@ void HeadForm::buildControls() {
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), Command3);
     esc->setContext(Qt::WindowShortcut);
     connect(esc, &QShortcut::activated, this, &HeadForm::Command3_Click);
-    // F1, as the help menu's caption says: the window's own help, the overview.
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, &HeadForm::over_mn_Click);
     Command3->installEventFilter(this);
     connect(Command2, &QPushButton::clicked, this, &HeadForm::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &HeadForm::Command3_Click);
@@ -408,7 +406,7 @@ void HeadForm::placeForKind(bool budget) {
 
 void HeadForm::setAvailable(QAction* a, bool on) {
     wanted_[a] = on;
-    a->setEnabled(on && hasEntry(a));
+    a->setEnabled(on && runnable(a));
 }
 
 bool HeadForm::hasEntry(QAction* a) const {
@@ -423,10 +421,23 @@ bool HeadForm::hasEntry(QAction* a) const {
     return true;
 }
 
+// A disabled window greys its menus but not their items, and an item that is
+// not greyed runs when a screen reader presses it or code triggers it: so the
+// items are disabled with the window, and with their locked menu.
+bool HeadForm::runnable(QAction* a) const {
+    if (!isEnabled())
+        return false;
+    if (menusLocked_ && a->parent() == Ark_mn)
+        return false;
+    return hasEntry(a);
+}
+
 // The windows are installed before the main window loads.
 void HeadForm::refreshEntries() {
+    Ark_mn->menuAction()->setEnabled(isEnabled() && !menusLocked_);
+    KB_InfAnv_mn->menuAction()->setEnabled(isEnabled());
     for (const auto& [a, on] : wanted_)
-        a->setEnabled(on && hasEntry(a));
+        a->setEnabled(on && runnable(a));
     Command14->setEnabled(bool(openDonateForm));
 }
 
@@ -470,6 +481,13 @@ bool HeadForm::eventFilter(QObject* watched, QEvent* e) {
             Command3_MouseDown();
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+// Whatever disables the window (a dialog beside it) disables its menu items too.
+void HeadForm::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::EnabledChange)
+        refreshEntries();
+    QMainWindow::changeEvent(e);
 }
 
 void HeadForm::closeEvent(QCloseEvent* e) {

@@ -302,6 +302,7 @@ public:
     QListWidget* UnitList; // the drive list, never shown
 
 protected:
+    void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -313,6 +314,8 @@ private:
     // installed stays unavailable all the same.
     void setAvailable(QAction* a, bool on);
     bool hasEntry(QAction* a) const;
+    // Whether the item may run now, whatever the window's state wants of it.
+    bool runnable(QAction* a) const;
     void refreshEntries();
     void wireMenus();
     bool helpPanelEvent(QObject* watched, QEvent* e);
@@ -377,6 +380,7 @@ private:
 
     GridWindow gridWindow_;
     std::map<QAction*, bool> wanted_;
+    bool menusLocked_ = false; // an entry is under way: "Arkiv" waits
     QPointer<MsgForm> msgForm_;
     QChar FelSepMember = QChar(0xA6);
     NyKontoForm* nyKontoForm_ = nullptr;

@@ -537,14 +537,16 @@ void HeadForm::Lock_Kontroller() {
 }
 
 void HeadForm::Lock_menues() {
-    Ark_mn->menuAction()->setEnabled(false);
+    menusLocked_ = true;
     setAvailable(bupl_mn, false);
     setAvailable(utskrstat_mn, false);
     setAvailable(Donera_mn, false);
+    refreshEntries();
 }
 
 void HeadForm::Unlock_menues() {
-    Ark_mn->menuAction()->setEnabled(true);
+    menusLocked_ = false;
+    refreshEntries();
     setAvailable(utskrstat_mn, true);
     setAvailable(Donera_mn, true);
     setAvailable(bupl_mn, Module1.KontoSlag == QLatin1String("Bg"));

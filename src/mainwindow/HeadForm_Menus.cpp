@@ -3,6 +3,7 @@
 
 #include "core/State.h"
 #include "platform/ClickLabel.h"
+#include "platform/DesktopKeys.h"
 #include "platform/Platform.h"
 #include "platform/WebPane.h"
 
@@ -50,6 +51,8 @@ QString feedbackText() {
 } // namespace
 
 void HeadForm::wireMenus() {
+    // F1, as the help menu's caption says: the window's own help, the overview.
+    platform::setHelpTopic(*this, kOverview);
     connect(bupl_mn, &QAction::triggered, this, &HeadForm::bupl_mn_Click);
     connect(utskrstat_mn, &QAction::triggered, this, &HeadForm::utskrstat_mn_Click);
     connect(Bu_mn, &QAction::triggered, this, &HeadForm::Bu_mn_Click);

@@ -53,6 +53,7 @@ QWidget* dialogBody(QWidget& dialog, QAction*& help, int helpContext, int widthT
     help->setObjectName(QStringLiteral("hlp_mn"));
     QObject::connect(help, &QAction::triggered, &dialog,
                      [helpContext] { platform::help().showContext(helpContext); });
+    platform::setHelpTopic(dialog, helpContext);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), &dialog);
     esc->setContext(Qt::WindowShortcut);
     QObject::connect(esc, &QShortcut::activated, &dialog, std::move(cancel));

@@ -45,9 +45,9 @@ long findName(const RecordFile& file, const QString& name, long preferred, Field
 // The first record 1..count whose name is blank, else count + 1.
 template <class R, class Field> long freeSlot(const RecordFile& file, Field field);
 
-// A name dialog's frame: the "Hjälp" menu, opening the help at helpContext,
-// above a body of the given size in twips, where the controls go. Esc runs
-// cancel, as the dialog's cancel button does.
+// A name dialog's frame: the "Hjälp" menu, opening the help at helpContext, as
+// F1 does, above a body of the given size in twips, where the controls go. Esc
+// runs cancel, as the dialog's cancel button does.
 QWidget* dialogBody(QWidget& dialog, QAction*& help, int helpContext, int widthTwips,
                     int heightTwips, std::function<void()> cancel);
 

@@ -52,6 +52,8 @@ constexpr int kWidth = 14920;
 constexpr int kShortHeight = 3525;
 // The window manager draws the caption that the stated heights include.
 constexpr int kCaption = 405;
+// The listings' help topic: the help label and F1 open it.
+constexpr int kHelpTopic = 70000;
 
 const QString kClickForTrans = QStringLiteral("Klicka för transaktioner !");
 const QString kListAccount = QStringLiteral("Skriv ut Kontofil till:");
@@ -190,9 +192,8 @@ void UtskrStatForm::wire() {
         else if (Command2->isEnabled())
             Command2_MouseUp();
     });
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, &UtskrStatForm::Label28_MouseUp);
+    // F1 opens what the help label opens.
+    platform::setHelpTopic(*this, kHelpTopic);
 }
 
 bool UtskrStatForm::eventFilter(QObject* watched, QEvent* e) {
@@ -294,7 +295,7 @@ void UtskrStatForm::closeEvent(QCloseEvent* e) {
 }
 
 void UtskrStatForm::Label28_MouseUp() {
-    platform::help().showContext(70000);
+    platform::help().showContext(kHelpTopic);
 }
 
 // ---- The account choice ----------------------------------------------------------

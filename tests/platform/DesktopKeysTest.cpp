@@ -1,6 +1,10 @@
-// Enter presses the focused button in every kind of window, once.
+// Enter presses the focused button in every kind of window, once; F1 opens
+// the window's help topic.
 #include "platform/Ui.h"
+#include "platform/testing/FakePlatform.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,4 +80,27 @@ TEST(DesktopKeys, ADialogsAutoDefaultButtonIsPressedOnceNotTwice) {
     QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
     QTest::keyClick(button, Qt::Key_Return);
     EXPECT_EQ(clicks, 1);
+}
+
+// F1 from an open list belongs to the window the list opened from; a held
+// key opens the topic once, and Ctrl+F1 is not F1.
+TEST(DesktopKeys, F1InAnOpenListOrHeldOpensTheWindowsTopicOnce) {
+    platform::testing::FakePlatform fakes;
+    Window w;
+    platform::setHelpTopic(w.top, 50000);
+    auto* list = makeControl<QComboBox>(&w.top, "Combo1");
+    list->addItems({QStringLiteral("Mat"), QStringLiteral("Hyra")});
+    list->move(0, 80);
+    list->show();
+    list->showPopup();
+    QWidget* popup = list->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }));
+    QTest::keyClick(popup, Qt::Key_F1);
+    EXPECT_EQ(fakes.help->contexts, std::vector<int>{50000});
+    list->hidePopup();
+
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(w.box, &held);
+    QTest::keyClick(w.box, Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(fakes.help->contexts, std::vector<int>{50000});
 }
