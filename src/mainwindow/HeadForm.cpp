@@ -4,6 +4,7 @@
 #include "core/FolderLock.h"
 #include "core/SafeWrite.h"
 #include "core/State.h"
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/DropDownCombo.h"
 #include "mainwindow/MsgForm.h"
 #include "mainwindow/NyKontoForm.h"
@@ -200,6 +201,7 @@ void HeadForm::buildControls() {
     S_TransOptionEnk =
         makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionEnk, 120, kEntryTop + 330, 1400, 285);
+    optionGroup({H_TransOptionEnk, S_TransOptionEnk});
     TransCombo_Enkel = makeControl<DropDownCombo>(Frame1, "TransCombo_Enkel");
     placeTwips(TransCombo_Enkel, 1547, kEntryTop, kG1Widths[1], 330);
     TransCombo_Enkel->setAccessibleName(QStringLiteral("Transaktionslista"));
@@ -266,6 +268,7 @@ void HeadForm::buildControls() {
     S_TransOptionBudg =
         makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionBudg, 120, kEntryTop + 330, 1400, 285);
+    optionGroup({H_TransOptionBudg, S_TransOptionBudg});
     TransCombo_Budget = makeControl<DropDownCombo>(Frame2, "TransCombo_Budget");
     placeTwips(TransCombo_Budget, 1548, kEntryTop, kG2Widths[1], 330);
     TransCombo_Budget->setAccessibleName(QStringLiteral("Transaktionslista"));
