@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -122,7 +123,8 @@ protected:
     }
 
     // Chooses a name in the transaction list with the mouse: the list opened
-    // with a click, then the item clicked. A greyed list does not open.
+    // with a click, then the item clicked. False when the list did not take
+    // it (a greyed list does not open).
     bool choose(const QString& item) {
         QComboBox* c = combo();
         const int index = c->findText(item);
@@ -140,8 +142,9 @@ protected:
                              Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(items, &move);
         }
+        QSignalSpy taken(c, &QComboBox::activated);
         QTest::mouseClick(items, Qt::LeftButton, {}, at);
-        return c->currentIndex() == index && !c->view()->isVisible();
+        return taken.count() == 1 && taken.at(0).at(0).toInt() == index;
     }
 
     // Types into an amount box and ends with Enter.
