@@ -224,6 +224,7 @@ void BudgAltForm::buildTransactionSide(QWidget* body) {
     Option3 = makeControl<QRadioButton>(body, "Option3", QStringLiteral("Uteslutna"));
     placeTwips(Option3, 6600, 1860, 1500, 300);
     Option3->setToolTip(QStringLiteral("Lista bortvalda transaktioner"));
+    optionGroup({Option1, Option2, Option3});
 
     Command3 = button(body, "Command3", QString(), 3600, 2280, 2640, 420);
     Command4 = button(body, "Command4", QStringLiteral("Uteslut datum"), 6360, 2280, 1740, 420);

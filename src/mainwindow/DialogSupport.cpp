@@ -4,6 +4,7 @@
 #include "ledger/Engine.h"
 #include "platform/Platform.h"
 
+#include <QButtonGroup>
 #include <QRadioButton>
 #include <QWidget>
 #include <QWindow>
@@ -34,10 +35,33 @@ void closeBeside(QWidget& dialog, QWidget& caller, WindowPos place) {
     caller.activateWindow();
 }
 
+QButtonGroup* optionGroup(std::initializer_list<QRadioButton*> options) {
+    auto* group = new QButtonGroup(options.begin()[0]->parentWidget());
+    group->setExclusive(true);
+    for (QRadioButton* o : options)
+        group->addButton(o);
+    return group;
+}
+
 void uncheck(QRadioButton* option) {
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(true);
+    QButtonGroup* group = option->group();
+    if (option->isChecked()) {
+        // An exclusive group refuses to clear its choice: lifted for the moment.
+        const bool exclusive = group && group->exclusive();
+        const bool autoExclusive = option->autoExclusive();
+        if (exclusive)
+            group->setExclusive(false);
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(autoExclusive);
+        if (exclusive)
+            group->setExclusive(true);
+    }
+    // Focus on one option of a group takes Tab from the others; with no choice
+    // left, each may take it again.
+    if (group && !group->checkedButton())
+        for (QAbstractButton* b : group->buttons())
+            b->setFocusPolicy(Qt::FocusPolicy(b->focusPolicy() | Qt::TabFocus));
 }
 
 void showRefusal(ledger::Refusal refusal) {

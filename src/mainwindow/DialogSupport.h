@@ -3,6 +3,9 @@
 #include "core/Errors.h"
 #include "core/PosFil.h"
 
+#include <initializer_list>
+
+class QButtonGroup;
 class QRadioButton;
 class QWidget;
 
@@ -36,7 +39,14 @@ void showBeside(QWidget& dialog, QWidget& caller, WindowPos place);
 // the window that opened it back, enabled and active.
 void closeBeside(QWidget& dialog, QWidget& caller, WindowPos place);
 
-// Clears an option button of a group.
+// Makes the options a group of their own: a choice among them leaves every
+// other option of the window alone (however the window cleared them before),
+// and a screen reader reads them as one set. Every window builds its option
+// buttons into groups with this.
+QButtonGroup* optionGroup(std::initializer_list<QRadioButton*> options);
+
+// Clears an option button; its group stays as it was. A group left with no
+// choice is entered by Tab again, at its first option that takes one.
 void uncheck(QRadioButton* option);
 
 // Why the posting engine refused an edit; nothing was written.

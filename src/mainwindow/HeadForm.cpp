@@ -4,6 +4,7 @@
 #include "core/FolderLock.h"
 #include "core/SafeWrite.h"
 #include "core/State.h"
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/DropDownCombo.h"
 #include "mainwindow/MsgForm.h"
 #include "mainwindow/NyKontoForm.h"
@@ -192,6 +193,7 @@ void HeadForm::buildControls() {
     G1->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll1 = makeControl<QScrollBar>(Frame1, "VScroll1", Qt::Vertical);
     VScroll1->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
+    G1->setWheelTarget(VScroll1);
     connect(G1, &QTableWidget::cellClicked, this, &HeadForm::G1_Click);
     connect(G1, &PostingGrid::hovered, this, &HeadForm::G1_MouseMove);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
@@ -202,6 +204,7 @@ void HeadForm::buildControls() {
     S_TransOptionEnk =
         makeControl<QRadioButton>(Frame1, "S_TransOptionEnk", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionEnk, 120, kEntryTop + 330, 1400, 285);
+    optionGroup({H_TransOptionEnk, S_TransOptionEnk});
     TransCombo_Enkel = makeControl<DropDownCombo>(Frame1, "TransCombo_Enkel");
     placeTwips(TransCombo_Enkel, 1547, kEntryTop, kG1Widths[1], 330);
     TransCombo_Enkel->setAccessibleName(QStringLiteral("Transaktionslista"));
@@ -258,6 +261,7 @@ void HeadForm::buildControls() {
     G2->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll2 = makeControl<QScrollBar>(Frame2, "VScroll2", Qt::Vertical);
     VScroll2->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
+    G2->setWheelTarget(VScroll2);
     connect(G2, &QTableWidget::cellClicked, this, &HeadForm::G2_Click);
     connect(G2, &PostingGrid::hovered, this, &HeadForm::G2_MouseMove);
     connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
@@ -268,6 +272,7 @@ void HeadForm::buildControls() {
     S_TransOptionBudg =
         makeControl<QRadioButton>(Frame2, "S_TransOptionBudg", QStringLiteral("Subtrans."));
     placeTwips(S_TransOptionBudg, 120, kEntryTop + 330, 1400, 285);
+    optionGroup({H_TransOptionBudg, S_TransOptionBudg});
     TransCombo_Budget = makeControl<DropDownCombo>(Frame2, "TransCombo_Budget");
     placeTwips(TransCombo_Budget, 1548, kEntryTop, kG2Widths[1], 330);
     TransCombo_Budget->setAccessibleName(QStringLiteral("Transaktionslista"));

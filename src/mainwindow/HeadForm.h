@@ -337,6 +337,9 @@ private:
     void wireCommands();
     bool entryEvent(QObject* watched, QEvent* e);
     void optionDown(bool budget, bool sub);
+    // While a posting is marked, the list takes a pick only for that posting:
+    // the sub list, whose pick adds or replaces its subtransaction.
+    void markedList(bool budget);
     void optionHelp(bool budget, bool sub);
     void comboDropDown(bool budget);
     void comboClick(bool budget);

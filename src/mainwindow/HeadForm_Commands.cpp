@@ -122,6 +122,7 @@ void HeadForm::Com3_Routines() {
                 if (Module1.AntalPoster > 10)
                     (budget ? VScroll2 : VScroll1)->setEnabled(true);
                 Module1.Avb = markMode;
+                markedList(budget);
             } else if (is(avb, "Fl")) {
                 HelpHold = 0;
                 MoveState.clear();
@@ -236,6 +237,7 @@ void HeadForm::Com3_Routines() {
                 Command3->setText(QStringLiteral("Avbryt markera"));
                 Module1.EditMode = QStringLiteral("rem");
                 Module1.Avb = markMode;
+                markedList(budget);
             } else if (is(avb, "budg")) {
                 Command3->setText(QStringLiteral("Avbryt"));
                 Module1.CancelFlag.clear();

@@ -272,9 +272,18 @@ void HeadForm::optionDown(bool budget, bool sub) {
         });
     if (!ok)
         return;
+    markedList(budget);
     const QString& name = sub ? Module1.SubTrans : Module1.HuvudTrans;
     if (!name.isEmpty())
         (budget ? TransText_Budget : TransText_Enkel)->setText(name);
+}
+
+void HeadForm::markedList(bool budget) {
+    const QString markMode = budget ? QStringLiteral("mkg2") : QStringLiteral("mkg1");
+    if (MarkRecord <= 0 || Module1.Avb != markMode)
+        return;
+    const QString& sOpt = budget ? Module1.SOptBudg : Module1.SOptEnk;
+    (budget ? TransCombo_Budget : TransCombo_Enkel)->setEnabled(sOpt == QLatin1String("1"));
 }
 
 void HeadForm::H_TransOptionEnk_MouseMove() {
@@ -601,6 +610,8 @@ void HeadForm::amountKeyDown(QLineEdit* box) {
     Module1.CancelFlag = QStringLiteral("1");
     Command1->setEnabled(false);
     (isBudget() ? VScroll2 : VScroll1)->setEnabled(false);
+    // No subtransaction is picked for the posting while its amount changes.
+    (isBudget() ? TransCombo_Budget : TransCombo_Enkel)->setEnabled(false);
 }
 
 void HeadForm::Bel_Enkel_KeyPress(int keyAscii) {

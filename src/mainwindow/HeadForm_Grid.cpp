@@ -540,6 +540,7 @@ void HeadForm::gridClick(bool budget, int row, int col) {
             Command3->setText(QStringLiteral("Avbryt markera"));
             Module1.Avb = t.avb;
             Module1.CancelFlag = QStringLiteral("1");
+            markedList(budget);
         },
         [&] {
             QStringList dump{budget ? QStringLiteral("vid markering av kontopost Budget")

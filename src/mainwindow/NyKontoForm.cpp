@@ -120,6 +120,7 @@ NyKontoForm::NyKontoForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(h
     Option2 = makeControl<QRadioButton>(this, "Option2", QStringLiteral("Enkel bokföring"));
     placeTwips(Option2, 4320, 1380, 2160, 375);
     Option2->setToolTip(QStringLiteral("Nytt konto för enkel bokföring"));
+    optionGroup({Option1, Option2});
 
     Label4 = makeControl<QLabel>(this, "Label4");
     placeTwips(Label4, 360, 1980, 6000, 2100);

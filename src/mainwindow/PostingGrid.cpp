@@ -2,8 +2,11 @@
 
 #include "platform/Ui.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace fyn {
 
@@ -83,6 +86,19 @@ int PostingGrid::rowsHeight() const {
 bool PostingGrid::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::HoverMove)
         emit hovered();
+    if (e->type() == QEvent::Wheel && wheelTarget_) {
+        // The ten rows always fit, so the grid has nothing of its own to
+        // scroll: the turn goes to the bar as if made over it, and its steps,
+        // limits and state (a disabled bar takes none) are the grid's.
+        const auto* wheel = static_cast<QWheelEvent*>(e);
+        const QPointF at = QRectF(wheelTarget_->rect()).center();
+        QWheelEvent turn(at, wheelTarget_->mapToGlobal(at), wheel->pixelDelta(),
+                         wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(),
+                         wheel->inverted(), wheel->source(), wheel->pointingDevice());
+        QCoreApplication::sendEvent(wheelTarget_, &turn);
+        e->accept();
+        return true;
+    }
     return QTableWidget::viewportEvent(e);
 }
 

@@ -3,6 +3,8 @@
 // headings, and a click that tells the row and column.
 #include <QColor>
 #include <QTableWidget>
+
+class QScrollBar;
 #include <vector>
 
 namespace fyn {
@@ -35,12 +37,18 @@ public:
     void clearTexts();
     // The grid's height for ten rows of the row height.
     int rowsHeight() const;
+    // The scroll bar beside the grid, which moves its window of postings: a
+    // wheel turn over the rows is a turn over it.
+    void setWheelTarget(QScrollBar* bar) { wheelTarget_ = bar; }
 
 signals:
     void hovered();
 
 protected:
     bool viewportEvent(QEvent* e) override;
+
+private:
+    QScrollBar* wheelTarget_ = nullptr;
 };
 
 } // namespace fyn

@@ -75,6 +75,7 @@ SubTransForm::SubTransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_
     placeTwips(Option1, 4320, 360, 1680, 300);
     Option2 = makeControl<QRadioButton>(body, "Option2", QStringLiteral("Radera"));
     placeTwips(Option2, 4320, 720, 1680, 300);
+    optionGroup({Option1, Option2});
 
     Label2 = makeControl<QLabel>(body, "Label2");
     placeTwips(Label2, 240, 960, 5760, 1560);

@@ -146,9 +146,9 @@ TransForm::TransForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head)
     Option4 = makeControl<QRadioButton>(body, "Option4", QStringLiteral("Utgift"));
     placeTwips(Option4, 2040, 960, 1680, 300);
     Option4->setToolTip(QStringLiteral("Utgiftspost"));
-    // Each handler sets its own choice; the four are two pairs, not one group.
-    for (QRadioButton* o : {Option1, Option2, Option3, Option4})
-        o->setAutoExclusive(false);
+    // Two pairs, not one group: the choice of what to do and the sign.
+    optionGroup({Option1, Option2});
+    optionGroup({Option3, Option4});
 
     Label2 = makeControl<QLabel>(body, "Label2");
     placeTwips(Label2, 240, 1380, 5760, 1560);

@@ -130,6 +130,7 @@ void UtskrStatForm::buildControls() {
     placeTwips(Option2, 6700, 1710, 1200, 285);
     Option3 = makeControl<QRadioButton>(this, "Option3", QStringLiteral("Printer"));
     placeTwips(Option3, 8015, 1710, 1200, 285);
+    optionGroup({Option1, Option2, Option3});
 
     Command1 = makeControl<QPushButton>(this, "Command1", QStringLiteral("Utskrift"));
     placeTwips(Command1, 5385, 2160, 1400, 420);

@@ -178,6 +178,7 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     placeTwips(Option1, 1920, 2400, 1335, 255);
     Option2 = makeControl<QRadioButton>(this, "Option2", QStringLiteral("Alla konton"));
     placeTwips(Option2, 1920, 2760, 1335, 315);
+    optionGroup({Option1, Option2});
     // Only a press chooses, and it asks first: the filter below takes the
     // mouse and the keys, so the buttons do not check themselves. They stay
     // one group of options, as a screen reader reads them.

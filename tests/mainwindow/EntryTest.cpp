@@ -2,12 +2,15 @@
 // lists and option buttons, the budget row's two amounts, and a fund
 // account's balance entry.
 #include "core/Paths.h"
+#include "core/SafeWriteTesting.h"
 #include "mainwindow/WindowDriver.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QRadioButton>
 
 using namespace fyn;
+using fyn::test::readFile;
 using fyn::test::rec;
 using fyn::test::records;
 using platform::Answer;
@@ -262,6 +265,111 @@ TEST_F(Entry, SubtransactionIntoAMarkedPostingAsksFirst) {
     }
     EXPECT_EQ(lastBox().text, "Vill du ersätta texten:\n\nMat\n\nmed texten:\n\nHyra\n\n"
                               "för att förtydliga transaktionen ?");
+}
+
+// A subtransaction added to a posting already entered, as a user does it:
+// the posting marked with a click on its row, "Subtrans." chosen, a name
+// picked from the list and the question answered. The main list stays greyed
+// while a posting is marked; a swap has its own road.
+class MarkedPosting : public test::WindowTest, public testing::WithParamInterface<const char*> {
+protected:
+    bool bg() const { return QString(GetParam()) == "Bg"; }
+    // The third posting has "Mat" (1) already.
+    QByteArray posting(int i, const QString& subRef = "") const {
+        const char* date[] = {"2026-01-01", "2026-03-01", "2026-06-01"};
+        const char* ref[] = {"1", "2", "3"};
+        const char* amount[] = {"0", "1500", "-500"};
+        const char* saldo[] = {"0", "1500", "1000"};
+        return bg() ? rec(test::budget(date[i], ref[i], amount[i], amount[i], saldo[i], saldo[i],
+                                       "0", "*", " ", subRef))
+                    : rec(test::enkel(date[i], ref[i], amount[i], saldo[i], " ", subRef));
+    }
+    QRadioButton* subOption() const {
+        return bg() ? form->S_TransOptionBudg : form->S_TransOptionEnk;
+    }
+    QRadioButton* mainOption() const {
+        return bg() ? form->H_TransOptionBudg : form->H_TransOptionEnk;
+    }
+    void esc() {
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : form.get(), Qt::Key_Escape);
+    }
+    QString mark() const { return bg() ? "mkg2" : "mkg1"; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MarkedPosting, testing::Values("Ek", "Bg"));
+
+TEST_P(MarkedPosting, ASubtransactionIsAddedToItByMouseAndKeys) {
+    HeadForm& f = start(account(GetParam(), {posting(0), posting(1), posting(2, "1")}));
+    const QByteArray names =
+        readFile(accountFile(name, "Transakt")) + "|" + readFile(accountFile(name, "Kategori"));
+    const QString purpose =
+        bg() ? "för att precisera transaktionen ?" : "för att komplettera transaktionen ?";
+    const QString sep = bg() ? "\n" : "\n\n";
+
+    // Added on Yes: the reference written at the marked record, nothing else.
+    clickRow(1);
+    ASSERT_EQ(Module1.Avb, mark());
+    EXPECT_FALSE(combo()->isEnabled());
+    QTest::mouseClick(subOption(), Qt::LeftButton);
+    EXPECT_TRUE(combo()->isEnabled());
+    EXPECT_EQ(Module1.Avb, mark());
+    safewrite_testing::armCrash(-1, false);
+    fakes.messages->answers = {Answer::Yes};
+    ASSERT_TRUE(choose("Hyra"));
+    EXPECT_EQ(titles(), QStringList{"Ny subtransaktion i post"});
+    EXPECT_EQ(lastBox().text, "Vill du lägga in subtransaktionen" + sep + "Hyra" + sep + purpose);
+    EXPECT_GT(safewrite_testing::pointsPassed(), 0); // a commit of the safe writes
+    EXPECT_EQ(data(), posting(0) + posting(1, "2") + posting(2, "1"));
+    EXPECT_EQ(f.MarkRecord, 2);
+    EXPECT_EQ(Module1.Avb, mark()); // still marked: one Esc ends it
+    esc();
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_EQ(f.MarkRecord, 0);
+
+    // Replaced on Yes, the sub list still shown.
+    clickRow(2);
+    EXPECT_TRUE(combo()->isEnabled());
+    fakes.messages->answers = {Answer::Yes};
+    ASSERT_TRUE(choose("Hyra"));
+    EXPECT_EQ(titles(), QStringList{"Ändrad subtransaktion i post"});
+    EXPECT_EQ(data(), posting(0) + posting(1, "2") + posting(2, "2"));
+    // While the posting's amount changes, the list waits.
+    QTest::keyClick(firstBox(), Qt::Key_4);
+    EXPECT_EQ(Module1.Avb, "chg");
+    EXPECT_FALSE(combo()->isEnabled());
+    esc(); // back to the marking
+    EXPECT_EQ(Module1.Avb, mark());
+    EXPECT_TRUE(combo()->isEnabled());
+    esc();
+
+    // No: the marking cleared and the date reset, the file as it was.
+    const QByteArray added = data();
+    clickRow(1);
+    Module1.WorkDate = "2026-05-05";
+    fakes.messages->answers = {Answer::No};
+    ASSERT_TRUE(choose("Mat"));
+    EXPECT_EQ(titles(), QStringList{"Ändrad subtransaktion i post"});
+    EXPECT_EQ(data(), added);
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_EQ(f.MarkRecord, 0);
+    EXPECT_EQ(f.MarkRow, -1);
+    EXPECT_EQ(Module1.WorkDate, Module1.DagensDatum);
+    EXPECT_EQ(f.Command3->text(), "Avbryt");
+
+    // The main list, chosen while a posting is marked, is greyed again.
+    clickRow(1);
+    QTest::mouseClick(mainOption(), Qt::LeftButton);
+    EXPECT_FALSE(combo()->isEnabled());
+    EXPECT_FALSE(choose("Uttag"));
+    esc();
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_TRUE(combo()->isEnabled());
+    EXPECT_EQ(readFile(accountFile(name, "Transakt")) + "|" +
+                  readFile(accountFile(name, "Kategori")),
+              names);
 }
 
 TEST_F(Entry, OpeningTheListClearsTheChoiceUnlessAPostingIsMarked) {

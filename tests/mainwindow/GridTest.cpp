@@ -21,6 +21,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 #include <memory>
 
 using namespace fyn;
@@ -373,6 +375,81 @@ TEST_P(GridKindTest, ScrollingWhileMarkedCancelsTheMark) {
     EXPECT_EQ(f.MarkRow, -1);
     EXPECT_EQ(Module1.EditMode, "flt");
     EXPECT_TRUE(allBacks(k.grid(f), kPaleYellow));
+}
+
+// A turn of the mouse wheel by notches (away from the user is up), delivered
+// to w at p as the desktop delivers it.
+void turnWheel(QWidget* w, QPoint p, int notches) {
+    QWheelEvent e(p, w->mapToGlobal(p), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// Where a turn over a row of the grid leaves the window of postings: the same
+// place as the same turn over the scroll bar, with the same limits at the top
+// and the bottom.
+TEST_P(GridKindTest, AWheelTurnOverTheRowsScrollsAsOverTheBar) {
+    const int n = 40;
+    // Up past the top, down a little, then down past the bottom.
+    const int turns[] = {1,  1,  2,  1,  1,  1,  1,  1,  1,  1,  1,  -1, 3,  -2,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    auto run = [&](bool overGrid) {
+        form.reset();
+        ledger::account().closeAll();
+        HeadForm& f = openMany(k, n, n);
+        PostingGrid* g = k.grid(f);
+        QScrollBar* bar = k.bar(f);
+        std::vector<std::string> seen;
+        for (const int notches : turns) {
+            if (overGrid)
+                turnWheel(g->viewport(), g->visualRect(g->model()->index(4, 1)).center(), notches);
+            else
+                turnWheel(bar, bar->rect().center(), notches);
+            seen.push_back(QString("%1..%2 %3 %4")
+                               .arg(bar->value())
+                               .arg(f.WindowEnd)
+                               .arg(g->cellText(0, 0), g->cellText(9, 0))
+                               .toStdString());
+        }
+        return seen;
+    };
+    const std::vector<std::string> overBar = run(false);
+    // The bar itself goes to the first posting, holds there, and to the last.
+    EXPECT_NE(std::find(overBar.begin(), overBar.end(),
+                        QString("1..10 %1 %2").arg(dayText(0), dayText(9)).toStdString()),
+              overBar.end());
+    EXPECT_EQ(overBar[9], overBar[10]); // held at the top
+    const std::string bottom = QString("%1..%2 %3 %4")
+                                   .arg(n - 9)
+                                   .arg(n)
+                                   .arg(dayText(n - 10), dayText(n - 1))
+                                   .toStdString();
+    EXPECT_EQ(overBar.back(), bottom);
+    EXPECT_EQ(overBar[overBar.size() - 2], bottom); // held at the bottom
+    EXPECT_EQ(run(true), overBar);
+
+    // As with the bar, scrolling ends a marking.
+    HeadForm& f = *form;
+    PostingGrid* g = k.grid(f);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                      g->visualRect(g->model()->index(5, 1)).center());
+    ASSERT_EQ(Module1.Avb, k.avb());
+    turnWheel(g->viewport(), g->visualRect(g->model()->index(5, 1)).center(), 1);
+    EXPECT_EQ(Module1.Avb, "");
+    EXPECT_EQ(f.MarkRow, -1);
+    EXPECT_EQ(k.bar(f)->value(), n - 12);
+    EXPECT_TRUE(allBacks(g, kPaleYellow));
+}
+
+TEST_P(GridKindTest, AWheelTurnOverAFewPostingsMovesNothing) {
+    HeadForm& f = openSmall(k);
+    PostingGrid* g = k.grid(f);
+    for (const int notches : {1, -1, -3}) {
+        turnWheel(g->viewport(), g->visualRect(g->model()->index(1, 1)).center(), notches);
+        EXPECT_EQ(k.bar(f)->value(), 1);
+        EXPECT_EQ(f.WindowEnd, 3);
+        EXPECT_EQ(g->cellText(0, 0), dayText(0));
+    }
 }
 
 TEST_P(GridKindTest, ClickBelowTheLastPostingMarksNothingAndResetsTheDate) {

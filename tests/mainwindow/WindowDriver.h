@@ -10,12 +10,15 @@
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -117,6 +120,31 @@ protected:
         ASSERT_GE(i, 0) << item.toStdString();
         c->setCurrentIndex(i);
         emit c->activated(i);
+    }
+
+    // Chooses a name in the transaction list with the mouse: the list opened
+    // with a click, then the item clicked. False when the list did not take
+    // it (a greyed list does not open).
+    bool choose(const QString& item) {
+        QComboBox* c = combo();
+        const int index = c->findText(item);
+        if (index < 0)
+            return false;
+        QTest::mouseClick(c, Qt::LeftButton);
+        if (!c->view()->isVisible())
+            return false;
+        QWidget* items = c->view()->viewport();
+        const QPoint at = c->view()->visualRect(c->model()->index(index, 0)).center();
+        // Along the item from its left edge: the list takes a click only once
+        // the mouse has moved in it.
+        for (const QPoint p : {QPoint(1, at.y()), at}) {
+            QMouseEvent move(QEvent::MouseMove, p, items->mapToGlobal(p), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(items, &move);
+        }
+        QSignalSpy taken(c, &QComboBox::activated);
+        QTest::mouseClick(items, Qt::LeftButton, {}, at);
+        return taken.count() == 1 && taken.at(0).at(0).toInt() == index;
     }
 
     // Types into an amount box and ends with Enter.

@@ -3,6 +3,7 @@
 #include "core/Paths.h"
 #include "names/NamesDriver.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -197,6 +198,72 @@ TEST_F(Names, TheAccountStartMayOnlyBeRenamed) {
         EXPECT_FALSE(again.isVisible());
         EXPECT_EQ(allFiles(), before);
         EXPECT_EQ(Module1.Avb, "");
+    }
+}
+
+// ---- Keys ---------------------------------------------------------------------------------
+
+// The key goes where the user's focus is: the dialog's focused control.
+void activate(QWidget& window) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
+}
+void press(QWidget& window, int key, Qt::KeyboardModifiers mods = {}) {
+    activate(window);
+    QTest::keyClick(window.focusWidget(), Qt::Key(key), mods);
+}
+void typeIn(QWidget& window, const char* text) {
+    QTest::keyClicks(window.focusWidget(), text);
+}
+
+// Tab after a new name reaches the sign options, also once a rename has used
+// the dialog's other pair of options.
+TEST_F(Names, TabAfterANewNameReachesTheSignOptionsAfterARename) {
+    for (const char* slag : {"Ek", "Bg"}) {
+        SCOPED_TRACE(slag);
+        startWith(slag, kRows, kTrans);
+        // The new-name dialog: "El", Enter, Tab.
+        auto tabAfterName = [&]() -> TransForm& {
+            answer({Answer::Yes}); // "Har du kontrollerat om den transaktion ..."
+            QTest::mouseClick(transText(), Qt::LeftButton);
+            TransForm& d = mainDialog();
+            press(d, Qt::Key_Home);
+            typeIn(d, "El");
+            press(d, Qt::Key_Return);
+            press(d, Qt::Key_Tab);
+            return d;
+        };
+        TransForm& before = tabAfterName();
+        EXPECT_EQ(before.focusWidget(), before.Option3);
+        QTest::mouseClick(before.Command2, Qt::LeftButton); // "Avbryt ny transaktion"
+        ASSERT_FALSE(before.isVisible());
+
+        // "Uttag" renamed: Ändra, Ja, the new name, Enter, Ja (the name), Nej (the sign).
+        ASSERT_TRUE(choose("Uttag"));
+        answer({Answer::Yes}); // "Vill du ändra eller radera denna transaktion ?"
+        QTest::mouseClick(transText(), Qt::LeftButton);
+        TransForm& d = mainDialog();
+        activate(d);
+        answer({Answer::Yes});
+        QTest::mouseClick(d.Option1, Qt::LeftButton, {}, QPoint(7, d.Option1->height() / 2));
+        press(d, Qt::Key_A, Qt::ControlModifier);
+        typeIn(d, "Utgifter");
+        answer({Answer::Yes, Answer::No});
+        press(d, Qt::Key_Return);
+        ASSERT_FALSE(d.isVisible());
+        ASSERT_EQ(transaktFile().mid(2 * TransPost::Length, TransPost::Length),
+                  encodeRecord(TransPost{"Utgifter", "-"}));
+
+        TransForm& after = tabAfterName();
+        EXPECT_EQ(after.focusWidget(), after.Option3);
+        // Space takes the option the focus is on, and OK saves the name.
+        press(after, Qt::Key_Space);
+        EXPECT_TRUE(after.Option3->isChecked());
+        EXPECT_EQ(after.focusWidget(), after.Command1);
+        press(after, Qt::Key_Return);
+        EXPECT_FALSE(after.isVisible());
+        EXPECT_EQ(transaktFile().mid(4 * TransPost::Length), encodeRecord(TransPost{"El", "+"}));
+        form->Command3_Click(); // end the entry the new name began
     }
 }
 
