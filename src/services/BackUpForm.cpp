@@ -95,11 +95,19 @@ QString driveLine(int type, bool restore) {
     }
 }
 
+// What failed: the system's text and, when known, the file or folder it
+// refused, on the drive or in the data folder.
+struct Failure {
+    QString sysText;
+    QString path;
+};
+
 // Fills the error texts as the routine's handler does and calls the general
-// error routine.
-void report(const QString& sysText, const QStringList& message, const QString& lineEnd,
+// error routine, which names the refused place.
+void report(const Failure& failure, const QStringList& message, const QString& lineEnd,
             int extraLineEnds, const QStringList& dump) {
-    Module1.SysFel = sysText;
+    Module1.SysFel = failure.sysText;
+    Module1.FelPath = failure.path;
     QString text;
     for (const QString& line : message)
         text += line + lineEnd;
@@ -111,14 +119,14 @@ void report(const QString& sysText, const QStringList& message, const QString& l
     GeneralError();
 }
 
-// Runs body; a runtime failure goes to onFail with the system's text. What the
-// test doubles and a crash throw passes.
+// Runs body; a runtime failure goes to onFail with what failed. What the test
+// doubles and a crash throw passes.
 template <class Body, class Fail> bool guarded(Body&& body, Fail&& onFail) {
     try {
         body();
         return true;
     } catch (const std::exception&) {
-        onFail(currentErrorText());
+        onFail(Failure{currentErrorText(), currentErrorPath()});
     }
     return false;
 }
@@ -395,7 +403,7 @@ void BackUpForm::Enhetslista() {
             DrvList->setCurrentRow(-1);
             DrvList->clearSelection();
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen Enhetslista"),
                     QStringLiteral("vid försök att skapa drive-listan.")},
@@ -437,7 +445,7 @@ void BackUpForm::DrvList_MouseDown(QListWidgetItem* item) {
                 restore ? QStringLiteral("Välj återställningens omfattning !")
                         : QStringLiteral("Välj BackUp-omfattning"));
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen 'DrvList_MouseDown'"),
                     QStringLiteral("vid försök klicka på drive-listan."),
@@ -492,7 +500,7 @@ bool BackUpForm::namesFit(bool thisAccount) {
                                                          Module1.KontoNamn)
                                   : backup::stickProblem(dataFolder(), QString());
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             const QString routine = thisAccount ? QStringLiteral("Option1_MouseDown")
                                                 : QStringLiteral("Option2_MouseDown");
             report(sys,
@@ -595,7 +603,7 @@ void BackUpForm::listBackups(bool thisAccount) {
     noScope();
     std::vector<backup::Folder> folders;
     if (!guarded([&] { folders = backup::listFolders(BackupDrive); },
-                 [&](const QString& sys) {
+                 [&](const Failure& sys) {
                      const QString routine = thisAccount ? QStringLiteral("Option1_MouseDown")
                                                          : QStringLiteral("Option2_MouseDown");
                      report(sys,
@@ -670,7 +678,7 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
                 QDir::setCurrent(Module1.StartFolder);
                 Label2->setText(QString());
             },
-            [&](const QString& sys) {
+            [&](const Failure& sys) {
                 report(
                     sys,
                     {QStringLiteral("Ett fel har uppstått i subrutinen Dir1_MouseDown"),
@@ -779,7 +787,7 @@ bool BackUpForm::KontoRecover(const QString& source) {
             backup::restoreAccount(b.tree, chosen_.name);
             copied = true;
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen KontoRecover"),
                     QStringLiteral("vid försök göra återställning inloggat konto.")},
@@ -832,7 +840,7 @@ bool BackUpForm::AllRecover(const QString& source) {
             backup::restoreAll(b.tree);
             copied = true;
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             const QStringList lines = {
                 QStringLiteral("Antal kontoposter KontoFil = ") + QString::number(count),
                 QStringLiteral("Loopat i kontofilen t o m = ") + QString::number(reached),
@@ -876,7 +884,7 @@ void BackUpForm::KontoBackUp() {
                                 BackupDrive + QStringLiteral(")"));
             startLayout();
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             QStringList lines = {QStringLiteral("Ett fel har uppstått i subrutinen KontoBackUp"),
                                  QStringLiteral("vid försök göra backup inloggat konto."),
                                  QStringLiteral("KontoNum = ") + QString::number(chosen_.num),
@@ -913,7 +921,7 @@ void BackUpForm::AllBackUp() {
                                 BackupDrive + QStringLiteral(")"));
             startLayout();
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             QStringList lines = {QStringLiteral("Ett fel har uppstått i subrutinen AllBackUp"),
                                  QStringLiteral("vid försök göra backup på alla konton."),
                                  QStringLiteral("BackUp-media = ") + BackupTarget};

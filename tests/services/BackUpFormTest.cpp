@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::rec;
@@ -1008,6 +1013,216 @@ TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {
     QApplication::processEvents();
     const QImage picture = d.grab().toImage();
     EXPECT_TRUE(picture.save(QCoreApplication::applicationDirPath() + "/backupform-restore.png"));
+}
+
+// Gives the tree at root to owner, its folders with dirMode and its files
+// with fileMode.
+void ownTree(const QString& root, uid_t owner, mode_t dirMode, mode_t fileMode) {
+    const auto own = [&](const QString& p, bool folder) {
+        const QByteArray raw = QFile::encodeName(p);
+        EXPECT_EQ(::lchown(raw.constData(), owner, owner), 0) << raw.constData();
+        EXPECT_EQ(::chmod(raw.constData(), folder ? dirMode : fileMode), 0) << raw.constData();
+    };
+    own(root, true);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        own(it.filePath(), it.fileInfo().isDir());
+    }
+}
+
+// A refused access names the file or folder the system refused: on the drive
+// (a write-protected stick, a backup the user may not read) the drive's, and
+// the data folder only when the refusal lies in it. Every handler of the
+// dialog and every copy, each where it meets the drive or the data folder.
+TEST_F(BackUpDialog, EveryHandlerNamesWhatTheSystemRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a read-only drive and another user's files need root";
+    const QString account = "Hushåll202612081000";
+    const QString all = "FynlarBU202612081000";
+    enum class On { ReadOnlyDrive, UnreadableDrive, RefusedDataFolder };
+    BackUpForm* d = nullptr;
+    const auto opened = [&] { d = &open(); };
+    const auto mode = [&](bool restore) {
+        opened();
+        click(restore ? d->Command4 : d->Command3);
+    };
+    const auto drive = [&](bool restore, const QString& root) {
+        mode(restore);
+        answer({Answer::Yes});
+        press(d->DrvList, root);
+    };
+    const auto listed = [&](bool thisAccount) {
+        drive(true, stick());
+        answer({Answer::Yes});
+        press(thisAccount ? d->Option1 : d->Option2);
+        ASSERT_TRUE(d->Dir1->isVisible());
+    };
+    const auto scope = [&](bool thisAccount) {
+        answer({Answer::Yes});
+        press(thisAccount ? d->Option1 : d->Option2);
+    };
+    const QString netDrive = net.path() + "/";
+    // What the user is told: nothing refused, or the refused place in the data
+    // folder, or the one on the drive named.
+    enum class Said { Nothing, DataFolder, Drive };
+    const struct Row {
+        const char* handler; // the routine whose report it is, when one is made
+        On on;
+        Said said;
+        QString named;                // the place on the drive
+        std::function<void()> before; // as the user, up to the press
+        std::function<void()> press;  // met by the refusal
+    } rows[] = {
+        {"Form_Load", On::RefusedDataFolder, Said::Nothing, QString(), [] {}, opened},
+        {"Command2_Click", On::RefusedDataFolder, Said::Nothing, QString(),
+         [&] {
+             opened();
+             d->move(d->pos() + QPoint(9, 9));
+         },
+         [&] { click(d->Command2); }},
+        {"Command3_Click, Enhetslista", On::ReadOnlyDrive, Said::Nothing, QString(), opened,
+         [&] { click(d->Command3); }},
+        {"Command4_Click, Enhetslista", On::ReadOnlyDrive, Said::Nothing, QString(), opened,
+         [&] { click(d->Command4); }},
+        {"DrvList_MouseDown", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { mode(false); },
+         [&] {
+             answer({Answer::Yes});
+             press(d->DrvList, stick());
+         }},
+        {"Command1_Click", On::ReadOnlyDrive, Said::Nothing, QString(),
+         [&] { drive(false, stick()); }, [&] { click(d->Command1); }},
+        {"Option1_MouseDown", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, stick()); }, [&] { press(d->Option1); }},
+        {"Option2_MouseDown", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, stick()); }, [&] { press(d->Option2); }},
+        {"Option1_MouseDown", On::UnreadableDrive, Said::Drive, stick(),
+         [&] { drive(true, stick()); }, [&] { scope(true); }},
+        {"Option2_MouseDown", On::UnreadableDrive, Said::Drive, stick(),
+         [&] { drive(true, stick()); }, [&] { scope(false); }},
+        {"Option2_MouseDown", On::ReadOnlyDrive, Said::Nothing, QString(),
+         [&] { drive(true, stick()); }, [&] { scope(false); }},
+        {"KontoBackUp", On::ReadOnlyDrive, Said::Drive, stick(), [&] { drive(false, stick()); },
+         [&] { scope(true); }},
+        {"AllBackUp", On::ReadOnlyDrive, Said::Drive, stick(), [&] { drive(false, stick()); },
+         [&] { scope(false); }},
+        {"KontoBackUp", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, netDrive); }, [&] { scope(true); }},
+        {"AllBackUp", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, netDrive); }, [&] { scope(false); }},
+        {"KontoRecover", On::UnreadableDrive, Said::Drive, stick() + account, [&] { listed(true); },
+         [&] { press(d->Dir1, account); }},
+        {"AllRecover", On::UnreadableDrive, Said::Drive, stick() + all, [&] { listed(false); },
+         [&] { press(d->Dir1, all); }},
+        {"KontoRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(true); },
+         [&] { press(d->Dir1, account); }},
+        {"AllRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(false); },
+         [&] { press(d->Dir1, all); }},
+        {"KontoRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(true); },
+         [&] { press(d->Dir1, account); }},
+        {"AllRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(false); },
+         [&] { press(d->Dir1, all); }},
+    };
+    const auto everyoneOwns = [&] {
+        for (const QString& root : {dir.path(), stickDir.path(), net.path()})
+            ownTree(root, 0, 0755, 0644);
+    };
+    for (const Row& row : rows) {
+        const char* on = row.on == On::ReadOnlyDrive     ? "a read-only drive"
+                         : row.on == On::UnreadableDrive ? "a drive the user may not read"
+                                                         : "a data folder the user may not use";
+        SCOPED_TRACE(std::string(row.handler) + ", " + on);
+        // A program of its own, on the data the backups hold.
+        form.reset();
+        ledger::account().closeAll();
+        everyoneOwns();
+        QDir(stick()).removeRecursively();
+        QDir().mkpath(stick());
+        startProgram();
+        backup::makeBackup(accountFolder("Hushåll"), stick(), account);
+        backup::makeBackup(dataFolder(), stick(), all);
+        checkpoint();
+        d = nullptr;
+        fakes.messages->answers.clear();
+        row.before();
+        ASSERT_TRUE(fakes.messages->answers.empty());
+        const TreeSnapshot dataBefore = data();
+        const TreeSnapshot stickBefore = treeOf(stick(), true);
+        boxes();
+        // The handler that reported the refusal, read as it is shown.
+        QStringList reported;
+        fakes.messages->onShow = [&](const platform::testing::MessageCall& c) {
+            if (c.title == "Otillåten filåtkomst")
+                reported << Module1.FelText;
+        };
+
+        test::ReadOnlyFolder readOnly;
+        if (row.on == On::ReadOnlyDrive) {
+            if (const QString why = readOnly.mount(stick()); !why.isEmpty())
+                GTEST_SKIP() << why.toStdString();
+        } else if (row.on == On::UnreadableDrive) {
+            ownTree(stickDir.path(), 0, 0700, 0600);
+        } else {
+            // The user's own drives and folders, but the data folder is
+            // another user's, and one account's folder closed to the user.
+            for (const QString& root : {dir.path(), stickDir.path(), net.path()})
+                ownTree(root, 65534, 0755, 0644);
+            ownTree(dataFolder(), 0, 0755, 0644);
+            ownTree(accountFolder("Hushåll"), 0, 0700, 0600);
+        }
+        {
+            std::optional<test::OrdinaryUser> user;
+            if (row.on != On::ReadOnlyDrive)
+                user.emplace();
+            row.press();
+        }
+        readOnly.undo();
+        fakes.messages->onShow = nullptr;
+        const auto shownBoxes = boxes();
+        fakes.messages->answers.clear();
+        everyoneOwns();
+
+        std::vector<platform::testing::MessageCall> denied;
+        for (const auto& b : shownBoxes) {
+            EXPECT_FALSE(b.title.startsWith("Felspec.")) << b.title.toStdString();
+            if (b.title == "Otillåten filåtkomst")
+                denied.push_back(b);
+        }
+        if (row.said == Said::Nothing) {
+            EXPECT_TRUE(denied.empty()) << denied.front().text.toStdString();
+        } else {
+            ASSERT_FALSE(denied.empty());
+            EXPECT_TRUE(reported.at(0).startsWith(QString("Ett fel har uppstått i subrutinen ") +
+                                                  row.handler))
+                << reported.at(0).toStdString();
+            for (const auto& b : denied) {
+                const QStringList paragraphs = b.text.split("\n\n");
+                ASSERT_EQ(paragraphs.size(), 3) << b.text.toStdString();
+                const QStringList what = paragraphs[1].split('\n');
+                ASSERT_EQ(what.size(), 2) << b.text.toStdString();
+                ASSERT_TRUE(what[1].endsWith(" !"));
+                const QString refused = what[1].chopped(2);
+                if (row.said == Said::DataFolder) {
+                    EXPECT_TRUE(refused.startsWith(dataFolder() + "/")) << refused.toStdString();
+                    EXPECT_TRUE(paragraphs[2].startsWith("Den ligger i programmets datamapp " +
+                                                         dataFolder()))
+                        << b.text.toStdString();
+                } else {
+                    EXPECT_EQ(refused.toStdString(), row.named.toStdString());
+                    EXPECT_FALSE(b.text.contains("atamapp")) << b.text.toStdString();
+                    EXPECT_TRUE(paragraphs[2].contains("skrivskyddad")) << b.text.toStdString();
+                }
+            }
+        }
+        // A refusal changes nothing, nor does a restore from the backups of
+        // the same data.
+        EXPECT_EQ(data(), dataBefore);
+        EXPECT_EQ(treeOf(stick(), true), stickBefore);
+        if (BackUpForm* open = dialog())
+            delete open;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 } // namespace
