@@ -14,6 +14,7 @@
 #include "services/BackupOps.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -662,6 +663,10 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
         }
         if (thisAccount && !accountUnchanged())
             return;
+        // One press would replace everything entered since the backup: the
+        // user says yes to the folder first, and no leaves the choice open.
+        if (!confirmRestore(source, thisAccount))
+            return;
     }
     bool copied = false;
     bool ok = false;
@@ -728,6 +733,29 @@ void BackUpForm::refuse(const QString& refusal, bool thisAccount) {
                      : QStringLiteral("Vald katalog är ingen BackUp av samtliga konton !")) +
             kBr + kBr + refusal + kBr + kBr + QStringLiteral("Ingenting har återställts."),
         Buttons::Ok, Icon::Warning, QStringLiteral("Felvald BackUp-katalog"));
+}
+
+bool BackUpForm::confirmRestore(const QString& source, bool thisAccount) {
+    const QString name = QFileInfo(QDir::cleanPath(source)).fileName();
+    QString made;
+    if (backup::isBackupName(name, thisAccount ? chosen_.name : backup::kAllStem)) {
+        const QDateTime when =
+            QDateTime::fromString(name.right(12), QStringLiteral("yyyyMMddHHmm"));
+        if (when.isValid())
+            made = kBr + QStringLiteral("som gjordes ") +
+                   when.toString(QStringLiteral("yyyy-MM-dd 'kl.' HH:mm"));
+    }
+    const QString text =
+        (thisAccount ? QStringLiteral("Vill du återställa kontot '") + chosen_.name +
+                           QStringLiteral("' från BackUp-katalogen")
+                     : QStringLiteral("Vill du återställa alla konton från BackUp-katalogen")) +
+        kBr + QDir::toNativeSeparators(source) + made + QStringLiteral(" ?") + kBr + kBr +
+        (thisAccount ? QStringLiteral("Kontots nuvarande filer")
+                     : QStringLiteral("Datamappens nuvarande filer, för alla konton,")) +
+        QStringLiteral(" ersätts då med säkerhetskopians. Det som har lagts in eller ändrats "
+                       "sedan säkerhetskopian gjordes går förlorat.");
+    return platform::messages().show(text, Buttons::YesNo, Icon::Warning,
+                                     QStringLiteral("Återställ från BackUp ?")) == Answer::Yes;
 }
 
 // A folder that does not carry a backup's name may still be one a user

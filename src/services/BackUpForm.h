@@ -99,6 +99,7 @@ private:
     void noScope();
     void listBackups(bool thisAccount);
     void refuse(const QString& refusal, bool thisAccount);
+    bool confirmRestore(const QString& source, bool thisAccount);
     bool confirmName(const QString& source, bool thisAccount);
     bool confirmLeftOut(const std::vector<backup::LeftOut>& leftOut);
 

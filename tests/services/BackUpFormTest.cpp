@@ -129,6 +129,18 @@ protected:
         return t;
     }
 
+    // A press on a backup folder, its question answered yes; the question is
+    // then taken out of the record, which keeps what the restore itself said.
+    void restoreFrom(BackUpForm& d, const QString& folder) {
+        fakes.messages->answers.push_front(Answer::Yes); // the question comes first
+        auto& calls = fakes.messages->calls;
+        const size_t before = calls.size();
+        press(d.Dir1, folder);
+        ASSERT_GT(calls.size(), before);
+        EXPECT_EQ(calls[before].title, "Återställ från BackUp ?");
+        calls.erase(calls.begin() + qsizetype(before));
+    }
+
     // Mode, the stick as drive (yes) and the scope (yes).
     void choose(BackUpForm& d, bool restore, bool thisAccount) {
         answer({Answer::Yes, Answer::Yes});
@@ -388,7 +400,7 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
                   (QStringList{"FynlarBU202612081000", "Hushåll202612081000", "Semester"}));
         EXPECT_EQ(d.RestoreScope, s.thisAccount ? "1" : "0");
 
-        press(d.Dir1, s.folder);
+        restoreFrom(d, s.folder);
         asked = boxes();
         ASSERT_EQ(asked.size(), 1u);
         EXPECT_EQ(asked[0].text, "Säkerhetskopierade arbetsfiler från BackUp, är nu återställda "
@@ -412,6 +424,68 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
     EXPECT_EQ(Module1.AnvNamn, "Berit"); // the restored settings were read
 }
 
+// A press on a backup folder asks before it replaces anything, naming the
+// folder, when it was made, the account or every account, and that the present
+// files are replaced; no leaves the choice standing as it was.
+TEST_F(BackUpDialog, APressOnABackupFolderAsksBeforeAnythingIsReplaced) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const QByteArray three = test::readFile(accountFile("Hushåll", "KontoData")) +
+                             rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
+    for (const char* f :
+         {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
+        test::writeFile(stick() + f, three);
+    const struct {
+        bool thisAccount;
+        QString folder;
+        QString whose;
+    } scopes[] = {{true, "Hushåll202612081000", "kontot 'Hushåll'"},
+                  {false, "FynlarBU202612081000", "alla konton"}};
+    for (const auto& s : scopes) {
+        SCOPED_TRACE(s.folder.toStdString());
+        test::writeFile(accountFile("Hushåll", "KontoData"), three.left(2 * 77));
+        form->Konto_Konfig();
+        ASSERT_EQ(Module1.AntalPoster, 2);
+        BackUpForm& d = open();
+        choose(d, true, s.thisAccount);
+        boxes();
+        const TreeSnapshot before = data();
+        answer({Answer::No});
+        press(d.Dir1, s.folder);
+        auto asked = boxes();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].title, "Återställ från BackUp ?");
+        EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+        for (const QString& part :
+             {s.folder, stick() + s.folder, s.whose, QStringLiteral("2026-12-08 kl. 10:00"),
+              QStringLiteral("ersätts")})
+            EXPECT_TRUE(asked[0].text.contains(part)) << part.toStdString() << " not in\n"
+                                                      << asked[0].text.toStdString();
+        // No: still choosing the folder, nothing changed.
+        EXPECT_EQ(data(), before);
+        EXPECT_EQ(dialog(), &d);
+        EXPECT_TRUE(d.Dir1->isVisible() && d.DrvList->isVisible());
+        EXPECT_EQ(d.RestoreScope, s.thisAccount ? "1" : "0");
+        EXPECT_TRUE((s.thisAccount ? d.Option1 : d.Option2)->isChecked());
+        EXPECT_FALSE(d.Label2->isVisible());
+        EXPECT_TRUE(d.isEnabled() && form->isEnabled());
+        EXPECT_TRUE(ledger::account().kontoData.isOpen());
+        EXPECT_EQ(Module1.AntalPoster, 2);
+        // Yes: restored, and said so.
+        answer({Answer::Yes});
+        press(d.Dir1, s.folder);
+        asked = boxes();
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_EQ(asked[0].title, "Återställ från BackUp ?");
+        EXPECT_EQ(asked[1].title, "Återställning utförd");
+        EXPECT_EQ(dialog(), nullptr);
+        EXPECT_EQ(test::readFile(accountFile("Hushåll", "KontoData")), three);
+        EXPECT_EQ(Module1.AntalPoster, 3);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // A restore that stands but whose files cannot be synced afterwards says that,
 // once: the restore stands, the sync failed, and what to do.
 TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
@@ -429,7 +503,7 @@ TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
         BackUpForm& d = open();
         choose(d, true, true);
         boxes();
-        press(d.Dir1, "Hushåll202612081000");
+        restoreFrom(d, "Hushåll202612081000");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     // As it goes, twice (the first stores the dialog's place as well): the
@@ -499,7 +573,7 @@ TEST_F(BackUpDialog, AFolderThatIsNoBackupOfTheAccountChangesNothing) {
                       QPoint(5, d.Dir1->viewport()->height() - 3));
     EXPECT_TRUE(boxes().empty());
     EXPECT_TRUE(d.Dir1->isVisible());
-    press(d.Dir1, "Semester");
+    restoreFrom(d, "Semester");
     auto asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
@@ -515,7 +589,7 @@ TEST_F(BackUpDialog, AFolderThatIsNoBackupOfTheAccountChangesNothing) {
     choose(again, true, true);
     boxes();
     answer({Answer::No});
-    press(again.Dir1, "Kopia");
+    restoreFrom(again, "Kopia");
     asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Kontrollera BackUp-katalog");
@@ -537,7 +611,7 @@ TEST_F(BackUpDialog, ARestoreOfEveryAccountAsksForEachAccountTheBackupLacks) {
         choose(d, true, false);
         boxes();
         answer({a});
-        press(d.Dir1, "FynlarBU202612081000");
+        restoreFrom(d, "FynlarBU202612081000");
         const auto asked = boxes();
         ASSERT_GE(asked.size(), 1u);
         EXPECT_EQ(asked[0].text, question);
@@ -634,7 +708,7 @@ TEST_F(BackUpDialog, NoRestoreRunsWhileAnotherWindowHoldsTheMainWindow) {
     EXPECT_TRUE(d.Dir1->isVisible());
     EXPECT_FALSE(form->isEnabled());
     form->setEnabled(true);
-    press(d.Dir1, "FynlarBU202612081000");
+    restoreFrom(d, "FynlarBU202612081000");
     EXPECT_EQ(boxes().at(0).title, "Återställning utförd");
 }
 
@@ -728,7 +802,7 @@ TEST_F(BackUpDialog, AnAccountWhoseNameFillsTheRegisterIsBackedUpAndRestoredWhol
         BackUpForm& d = open();
         choose(d, true, folder == one);
         boxes();
-        press(d.Dir1, folder);
+        restoreFrom(d, folder);
         const auto asked = boxes();
         ASSERT_EQ(asked.size(), 1u) << asked[0].text.toStdString();
         EXPECT_EQ(asked[0].title, "Återställning utförd");
@@ -837,7 +911,7 @@ TEST_F(BackUpDialog, ARestoreBegunDuringAWorkModeLeavesEveryControlUsable) {
         ASSERT_EQ(Module1.Avb, m.mode);
         choose(d, true, true);
         boxes();
-        press(d.Dir1, "Hushåll202612081000");
+        restoreFrom(d, "Hushåll202612081000");
         ASSERT_EQ(boxes().at(0).title, "Återställning utförd");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -878,7 +952,7 @@ TEST_F(BackUpDialog, WhatTheRestoreCannotBringBackIsNamedAndAsked) {
         choose(d, true, false);
         boxes();
         answer({a});
-        press(d.Dir1, "FynlarBU202612081000");
+        restoreFrom(d, "FynlarBU202612081000");
         const auto asked = boxes();
         ASSERT_GE(asked.size(), 1u);
         EXPECT_EQ(asked[0].title, "Konton som inte återställs");
@@ -909,7 +983,7 @@ TEST_F(BackUpDialog, AFileWhereAnAccountsFolderBelongsIsRefusedAsNoBackup) {
     BackUpForm& d = open();
     choose(d, true, false);
     boxes();
-    press(d.Dir1, "FynlarBU202612081000");
+    restoreFrom(d, "FynlarBU202612081000");
     const auto asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
@@ -1112,17 +1186,17 @@ TEST_F(BackUpDialog, EveryHandlerNamesWhatTheSystemRefused) {
         {"AllBackUp", On::RefusedDataFolder, Said::DataFolder, QString(),
          [&] { drive(false, netDrive); }, [&] { scope(false); }},
         {"KontoRecover", On::UnreadableDrive, Said::Drive, stick() + account, [&] { listed(true); },
-         [&] { press(d->Dir1, account); }},
+         [&] { restoreFrom(*d, account); }},
         {"AllRecover", On::UnreadableDrive, Said::Drive, stick() + all, [&] { listed(false); },
-         [&] { press(d->Dir1, all); }},
+         [&] { restoreFrom(*d, all); }},
         {"KontoRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(true); },
-         [&] { press(d->Dir1, account); }},
+         [&] { restoreFrom(*d, account); }},
         {"AllRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(false); },
-         [&] { press(d->Dir1, all); }},
+         [&] { restoreFrom(*d, all); }},
         {"KontoRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(true); },
-         [&] { press(d->Dir1, account); }},
+         [&] { restoreFrom(*d, account); }},
         {"AllRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(false); },
-         [&] { press(d->Dir1, all); }},
+         [&] { restoreFrom(*d, all); }},
     };
     const auto everyoneOwns = [&] {
         for (const QString& root : {dir.path(), stickDir.path(), net.path()})
