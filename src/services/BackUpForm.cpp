@@ -103,6 +103,18 @@ struct Failure {
     QString path;
 };
 
+// What kind of drive an entry of the drive list is, for a screen reader.
+QString driveKind(platform::DriveType type) {
+    switch (type) {
+    case platform::DriveType::Removable:
+        return QStringLiteral("flyttbar enhet (ex. USB)");
+    case platform::DriveType::Network:
+        return QStringLiteral("enhet i nätverket");
+    default:
+        return QStringLiteral("hårddisk i denna dator");
+    }
+}
+
 // Fills the error texts as the routine's handler does and calls the general
 // error routine, which names the refused place.
 void report(const Failure& failure, const QStringList& message, const QString& lineEnd,
@@ -177,9 +189,9 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     DrvList = makeControl<QListWidget>(this, "DrvList");
     placeTwips(DrvList, 1920, 1800, 1095, 570);
     DrvList->setAccessibleName(Label1->text());
-    // A mount path is longer than a drive letter: its end, which names the
-    // drive, stays in sight, and the whole path is the entry's tool tip.
-    DrvList->setTextElideMode(Qt::ElideLeft);
+    // Placed by the mode, wide enough for a whole mount path; a longer one
+    // keeps its start and its end, and is whole in the tool tip.
+    DrvList->setTextElideMode(Qt::ElideMiddle);
     DrvList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Label1->setBuddy(DrvList);
 
@@ -261,11 +273,27 @@ void BackUpForm::uncheckOptions() {
     setScope(false, false);
 }
 
+// A mount path is far longer than a drive letter: the drive list takes the
+// side that the mode's options leave free, over the other mode's button, which
+// has nothing to do until "Avbryt", and down to the folder list.
+void BackUpForm::placeDriveList(bool restore) {
+    (restore ? Command3 : Command4)->hide();
+    const int left = restore ? 240 : 1650;
+    placeTwips(Label1, left, 1560, 1215, 240);
+    placeTwips(DrvList, left, 1800, 3045, 1275);
+}
+
+void BackUpForm::showModeButtons() {
+    Command3->show();
+    Command4->show();
+}
+
 // The start layout that "Avbryt" and a finished backup return to.
 void BackUpForm::startLayout() {
     Command1->setEnabled(false);
     Command3->setEnabled(true);
     Command4->setEnabled(true);
+    showModeButtons();
     Label1->hide();
     DrvList->hide();
     Dir1->hide();
@@ -361,6 +389,7 @@ void BackUpForm::enterMode(const QString& mode, int optionLeft, const QString& w
     Command3->setEnabled(false);
     Command4->setEnabled(false);
     setFull(true);
+    placeDriveList(mode == QLatin1String("RE"));
     Label1->show();
     DrvList->show();
 }
@@ -371,6 +400,7 @@ void BackUpForm::Command1_Click() {
     Command1->setEnabled(false);
     Command3->setEnabled(true);
     Command4->setEnabled(true);
+    showModeButtons();
     Label1->hide();
     DrvList->hide();
     Dir1->hide();
@@ -400,6 +430,9 @@ void BackUpForm::Enhetslista() {
                 auto* item = new QListWidgetItem(d.root, DrvList);
                 item->setData(Qt::UserRole, int(d.type));
                 item->setToolTip(d.root);
+                // A screen reader reads the whole path and the kind of drive.
+                item->setData(Qt::AccessibleTextRole, d.root);
+                item->setData(Qt::AccessibleDescriptionRole, driveKind(d.type));
             }
             DrvList->setCurrentRow(-1);
             DrvList->clearSelection();

@@ -95,6 +95,8 @@ private:
     // Sets the options' marks as the dialog's own doing, not a choice.
     void setScope(bool thisAccount, bool allAccounts);
     void uncheckOptions();
+    void placeDriveList(bool restore);
+    void showModeButtons();
     void startLayout();
     void noScope();
     void listBackups(bool thisAccount);

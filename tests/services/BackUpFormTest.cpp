@@ -1063,6 +1063,61 @@ TEST_F(BackUpDialog, TheScopeOptionsReadAsOptionsAndAskBeforeTheyChoose) {
     EXPECT_TRUE(treeOf(stick(), true).size() == treeOf(stick()).size());
 }
 
+// Two sticks whose mount paths differ only at the end, beside the other
+// drives: each entry shows its whole path, in sight, and a screen reader reads
+// it whole; the list covers nothing that is in use.
+TEST_F(BackUpDialog, TheDriveListShowsEveryMountPathWhole) {
+    const QString first = "/media/användare/3A4F-1B2C/";
+    const QString second = "/media/användare/3A4F-1B2D/";
+    fakes.drives->drives.insert(
+        fakes.drives->drives.begin(),
+        {{first, DriveType::Removable, true}, {second, DriveType::Removable, true}});
+    for (bool restore : {false, true}) {
+        SCOPED_TRACE(restore ? "Återställ" : "BackUp");
+        BackUpForm& d = open();
+        click(restore ? d.Command4 : d.Command3);
+        QApplication::processEvents();
+        const QStringList roots = {first, second, stick(), net.path() + "/", Module1.BaseFolder};
+        ASSERT_EQ(texts(d.DrvList), roots);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(d.DrvList);
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->childCount(), roots.size());
+        const QFontMetrics fm(d.DrvList->font());
+        const QRect inside = d.DrvList->viewport()->rect();
+        for (int i = 0; i < roots.size(); ++i) {
+            QListWidgetItem* item = d.DrvList->item(i);
+            EXPECT_EQ(item->toolTip(), roots[i]);
+            EXPECT_EQ(list->child(i)->text(QAccessible::Name), roots[i]);
+            // Whole in sight: the row holds the text, the list the row.
+            const QRect row = d.DrvList->visualItemRect(item);
+            EXPECT_TRUE(inside.contains(row)) << i;
+            EXPECT_LE(fm.horizontalAdvance(roots[i]) + 8, row.width()) << roots[i].toStdString();
+        }
+        // It lies in the dialog and over nothing else that is shown.
+        EXPECT_TRUE(d.rect().contains(d.DrvList->geometry()));
+        for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w != d.DrvList && w->isVisible()) {
+                EXPECT_FALSE(w->geometry().intersects(d.DrvList->geometry()))
+                    << w->objectName().toStdString();
+            }
+        }
+        // The options, shown once a drive is chosen, too.
+        answer({Answer::Yes});
+        press(d.DrvList, stick());
+        ASSERT_TRUE(d.Option1->isVisible());
+        for (QWidget* o : {static_cast<QWidget*>(d.Option1), static_cast<QWidget*>(d.Option2)})
+            EXPECT_FALSE(o->geometry().intersects(d.DrvList->geometry()));
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().toImage().save(
+            QCoreApplication::applicationDirPath() +
+            (restore ? "/backupform-drives-restore.png" : "/backupform-drives.png")));
+        click(d.Command1);
+        expectStart(d);
+        click(d.Command2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {
     startProgram();
     backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
