@@ -1,6 +1,7 @@
 #include "core/FolderLock.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +26,9 @@ FolderLock::~FolderLock() {
 FolderLock::Outcome FolderLock::acquire(const QString& path) {
     release();
     error_ = 0;
+    refused_.clear();
     const QByteArray name = QFile::encodeName(path);
+    const QString folder = QFileInfo(path).absolutePath();
     // A link in the lock file's place is not followed out of the folder, and
     // a pipe or a device in it does not keep the start waiting.
     const int fd =
@@ -33,8 +36,18 @@ FolderLock::Outcome FolderLock::acquire(const QString& path) {
     if (fd < 0) {
         error_ = errno;
         struct stat st {};
-        // Something that is there and refuses is no missing lock file.
-        return ::lstat(name.constData(), &st) == 0 ? Outcome::Unusable : Outcome::NoFile;
+        if (::lstat(name.constData(), &st) != 0) {
+            // No lock file, and the folder will not take one: it cannot be
+            // written at all.
+            refused_ = folder;
+            return Outcome::NotWritable;
+        }
+        if (S_ISREG(st.st_mode)) {
+            refused_ = path; // a plain file that this user may not write
+            return Outcome::NotWritable;
+        }
+        error_ = S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return Outcome::Unusable;
     }
     struct stat st {};
     const bool stated = ::fstat(fd, &st) == 0;
@@ -42,6 +55,15 @@ FolderLock::Outcome FolderLock::acquire(const QString& path) {
         error_ = stated ? EINVAL : errno; // a pipe, a device, a socket
         ::close(fd);
         return Outcome::Unusable;
+    }
+    // A lock file that opens in a folder that cannot be written would let the
+    // program start and then refuse every edit.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) !=
+        0) {
+        error_ = errno;
+        refused_ = folder;
+        ::close(fd);
+        return Outcome::NotWritable;
     }
     // An open file description lock belongs to this open file, not to the
     // process: a second open in the same process conflicts with it too.

@@ -10,15 +10,16 @@ namespace fyn {
 class FolderLock {
 public:
     enum class Outcome {
-        Held,     // this program holds the lock
-        Busy,     // another open file holds it (a second copy)
-        NoLocks,  // the file system cannot lock files
-        NoFile,   // there is no lock file, and none can be made (a folder that
-                  // cannot be written)
-        Unusable, // something is in the lock file's place that cannot be opened
-                  // and locked as a plain file (a folder, a link, a file this
-                  // user may not open): no lock can be had, and nothing may
-                  // be written
+        Held,        // this program holds the lock
+        Busy,        // another open file holds it (a second copy)
+        NoLocks,     // the file system cannot lock files
+        NotWritable, // the folder, or the plain file that is its lock file,
+                     // cannot be written (a medium mounted read-only, another
+                     // user's files, no write permission): refused() names
+                     // which, error() why
+        Unusable,    // something is in the lock file's place that is no plain
+                     // file (a folder, a link, a pipe): no lock can be had,
+                     // and nothing may be written
     };
 
     FolderLock() = default;
@@ -32,10 +33,13 @@ public:
     bool held() const { return fd_ >= 0; }
     // Why the last acquire() did not lock (an errno value), 0 when it did.
     int error() const { return error_; }
+    // What refused to be written, the lock file or its folder (NotWritable).
+    const QString& refused() const { return refused_; }
 
 private:
     int fd_ = -1;
     int error_ = 0;
+    QString refused_;
 };
 
 namespace folderlock_testing {

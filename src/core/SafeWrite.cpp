@@ -198,7 +198,7 @@ void WriteBatch::commit() {
             raiseError(platform::kPathFileAccess);
         }
         if (errno != ENOENT)
-            fail(errno);
+            fail(errno, f);
         const QString parent = parentOf(f);
         if (!isFolder(parent) &&
             std::find(entry.folders.begin(), entry.folders.end(), parent) == entry.folders.end())
@@ -222,7 +222,7 @@ void WriteBatch::commit() {
             c.existed = true;
             c.oldSize = st.st_size;
         } else if (errno != ENOENT) {
-            fail(errno);
+            fail(errno, p.path);
         } else if (!isFolder(parentOf(p.path)) && !folderComing(parentOf(p.path))) {
             raiseError(platform::kPathNotFound);
         }
@@ -352,12 +352,12 @@ void checkpoint() {
 void syncFolder(const QString& path) {
     const int fd = safeOpen(path, O_RDONLY | O_DIRECTORY);
     if (fd < 0)
-        fail(errno);
+        fail(errno, path);
     const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
     const int e = errno;
     ::close(fd);
     if (!ok)
-        fail(e);
+        fail(e, path);
 }
 
 void ensureFileExists(const QString& path) {
@@ -365,7 +365,7 @@ void ensureFileExists(const QString& path) {
     if (fd < 0) {
         if (errno == ENOENT)
             raiseError(platform::kPathNotFound);
-        fail(errno);
+        fail(errno, path);
     }
     ::close(fd);
 }

@@ -18,7 +18,7 @@ void applyEntry(const Entry& e, bool counted) {
             continue;
         pointStep();
         if (safeMkdir(e.folders[i]) != 0 && errno != EEXIST)
-            fail(errno);
+            fail(errno, e.folders[i]);
     }
     for (const FileChange& f : e.files) {
         if (f.skip || f.whole)
@@ -40,7 +40,7 @@ void applyEntry(const Entry& e, bool counted) {
         const QString made = wholeFile(f.path, f.wholeId);
         Fd old(counted ? safeOpen(f.path, O_RDONLY) : -1);
         if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT))
-            fail(errno);
+            fail(errno, f.path);
         releaseLater(old.release(), f.oldSize);
         if (counted)
             for (const Region& r : f.regions)

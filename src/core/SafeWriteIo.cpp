@@ -95,6 +95,10 @@ void fail(int e) {
     raiseErrno(e);
 }
 
+void fail(int e, const QString& path) {
+    raiseErrno(e, path);
+}
+
 Fd::~Fd() {
     if (fd_ >= 0)
         ::close(fd_);
@@ -106,7 +110,7 @@ int openOrFail(const QString& path, int flags) {
         // A missing folder on the way is "Path not found", as the runtime said.
         if (errno == ENOENT && (flags & O_CREAT))
             raiseError(platform::kPathNotFound);
-        fail(errno);
+        fail(errno, path);
     }
     return fd;
 }

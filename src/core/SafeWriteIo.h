@@ -22,6 +22,8 @@ void pointStep();
 int armedErrno();
 
 [[noreturn]] void fail(int e);
+// The same, naming the file or folder the system refused.
+[[noreturn]] void fail(int e, const QString& path);
 
 class Fd {
 public:

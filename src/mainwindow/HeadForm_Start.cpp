@@ -27,6 +27,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <cerrno>
+#include <pwd.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 
 namespace fyn {
 
@@ -35,8 +38,6 @@ using handler::kindLine;
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
-
-namespace {} // namespace
 
 void HeadForm::Form_Load() {
     refreshEntries();
@@ -103,22 +104,77 @@ void HeadForm::Form_Load() {
     }
 }
 
-// One program at a time on a data folder.
+namespace {
+
+// Why the folder, or its lock file refused, cannot be written, and what to
+// do; the user whose rights the program has is the one to compare with.
+QString notWritableText(const QString& folder, const QString& refused, int error) {
+    const bool lockFile = refused != folder;
+    const QString it =
+        lockFile ? QStringLiteral("dess låsfil\n%1\n").arg(QDir::toNativeSeparators(refused))
+                 : QStringLiteral("den ");
+    QString why;
+    QString todo;
+    struct stat st {};
+    const bool stated = ::stat(QFile::encodeName(refused).constData(), &st) == 0;
+    // The user whose rights the files are opened with (-1 asks, changes nothing).
+    const uid_t self = uid_t(::setfsuid(uid_t(-1)));
+    if (error == EROFS) {
+        why = QStringLiteral("eftersom disken eller minnesstickan som den ligger på är "
+                             "monterad skrivskyddad (bara för läsning).");
+        todo = QStringLiteral("Skjut minnesstickans skrivskydd till olåst läge, eller montera "
+                              "disken med skrivrätt, och starta sedan programmet igen !");
+    } else if ((error == EACCES || error == EPERM) && stated && st.st_uid != self) {
+        const passwd* pw = ::getpwuid(st.st_uid);
+        const QString owner = pw ? QString::fromLocal8Bit(pw->pw_name)
+                                 : QStringLiteral("användar-id %1").arg(st.st_uid);
+        why = QStringLiteral("eftersom ") + it +
+              QStringLiteral("tillhör en annan användare (%1).").arg(owner);
+        todo = QStringLiteral("Starta programmet som den användaren, eller låt den användaren "
+                              "(eller en administratör) göra dig till ägare av datamappen och "
+                              "filerna i den, och starta sedan programmet igen !");
+    } else if (error == EACCES || error == EPERM) {
+        why = QStringLiteral("eftersom du saknar skrivrätt till ") + it.trimmed() +
+              QStringLiteral(".");
+        todo = QStringLiteral("Ge dig själv skrivrätt till datamappen och filerna i den "
+                              "(i filhanteraren under Egenskaper, Rättigheter), och starta "
+                              "sedan programmet igen !");
+    } else {
+        why = QStringLiteral("eftersom systemet svarar: %1.").arg(platform::sysErrorText(error));
+        todo = QStringLiteral("Kontrollera disken som datamappen ligger på, och starta sedan "
+                              "programmet igen !");
+    }
+    return QStringLiteral("Datamappen\n%1\nkan inte skrivas, ")
+               .arg(QDir::toNativeSeparators(folder)) +
+           why +
+           QStringLiteral("\n\nProgrammet skriver i datamappen vid varje ändring och håller "
+                          "den låst medan det arbetar, så det kan inte arbeta där.\n\n") +
+           todo + QStringLiteral("\n\nProgrammet avslutas nu.");
+}
+
+} // namespace
+
+// One program at a time on a data folder, and one that can write there.
 void HeadForm::lockDataFolder() {
     lock_ = std::make_unique<FolderLock>();
     const FolderLock::Outcome outcome = lock_->acquire(dataFolder() + QStringLiteral("/.lock"));
     if (outcome == FolderLock::Outcome::Held)
         return;
     const int error = lock_->error();
+    const QString refused = lock_->refused();
     lock_.reset(); // on without a lock, or not at all
     const QString folder = QDir::toNativeSeparators(dataFolder());
+    // Without the lock another copy may be writing here: nothing is read or
+    // written, the journal least of all.
+    if (outcome == FolderLock::Outcome::NotWritable) {
+        platform::messages().show(notWritableText(dataFolder(), refused, error), Buttons::Ok,
+                                  Icon::Warning, QStringLiteral("Datamappen kan inte skrivas"));
+        platform::programEnd().endNow();
+    }
     if (outcome == FolderLock::Outcome::Unusable) {
-        // Without the lock another copy may be writing here: nothing is read
-        // or written, the journal least of all.
-        const QString why = error == EISDIR   ? QStringLiteral("den är en mapp")
-                            : error == ELOOP  ? QStringLiteral("den är en symbolisk länk")
-                            : error == EINVAL ? QStringLiteral("den är ingen vanlig fil")
-                                              : platform::sysErrorText(error);
+        const QString why = error == EISDIR  ? QStringLiteral("den är en mapp")
+                            : error == ELOOP ? QStringLiteral("den är en symbolisk länk")
+                                             : QStringLiteral("den är ingen vanlig fil");
         platform::messages().show(
             QStringLiteral("Datamappen\n%1\nkan inte låsas, eftersom låsfilen\n%2\n"
                            "inte kan öppnas och låsas som en vanlig fil: %3.\n\n"
@@ -151,8 +207,6 @@ void HeadForm::lockDataFolder() {
             Buttons::YesNo, Icon::Warning,
             QStringLiteral("Datamappen kan inte låsas")) == Answer::No)
         platform::programEnd().endNow();
-    // A folder where no lock file can be made is one where nothing can be
-    // written either; every write then says so.
 }
 
 void HeadForm::Inläs_Kontofil() {

@@ -14,6 +14,7 @@
 #include "services/BackupOps.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -95,11 +96,31 @@ QString driveLine(int type, bool restore) {
     }
 }
 
+// What failed: the system's text and, when known, the file or folder it
+// refused, on the drive or in the data folder.
+struct Failure {
+    QString sysText;
+    QString path;
+};
+
+// What kind of drive an entry of the drive list is, for a screen reader.
+QString driveKind(platform::DriveType type) {
+    switch (type) {
+    case platform::DriveType::Removable:
+        return QStringLiteral("flyttbar enhet (ex. USB)");
+    case platform::DriveType::Network:
+        return QStringLiteral("enhet i nätverket");
+    default:
+        return QStringLiteral("hårddisk i denna dator");
+    }
+}
+
 // Fills the error texts as the routine's handler does and calls the general
-// error routine.
-void report(const QString& sysText, const QStringList& message, const QString& lineEnd,
+// error routine, which names the refused place.
+void report(const Failure& failure, const QStringList& message, const QString& lineEnd,
             int extraLineEnds, const QStringList& dump) {
-    Module1.SysFel = sysText;
+    Module1.SysFel = failure.sysText;
+    Module1.FelPath = failure.path;
     QString text;
     for (const QString& line : message)
         text += line + lineEnd;
@@ -111,14 +132,14 @@ void report(const QString& sysText, const QStringList& message, const QString& l
     GeneralError();
 }
 
-// Runs body; a runtime failure goes to onFail with the system's text. What the
-// test doubles and a crash throw passes.
+// Runs body; a runtime failure goes to onFail with what failed. What the test
+// doubles and a crash throw passes.
 template <class Body, class Fail> bool guarded(Body&& body, Fail&& onFail) {
     try {
         body();
         return true;
     } catch (const std::exception&) {
-        onFail(currentErrorText());
+        onFail(Failure{currentErrorText(), currentErrorPath()});
     }
     return false;
 }
@@ -168,9 +189,9 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     DrvList = makeControl<QListWidget>(this, "DrvList");
     placeTwips(DrvList, 1920, 1800, 1095, 570);
     DrvList->setAccessibleName(Label1->text());
-    // A mount path is longer than a drive letter: its end, which names the
-    // drive, stays in sight, and the whole path is the entry's tool tip.
-    DrvList->setTextElideMode(Qt::ElideLeft);
+    // Placed by the mode, wide enough for a whole mount path; a longer one
+    // keeps its start and its end, and is whole in the tool tip.
+    DrvList->setTextElideMode(Qt::ElideMiddle);
     DrvList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Label1->setBuddy(DrvList);
 
@@ -253,11 +274,27 @@ void BackUpForm::uncheckOptions() {
     setScope(false, false);
 }
 
+// A mount path is far longer than a drive letter: the drive list takes the
+// side that the mode's options leave free, over the other mode's button, which
+// has nothing to do until "Avbryt", and down to the folder list.
+void BackUpForm::placeDriveList(bool restore) {
+    (restore ? Command3 : Command4)->hide();
+    const int left = restore ? 240 : 1650;
+    placeTwips(Label1, left, 1560, 1215, 240);
+    placeTwips(DrvList, left, 1800, 3045, 1275);
+}
+
+void BackUpForm::showModeButtons() {
+    Command3->show();
+    Command4->show();
+}
+
 // The start layout that "Avbryt" and a finished backup return to.
 void BackUpForm::startLayout() {
     Command1->setEnabled(false);
     Command3->setEnabled(true);
     Command4->setEnabled(true);
+    showModeButtons();
     Label1->hide();
     DrvList->hide();
     Dir1->hide();
@@ -353,6 +390,7 @@ void BackUpForm::enterMode(const QString& mode, int optionLeft, const QString& w
     Command3->setEnabled(false);
     Command4->setEnabled(false);
     setFull(true);
+    placeDriveList(mode == QLatin1String("RE"));
     Label1->show();
     DrvList->show();
 }
@@ -363,6 +401,7 @@ void BackUpForm::Command1_Click() {
     Command1->setEnabled(false);
     Command3->setEnabled(true);
     Command4->setEnabled(true);
+    showModeButtons();
     Label1->hide();
     DrvList->hide();
     Dir1->hide();
@@ -392,11 +431,14 @@ void BackUpForm::Enhetslista() {
                 auto* item = new QListWidgetItem(d.root, DrvList);
                 item->setData(Qt::UserRole, int(d.type));
                 item->setToolTip(d.root);
+                // A screen reader reads the whole path and the kind of drive.
+                item->setData(Qt::AccessibleTextRole, d.root);
+                item->setData(Qt::AccessibleDescriptionRole, driveKind(d.type));
             }
             DrvList->setCurrentRow(-1);
             DrvList->clearSelection();
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen Enhetslista"),
                     QStringLiteral("vid försök att skapa drive-listan.")},
@@ -438,7 +480,7 @@ void BackUpForm::DrvList_MouseDown(QListWidgetItem* item) {
                 restore ? QStringLiteral("Välj återställningens omfattning !")
                         : QStringLiteral("Välj BackUp-omfattning"));
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen 'DrvList_MouseDown'"),
                     QStringLiteral("vid försök klicka på drive-listan."),
@@ -493,7 +535,7 @@ bool BackUpForm::namesFit(bool thisAccount) {
                                                          Module1.KontoNamn)
                                   : backup::stickProblem(dataFolder(), QString());
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             const QString routine = thisAccount ? QStringLiteral("Option1_MouseDown")
                                                 : QStringLiteral("Option2_MouseDown");
             report(sys,
@@ -596,7 +638,7 @@ void BackUpForm::listBackups(bool thisAccount) {
     noScope();
     std::vector<backup::Folder> folders;
     if (!guarded([&] { folders = backup::listFolders(BackupDrive); },
-                 [&](const QString& sys) {
+                 [&](const Failure& sys) {
                      const QString routine = thisAccount ? QStringLiteral("Option1_MouseDown")
                                                          : QStringLiteral("Option2_MouseDown");
                      report(sys,
@@ -655,6 +697,10 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
         }
         if (thisAccount && !accountUnchanged())
             return;
+        // One press would replace everything entered since the backup: the
+        // user says yes to the folder first, and no leaves the choice open.
+        if (!confirmRestore(source, thisAccount))
+            return;
     }
     bool copied = false;
     bool ok = false;
@@ -671,7 +717,7 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
                 QDir::setCurrent(Module1.StartFolder);
                 Label2->setText(QString());
             },
-            [&](const QString& sys) {
+            [&](const Failure& sys) {
                 report(
                     sys,
                     {QStringLiteral("Ett fel har uppstått i subrutinen Dir1_MouseDown"),
@@ -721,6 +767,29 @@ void BackUpForm::refuse(const QString& refusal, bool thisAccount) {
                      : QStringLiteral("Vald katalog är ingen BackUp av samtliga konton !")) +
             kBr + kBr + refusal + kBr + kBr + QStringLiteral("Ingenting har återställts."),
         Buttons::Ok, Icon::Warning, QStringLiteral("Felvald BackUp-katalog"));
+}
+
+bool BackUpForm::confirmRestore(const QString& source, bool thisAccount) {
+    const QString name = QFileInfo(QDir::cleanPath(source)).fileName();
+    QString made;
+    if (backup::isBackupName(name, thisAccount ? chosen_.name : backup::kAllStem)) {
+        const QDateTime when =
+            QDateTime::fromString(name.right(12), QStringLiteral("yyyyMMddHHmm"));
+        if (when.isValid())
+            made = kBr + QStringLiteral("som gjordes ") +
+                   when.toString(QStringLiteral("yyyy-MM-dd 'kl.' HH:mm"));
+    }
+    const QString text =
+        (thisAccount ? QStringLiteral("Vill du återställa kontot '") + chosen_.name +
+                           QStringLiteral("' från BackUp-katalogen")
+                     : QStringLiteral("Vill du återställa alla konton från BackUp-katalogen")) +
+        kBr + QDir::toNativeSeparators(source) + made + QStringLiteral(" ?") + kBr + kBr +
+        (thisAccount ? QStringLiteral("Kontots nuvarande filer")
+                     : QStringLiteral("Datamappens nuvarande filer, för alla konton,")) +
+        QStringLiteral(" ersätts då med säkerhetskopians. Det som har lagts in eller ändrats "
+                       "sedan säkerhetskopian gjordes går förlorat.");
+    return platform::messages().show(text, Buttons::YesNo, Icon::Warning,
+                                     QStringLiteral("Återställ från BackUp ?")) == Answer::Yes;
 }
 
 // A folder that does not carry a backup's name may still be one a user
@@ -780,7 +849,7 @@ bool BackUpForm::KontoRecover(const QString& source) {
             backup::restoreAccount(b.tree, chosen_.name);
             copied = true;
         },
-        [](const QString& sys) {
+        [](const Failure& sys) {
             report(sys,
                    {QStringLiteral("Ett fel har uppstått i subrutinen KontoRecover"),
                     QStringLiteral("vid försök göra återställning inloggat konto.")},
@@ -833,7 +902,7 @@ bool BackUpForm::AllRecover(const QString& source) {
             backup::restoreAll(b.tree);
             copied = true;
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             const QStringList lines = {
                 QStringLiteral("Antal kontoposter KontoFil = ") + QString::number(count),
                 QStringLiteral("Loopat i kontofilen t o m = ") + QString::number(reached),
@@ -877,7 +946,7 @@ void BackUpForm::KontoBackUp() {
                                 BackupDrive + QStringLiteral(")"));
             startLayout();
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             QStringList lines = {QStringLiteral("Ett fel har uppstått i subrutinen KontoBackUp"),
                                  QStringLiteral("vid försök göra backup inloggat konto."),
                                  QStringLiteral("KontoNum = ") + QString::number(chosen_.num),
@@ -914,7 +983,7 @@ void BackUpForm::AllBackUp() {
                                 BackupDrive + QStringLiteral(")"));
             startLayout();
         },
-        [&](const QString& sys) {
+        [&](const Failure& sys) {
             QStringList lines = {QStringLiteral("Ett fel har uppstått i subrutinen AllBackUp"),
                                  QStringLiteral("vid försök göra backup på alla konton."),
                                  QStringLiteral("BackUp-media = ") + BackupTarget};

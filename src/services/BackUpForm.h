@@ -95,10 +95,13 @@ private:
     // Sets the options' marks as the dialog's own doing, not a choice.
     void setScope(bool thisAccount, bool allAccounts);
     void uncheckOptions();
+    void placeDriveList(bool restore);
+    void showModeButtons();
     void startLayout();
     void noScope();
     void listBackups(bool thisAccount);
     void refuse(const QString& refusal, bool thisAccount);
+    bool confirmRestore(const QString& source, bool thisAccount);
     bool confirmName(const QString& source, bool thisAccount);
     bool confirmLeftOut(const std::vector<backup::LeftOut>& leftOut);
 

@@ -85,15 +85,26 @@ private:
     int fd_;
 };
 
+// Every failure names the file or folder the system refused, so that the
+// message can tell a drive from the data folder.
+
 // A folder that is not there is "Path not found", as the runtime said.
-[[noreturn]] void failOpen(int e) {
-    if (e == ENOENT)
-        raiseError(platform::kPathNotFound);
-    raiseErrno(e);
+[[noreturn]] void failOpen(int e, const QString& path) {
+    if (e == ENOENT) {
+        RuntimeError missing(platform::kPathNotFound);
+        missing.setPath(path);
+        throw missing;
+    }
+    raiseErrno(e, path);
 }
 
 QString withSlash(const QString& p) {
     return p.endsWith(QLatin1Char('/')) ? p : p + QLatin1Char('/');
+}
+
+// The path of the entry raw in the folder at dir.
+QString within(const QString& dir, const QByteArray& raw) {
+    return withSlash(dir) + QFile::decodeName(raw);
 }
 
 // A drive's root, as the user chose it.
@@ -124,17 +135,17 @@ struct Ent {
     qint64 size = 0;
 };
 
-// The entries of a folder, in the order of their names; hidden ones only when
-// asked for. Nothing is followed.
-std::vector<Ent> entries(int dirFd, bool hidden) {
+// The entries of the folder at path, open in dirFd, in the order of their
+// names; hidden ones only when asked for. Nothing is followed.
+std::vector<Ent> entries(int dirFd, const QString& path, bool hidden) {
     const int dup = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
     if (dup < 0)
-        raiseErrno(errno);
+        raiseErrno(errno, path);
     DIR* dir = ::fdopendir(dup);
     if (!dir) {
         const int e = errno;
         ::close(dup);
-        raiseErrno(e);
+        raiseErrno(e, path);
     }
     ::rewinddir(dir);
     std::vector<Ent> out;
@@ -145,7 +156,7 @@ std::vector<Ent> entries(int dirFd, bool hidden) {
             const int e = errno;
             if (e != 0) {
                 ::closedir(dir);
-                raiseErrno(e);
+                raiseErrno(e, path);
             }
             break;
         }
@@ -158,7 +169,7 @@ std::vector<Ent> entries(int dirFd, bool hidden) {
                 continue; // gone meanwhile
             const int e = errno;
             ::closedir(dir);
-            raiseErrno(e);
+            raiseErrno(e, within(path, raw));
         }
         Ent ent;
         ent.raw = raw;
@@ -193,7 +204,7 @@ bool removeTree(int dirFd, const QByteArray& raw, int depth = 0) {
         if (sub.get() < 0)
             return false;
         try {
-            for (const Ent& e : entries(sub.get(), true))
+            for (const Ent& e : entries(sub.get(), QString(), true))
                 ok = removeTree(sub.get(), e.raw, depth + 1) && ok;
         } catch (const RuntimeError&) {
             ok = false;
@@ -204,24 +215,24 @@ bool removeTree(int dirFd, const QByteArray& raw, int depth = 0) {
 
 // ---- Writing to a drive ---------------------------------------------------------
 
-void writeAll(int fd, const char* p, qint64 n) {
+void writeAll(int fd, const char* p, qint64 n, const QString& path) {
     while (n > 0) {
         const ssize_t w = platform::fileWrites().write(fd, p, size_t(n));
         if (w < 0) {
             if (errno == EINTR)
                 continue;
-            raiseErrno(errno);
+            raiseErrno(errno, path);
         }
         if (w == 0)
-            raiseErrno(EIO);
+            raiseErrno(EIO, path);
         p += w;
         n -= w;
     }
 }
 
-void syncFd(int fd) {
+void syncFd(int fd, const QString& path) {
     if (platform::fileWrites().sync(fd) != 0 && errno != EINVAL)
-        raiseErrno(errno);
+        raiseErrno(errno, path);
 }
 
 struct Copied {
@@ -229,22 +240,26 @@ struct Copied {
     qint64 size = 0;
 };
 
-// A file of its own: created anew with the default permissions, the bytes,
-// synced.
-qint64 copyFile(int srcDir, int dstDir, const QByteArray& raw) {
+// A file of its own, from the folder at src to the folder at dst: created
+// anew with the default permissions, the bytes, synced. A file the drive
+// will not take names the folder that refused it.
+qint64 copyFile(int srcDir, const QString& src, int dstDir, const QString& dst,
+                const QByteArray& raw) {
+    const QString from = within(src, raw);
+    const QString to = within(dst, raw);
     Fd in(::openat(srcDir, raw.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (in.get() < 0)
-        failOpen(errno);
+        failOpen(errno, from);
     struct stat st {};
     if (::fstat(in.get(), &st) != 0)
-        raiseErrno(errno);
+        raiseErrno(errno, from);
     if (!S_ISREG(st.st_mode))
         raiseError(platform::kPathFileAccess);
     point();
     Fd out(::openat(dstDir, raw.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     0666));
     if (out.get() < 0)
-        raiseErrno(errno);
+        raiseErrno(errno, dst);
     std::vector<char> buffer(kCopyBuffer);
     qint64 total = 0;
     for (;;) {
@@ -252,69 +267,72 @@ qint64 copyFile(int srcDir, int dstDir, const QByteArray& raw) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            raiseErrno(errno);
+            raiseErrno(errno, from);
         }
         if (n == 0)
             break;
-        writeAll(out.get(), buffer.data(), n);
+        writeAll(out.get(), buffer.data(), n, to);
         total += n;
     }
     point();
-    syncFd(out.get());
+    syncFd(out.get(), to);
     // A drive may report a lost write only when the file closes.
     if (::close(out.release()) != 0)
-        raiseErrno(errno);
+        raiseErrno(errno, to);
     return total;
 }
 
-void copyTree(int srcFd, int dstFd, const QString& prefix, int depth,
-              std::map<QString, Copied>& done) {
-    for (const Ent& e : entries(srcFd, false)) {
+void copyTree(int srcFd, const QString& src, int dstFd, const QString& dst, const QString& prefix,
+              int depth, std::map<QString, Copied>& done) {
+    for (const Ent& e : entries(srcFd, src, false)) {
         if (!e.named)
             continue;
         const QString rel = joinRel(prefix, e.name);
         if (S_ISDIR(e.mode)) {
             if (depth >= kMaxDepth)
                 raiseError(platform::kPathFileAccess);
-            Fd src(openSub(srcFd, e.raw));
-            if (src.get() < 0)
-                raiseErrno(errno);
+            const QString from = within(src, e.raw);
+            const QString to = within(dst, e.raw);
+            Fd srcSub(openSub(srcFd, e.raw));
+            if (srcSub.get() < 0)
+                raiseErrno(errno, from);
             point();
             if (::mkdirat(dstFd, e.raw.constData(), 0777) != 0)
-                raiseErrno(errno);
-            Fd dst(openSub(dstFd, e.raw));
-            if (dst.get() < 0)
-                raiseErrno(errno);
+                raiseErrno(errno, dst);
+            Fd dstSub(openSub(dstFd, e.raw));
+            if (dstSub.get() < 0)
+                raiseErrno(errno, to);
             done[rel] = {true, 0};
-            copyTree(src.get(), dst.get(), rel, depth + 1, done);
+            copyTree(srcSub.get(), from, dstSub.get(), to, rel, depth + 1, done);
             point();
-            syncFd(dst.get());
+            syncFd(dstSub.get(), to);
         } else if (S_ISREG(e.mode)) {
-            done[rel] = {false, copyFile(srcFd, dstFd, e.raw)};
+            done[rel] = {false, copyFile(srcFd, src, dstFd, dst, e.raw)};
         }
         // Links and special files are not ours to copy.
     }
 }
 
-// What lies in a copied tree, for the check against what was copied.
-void scanTree(int dirFd, const QString& prefix, int depth, std::map<QString, Copied>& found) {
-    for (const Ent& e : entries(dirFd, true)) {
+// What lies in a copied tree at path, for the check against what was copied.
+void scanTree(int dirFd, const QString& path, const QString& prefix, int depth,
+              std::map<QString, Copied>& found) {
+    for (const Ent& e : entries(dirFd, path, true)) {
         const QString rel = joinRel(prefix, e.name);
         if (S_ISDIR(e.mode) && depth < kMaxDepth) {
             found[rel] = {true, 0};
             Fd sub(openSub(dirFd, e.raw));
             if (sub.get() < 0)
-                raiseErrno(errno);
-            scanTree(sub.get(), rel, depth + 1, found);
+                raiseErrno(errno, within(path, e.raw));
+            scanTree(sub.get(), within(path, e.raw), rel, depth + 1, found);
         } else {
             found[rel] = {false, S_ISREG(e.mode) ? e.size : -1};
         }
     }
 }
 
-std::map<QString, Copied> scanned(int dirFd) {
+std::map<QString, Copied> scanned(int dirFd, const QString& path) {
     std::map<QString, Copied> found;
-    scanTree(dirFd, QString(), 0, found);
+    scanTree(dirFd, path, QString(), 0, found);
     return found;
 }
 
@@ -331,8 +349,8 @@ int renameIn(int rootFd, const QByteArray& from, const QByteArray& to, bool exch
 
 // Whether the folder holds an entry of exactly this name: a case-blind drive
 // (a stick) finds "HUS…" when asked for "Hus…", which is another account's.
-bool exactEntry(int rootFd, const QByteArray& raw) {
-    for (const Ent& e : entries(rootFd, true))
+bool exactEntry(int rootFd, const QString& root, const QByteArray& raw) {
+    for (const Ent& e : entries(rootFd, root, true))
         if (e.raw == raw)
             return true;
     return false;
@@ -342,38 +360,40 @@ bool exactEntry(int rootFd, const QByteArray& raw) {
 // that name is replaced whole: exchanged in one step where the file system
 // can, else moved aside first; either way never merged. Returns the name the
 // older backup lies under now (empty when there was none); it stays until the
-// new one has been checked in its place.
-QByteArray swapIn(int rootFd, const QByteArray& staging, const QByteArray& final) {
+// new one has been checked in its place. A rename the drive refuses names the
+// drive's root, where the names are.
+QByteArray swapIn(int rootFd, const QString& root, const QByteArray& staging,
+                  const QByteArray& final) {
     struct stat st {};
     if (::fstatat(rootFd, final.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
-            raiseErrno(errno);
+            raiseErrno(errno, within(root, final));
         point();
         if (renameIn(rootFd, staging, final) != 0)
-            raiseErrno(errno);
+            raiseErrno(errno, root);
         return {};
     }
     // A file or link of that name is not a backup, nor is another name that
     // a case-blind drive takes for it.
-    if (!S_ISDIR(st.st_mode) || !exactEntry(rootFd, final))
+    if (!S_ISDIR(st.st_mode) || !exactEntry(rootFd, root, final))
         raiseError(platform::kPathFileAccess);
     point();
     if (renameIn(rootFd, staging, final, true) == 0)
         return staging; // the old one, under the staging name now
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        raiseErrno(errno);
+        raiseErrno(errno, root);
     // A crash between the two renames leaves the old one aside and the new one
     // staged; the next listing of the drive puts the old one back.
     const QByteArray aside = "." + final + ".old";
     removeTree(rootFd, aside);
     point();
     if (renameIn(rootFd, final, aside) != 0)
-        raiseErrno(errno);
+        raiseErrno(errno, root);
     point();
     if (renameIn(rootFd, staging, final) != 0) {
         const int e = errno;
         renameIn(rootFd, aside, final);
-        raiseErrno(e);
+        raiseErrno(e, root);
     }
     return aside;
 }
@@ -411,7 +431,7 @@ bool stamped(const QByteArray& name) {
 void tidyDrive(int rootFd) {
     std::vector<Ent> all;
     try {
-        all = entries(rootFd, true);
+        all = entries(rootFd, QString(), true);
     } catch (const RuntimeError&) {
         return;
     }
@@ -448,27 +468,29 @@ struct Reader {
     bool tooLarge = false;
 };
 
-QByteArray readFileAt(int dirFd, const QByteArray& raw) {
+// The file at path, raw in the folder open in dirFd.
+QByteArray readFileAt(int dirFd, const QByteArray& raw, const QString& path) {
     Fd fd(::openat(dirFd, raw.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0)
-        raiseErrno(errno);
+        raiseErrno(errno, path);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        raiseErrno(errno);
+        raiseErrno(errno, path);
     if (!S_ISREG(st.st_mode))
         raiseError(platform::kPathFileAccess);
     QByteArray out(qsizetype(st.st_size), Qt::Uninitialized);
     const qint64 got = readFully(fd.get(), out.data(), out.size(), 0);
     if (got < 0)
-        raiseErrno(errno);
+        raiseErrno(errno, path);
     out.truncate(qsizetype(got));
     return out;
 }
 
-// What lies in the folder, without reading a byte: whatever it is, nothing of
-// a folder that cannot be a backup is read.
-void listTree(int dirFd, const QString& prefix, int depth, Tree& tree, Reader& r) {
-    for (const Ent& e : entries(dirFd, false)) {
+// What lies in the folder at path, without reading a byte: whatever it is,
+// nothing of a folder that cannot be a backup is read.
+void listTree(int dirFd, const QString& path, const QString& prefix, int depth, Tree& tree,
+              Reader& r) {
+    for (const Ent& e : entries(dirFd, path, false)) {
         if (r.tooLarge)
             return;
         const QString rel = joinRel(prefix, e.name);
@@ -481,9 +503,9 @@ void listTree(int dirFd, const QString& prefix, int depth, Tree& tree, Reader& r
             }
             Fd sub(openSub(dirFd, e.raw));
             if (sub.get() < 0)
-                raiseErrno(errno);
+                raiseErrno(errno, within(path, e.raw));
             tree.folders << rel;
-            listTree(sub.get(), rel, depth + 1, tree, r);
+            listTree(sub.get(), within(path, e.raw), rel, depth + 1, tree, r);
         } else if (S_ISREG(e.mode)) {
             r.total += e.size;
             if (r.total > kMaxBackupBytes) {
@@ -497,18 +519,21 @@ void listTree(int dirFd, const QString& prefix, int depth, Tree& tree, Reader& r
     }
 }
 
-// The files' bytes, each reached from the folder without following a link.
-void readContents(int rootFd, Tree& tree) {
+// The files' bytes, each reached from the folder at root without following a
+// link.
+void readContents(int rootFd, const QString& root, Tree& tree) {
     for (TreeFile& f : tree.files) {
         const QStringList parts = f.rel.split(QLatin1Char('/'));
         Fd dir(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+        QString at = root;
         for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            at = withSlash(at) + parts[i];
             Fd sub(openSub(dir.get(), QFile::encodeName(parts[i])));
             if (sub.get() < 0)
-                raiseErrno(errno);
+                raiseErrno(errno, at);
             std::swap(dir, sub);
         }
-        f.bytes = readFileAt(dir.get(), QFile::encodeName(parts.last()));
+        f.bytes = readFileAt(dir.get(), QFile::encodeName(parts.last()), withSlash(root) + f.rel);
         f.size = f.bytes.size();
     }
 }
@@ -638,10 +663,10 @@ bool listBackupFolder(const QString& folder, Tree& tree, QString& refusal, Fd& f
             refusal = QStringLiteral("Katalogen är en symbolisk länk, som programmet inte följer.");
             return false;
         }
-        failOpen(errno);
+        failOpen(errno, folder);
     }
     Reader r;
-    listTree(fd.get(), QString(), 0, tree, r);
+    listTree(fd.get(), folder, QString(), 0, tree, r);
     refusal = sharedRefusal(tree, r);
     return refusal.isEmpty();
 }
@@ -694,11 +719,12 @@ bool windowsNamesOnly(const QString& root) {
 
 namespace {
 
-// Walks what a copy of the folder would hold, for the first name that a
-// Windows drive cannot take; where is the account it belongs to, or empty for
-// the data folder's own files.
-QString namesProblem(int dirFd, const QString& account, const QString& prefix, int depth) {
-    const std::vector<Ent> all = entries(dirFd, false);
+// Walks what a copy of the folder at path would hold, for the first name that
+// a Windows drive cannot take; account is the account it belongs to, or empty
+// for the data folder's own files.
+QString namesProblem(int dirFd, const QString& path, const QString& account, const QString& prefix,
+                     int depth) {
+    const std::vector<Ent> all = entries(dirFd, path, false);
     for (const Ent& e : all) {
         if (!e.named || !(S_ISDIR(e.mode) || S_ISREG(e.mode)))
             continue; // not copied
@@ -732,10 +758,11 @@ QString namesProblem(int dirFd, const QString& account, const QString& prefix, i
                          joinRel(prefix, std::max(e.name, other.name)));
             }
         if (S_ISDIR(e.mode) && depth < kMaxDepth) {
+            const QString at = within(path, e.raw);
             Fd sub(openSub(dirFd, e.raw));
             if (sub.get() < 0)
-                raiseErrno(errno);
-            if (QString p = namesProblem(sub.get(), owner, rel, depth + 1); !p.isEmpty())
+                raiseErrno(errno, at);
+            if (QString p = namesProblem(sub.get(), at, owner, rel, depth + 1); !p.isEmpty())
                 return p;
         }
     }
@@ -750,8 +777,8 @@ QString stickProblem(const QString& source, const QString& account) {
             return QStringLiteral("Kontot '%1' kan inte kopieras dit: %2").arg(account, why);
     Fd fd(openFolder(source));
     if (fd.get() < 0)
-        failOpen(errno);
-    return namesProblem(fd.get(), account, QString(), 0);
+        failOpen(errno, source);
+    return namesProblem(fd.get(), source, account, QString(), 0);
 }
 
 QString accountKeyProblem(const QString& kontoNamn) {
@@ -767,10 +794,10 @@ QString accountKeyProblem(const QString& kontoNamn) {
 std::vector<Folder> listFolders(const QString& root) {
     Fd fd(openRoot(root));
     if (fd.get() < 0)
-        failOpen(errno);
+        failOpen(errno, root);
     tidyDrive(fd.get());
     std::vector<Folder> out;
-    for (const Ent& e : entries(fd.get(), false))
+    for (const Ent& e : entries(fd.get(), root, false))
         if (S_ISDIR(e.mode) && e.named)
             out.push_back({e.name, withSlash(root) + e.name});
     std::stable_sort(out.begin(), out.end(), [](const Folder& a, const Folder& b) {
@@ -815,38 +842,40 @@ QString makeBackup(const QString& source, const QString& driveRoot, const QStrin
 
     Fd src(openFolder(source));
     if (src.get() < 0)
-        failOpen(errno);
+        failOpen(errno, source);
     Fd rootFd(openRoot(root));
     if (rootFd.get() < 0)
-        failOpen(errno);
+        failOpen(errno, root);
     const QByteArray final = QFile::encodeName(finalName);
     const QByteArray staging = "." + final + ".partial";
+    const QString stagingPath = root + QFile::decodeName(staging);
     tidyDrive(rootFd.get());
     removeTree(rootFd.get(), staging); // what a crash left
     point();
+    // A write-protected stick refuses here: the drive is named.
     if (::mkdirat(rootFd.get(), staging.constData(), 0777) != 0)
-        raiseErrno(errno);
+        raiseErrno(errno, root);
     try {
         std::map<QString, Copied> copied;
         {
             Fd dst(openSub(rootFd.get(), staging));
             if (dst.get() < 0)
-                raiseErrno(errno);
-            copyTree(src.get(), dst.get(), QString(), 0, copied);
+                raiseErrno(errno, stagingPath);
+            copyTree(src.get(), source, dst.get(), stagingPath, QString(), 0, copied);
             point();
-            syncFd(dst.get());
-            if (!sameCopy(copied, scanned(dst.get())))
+            syncFd(dst.get(), stagingPath);
+            if (!sameCopy(copied, scanned(dst.get(), stagingPath)))
                 raiseError(platform::kDeviceIo);
         }
-        const QByteArray old = swapIn(rootFd.get(), staging, final);
+        const QByteArray old = swapIn(rootFd.get(), root, staging, final);
         try {
             point();
-            syncFd(rootFd.get());
+            syncFd(rootFd.get(), root);
             // Once more where it stands now: a rename must not have lost a file.
             Fd placed(openSub(rootFd.get(), final));
             if (placed.get() < 0)
-                raiseErrno(errno);
-            if (!sameCopy(copied, scanned(placed.get())))
+                raiseErrno(errno, root + finalName);
+            if (!sameCopy(copied, scanned(placed.get(), root + finalName)))
                 raiseError(platform::kDeviceIo);
         } catch (const std::exception&) {
             putBack(rootFd.get(), old, staging, final);
@@ -855,7 +884,7 @@ QString makeBackup(const QString& source, const QString& driveRoot, const QStrin
         point();
         if (!old.isEmpty())
             removeTree(rootFd.get(), old);
-        syncFd(rootFd.get());
+        syncFd(rootFd.get(), root);
     } catch (const std::exception&) {
         if (!removeTree(rootFd.get(), staging) && stagingLeft)
             *stagingLeft = root + QFile::decodeName(staging);
@@ -879,7 +908,7 @@ AccountBackup readAccountBackup(const QString& folder, const QString& kontoNamn,
     b.refusal = accountFilesProblem(b.tree, QString(), kontoSlag, false);
     if (!b.refusal.isEmpty())
         return b;
-    readContents(fd.get(), b.tree);
+    readContents(fd.get(), folder, b.tree);
     b.refusal = accountFilesProblem(b.tree, QString(), kontoSlag, true);
     if (b.refusal.isEmpty() && accountNameProblem(kontoNamn).isEmpty())
         b.refusal = targetConflict(b.tree, accountFolder(kontoNamn));
@@ -927,7 +956,7 @@ AllBackup readAllBackup(const QString& folder) {
         if (!b.refusal.isEmpty())
             return b;
     }
-    readContents(fd.get(), b.tree);
+    readContents(fd.get(), folder, b.tree);
     reg = findFile(b.tree, QStringLiteral("KontoFil"));
     if (reg->size == 0 || reg->size % KontoFilPost::Length != 0) {
         b.refusal = QStringLiteral("Kontoregistret 'KontoFil' i katalogen är tomt eller skadat.");

@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
 
 using namespace fyn;
 using namespace fyn::budget;
@@ -92,4 +94,58 @@ TEST(HelpText, TheShippedHelpOnPlacedDaysSaysWhatThePlacementDoes) {
     // And that a move never takes one month's payment into another's row.
     EXPECT_TRUE(help.contains(QString::fromUtf8("Varje månad behåller sin egen betalning")))
         << help.toStdString();
+}
+
+// The budgeting help page says what the placement does, in the words of the
+// help text beside the placed days: a Saturday or a Sunday moves to a weekday
+// past the registered red days, and a red weekday stays. No sentence of the
+// page has a payment day moved for being a holiday.
+TEST(HelpText, TheBudgetingHelpPageSaysWhatThePlacementDoes) {
+    // The rule: 2026-08-08 and 09 are a Saturday and a Sunday, the Monday
+    // after is red; 2027-12-24 is a red Friday.
+    const RedDays red({{"Helgdag", "2026-08-10"}, {"Julafton", "2027-12-24"}}, 2);
+    const Slot saturday = moveOffWeekend(2026, {8, 8}, 1, 12, red);
+    EXPECT_EQ(saturday.month * 100 + saturday.day, 807); // the Friday before
+    const Slot sunday = moveOffWeekend(2026, {8, 9}, 1, 12, red);
+    EXPECT_EQ(sunday.month * 100 + sunday.day, 811); // past the red Monday
+    const Placement onRed = placeTemplate({{"4", "500", "12", "24", "  "}}, 4, 2027, 1, 12, red);
+    ASSERT_TRUE(onRed.rows[12]);
+    EXPECT_EQ(onRed.rows[12]->day, "24"); // it stays
+
+    const QString installed = QStringLiteral(FYN_INSTALLED_HELP) + "/60000.html";
+    const QByteArray html = readFile(installed);
+    ASSERT_FALSE(html.isEmpty()) << installed.toStdString();
+    const QString page =
+        QTextDocumentFragment::fromHtml(QString::fromUtf8(html)).toPlainText().simplified();
+    const auto sentences = [](const QString& text) {
+        return text.simplified().split(QRegularExpression(QStringLiteral("(?<=[.!?])\\s+")),
+                                       Qt::SkipEmptyParts);
+    };
+
+    // The help text's own sentences on the two cases are on the page.
+    const QString help = helpSection(
+        fromCp1252(readFile(QStringLiteral(FYN_TEST_SOURCE_DIR) + "/../app/BudgInfoFil.txt")), 8);
+    QStringList rule;
+    for (const QString& s : sentences(help))
+        if (s.contains(QString::fromUtf8("lördag eller söndag")) ||
+            s.contains(QString::fromUtf8("röd dag som infaller på en vardag")))
+            rule << s;
+    ASSERT_EQ(rule.size(), 2) << help.toStdString();
+    for (const QString& s : rule)
+        EXPECT_TRUE(page.contains(s)) << s.toStdString() << "\nnot on the page:\n"
+                                      << page.toStdString();
+
+    // A move and a holiday in one sentence only to say that it is not moved,
+    // or moved past the holidays.
+    for (const QString& s : sentences(page)) {
+        const QString l = s.toLower();
+        const bool holiday = l.contains(QString::fromUtf8("helgdag")) ||
+                             l.contains(QString::fromUtf8("röd dag")) ||
+                             l.contains(QString::fromUtf8("röda dag"));
+        if (l.contains(QStringLiteral("flytta")) && holiday) {
+            EXPECT_TRUE(l.contains(QStringLiteral("inte")) ||
+                        l.contains(QString::fromUtf8("förbi")))
+                << s.toStdString();
+        }
+    }
 }

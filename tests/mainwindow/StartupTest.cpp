@@ -12,6 +12,7 @@
 #include "mainwindow/NyKontoForm.h"
 #include "platform/ClickLabel.h"
 #include "support/AccountFixture.h"
+#include "support/LoopImage.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemView>
@@ -31,6 +32,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -509,6 +511,98 @@ TEST_F(MainWindowTest, ALockFileThatCannotBeUsedEndsTheStartUntouched) {
             QFile::remove(lock);
         checkpoint();
         QFile::remove(dataFolder() + "/.journal");
+    }
+}
+
+// A data folder this user cannot write: on a medium mounted read-only, or
+// another user's (the folder, or its lock file), or without write permission.
+// Said as what it is, naming the folder, with what to do; the start ends
+// before anything is read or written, with or without a lock file there.
+TEST_F(MainWindowTest, ADataFolderThatCannotBeWrittenEndsTheStartAndSaysWhy) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a read-only medium and another user's files need root";
+    twoAccounts();
+    const QString data = dataFolder();
+    const QString lock = data + "/.lock";
+    constexpr uid_t kOther = 4711; // a user of the machine who is not this one
+    constexpr uid_t kUser = 65534; // the user the program runs as, in OrdinaryUser
+    const auto own = [](const QString& path, uid_t owner, mode_t mode) {
+        const QByteArray raw = QFile::encodeName(path);
+        return ::chown(raw.constData(), owner, owner) == 0 && ::chmod(raw.constData(), mode) == 0;
+    };
+    const struct Case {
+        const char* name;
+        bool lockFile; // a lock file there before the start
+        bool readOnly; // the medium mounted read-only
+        uid_t owner;   // of the folder and its lock file
+        mode_t mode;   // of the folder
+        const char* why;
+        const char* todo;
+    } cases[] = {
+        {"read-only medium, a lock file", true, true, 0, 0755,
+         "som den ligger på är monterad skrivskyddad", "skrivrätt"},
+        {"read-only medium, no lock file", false, true, 0, 0755,
+         "som den ligger på är monterad skrivskyddad", "skrivrätt"},
+        {"another user's lock file", true, false, kOther, 0777, "tillhör en annan användare",
+         "ägare"},
+        {"another user's folder, no lock file", false, false, kOther, 0755,
+         "tillhör en annan användare", "ägare"},
+        {"own folder without write permission", false, false, kUser, 0555, "saknar skrivrätt",
+         "Ge dig själv skrivrätt"},
+        {"own folder and lock without write permission", true, false, kUser, 0555,
+         "saknar skrivrätt", "Ge dig själv skrivrätt"},
+    };
+    // The first copy's commit, still in its journal.
+    WriteBatch batch;
+    batch.write(kontoFilPath(), 0, "Ändrad");
+    batch.commit();
+    const QByteArray journal = readFile(data + "/.journal");
+    ASSERT_FALSE(journal.isEmpty());
+    const QByteArray kontoFil = readFile(kontoFilPath());
+    const QByteArray ini = readFile(kontoIniPath());
+    // As a program that has not started yet: no journal of its own.
+    setJournalPath(QString());
+    ASSERT_TRUE(own(dir.path(), 0, 0755)); // the way there is open to every user
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(lock);
+        if (c.lockFile) {
+            writeFile(lock, "");
+            ASSERT_TRUE(own(lock, c.owner, 0644));
+        }
+        ASSERT_TRUE(own(data, c.owner, c.mode));
+        test::ReadOnlyFolder readOnly;
+        if (c.readOnly)
+            if (const QString why = readOnly.mount(data); !why.isEmpty())
+                GTEST_SKIP() << why.toStdString();
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        {
+            std::optional<test::OrdinaryUser> user;
+            if (!c.readOnly)
+                user.emplace();
+            EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        }
+        readOnly.undo();
+        ASSERT_TRUE(own(data, 0, 0755));
+        EXPECT_FALSE(form->isVisible());
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const auto& told = fakes.messages->calls[0];
+        EXPECT_EQ(told.title, "Datamappen kan inte skrivas");
+        EXPECT_EQ(told.buttons, platform::Buttons::Ok);
+        EXPECT_TRUE(told.text.startsWith("Datamappen\n" + QDir::toNativeSeparators(data) + "\n"))
+            << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(c.why))) << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(c.todo))) << told.text.toStdString();
+        // Nothing there to be taken away or renamed: it is the folder that refuses.
+        EXPECT_FALSE(told.text.contains("Ta bort")) << told.text.toStdString();
+        EXPECT_FALSE(told.text.contains("kan inte användas")) << told.text.toStdString();
+        EXPECT_EQ(readFile(data + "/.journal"), journal);
+        EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+        EXPECT_EQ(readFile(kontoIniPath()), ini);
+        EXPECT_EQ(QFileInfo::exists(lock), c.lockFile);
+        EXPECT_EQ(Module1.KontoNamn, "");
+        form.reset();
     }
 }
 

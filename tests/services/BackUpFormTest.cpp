@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fyn;
 using fyn::test::rec;
@@ -122,6 +127,18 @@ protected:
         for (int i = 0; i < list->count(); ++i)
             t << list->item(i)->text();
         return t;
+    }
+
+    // A press on a backup folder, its question answered yes; the question is
+    // then taken out of the record, which keeps what the restore itself said.
+    void restoreFrom(BackUpForm& d, const QString& folder) {
+        fakes.messages->answers.push_front(Answer::Yes); // the question comes first
+        auto& calls = fakes.messages->calls;
+        const size_t before = calls.size();
+        press(d.Dir1, folder);
+        ASSERT_GT(calls.size(), before);
+        EXPECT_EQ(calls[before].title, "Återställ från BackUp ?");
+        calls.erase(calls.begin() + qsizetype(before));
     }
 
     // Mode, the stick as drive (yes) and the scope (yes).
@@ -383,7 +400,7 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
                   (QStringList{"FynlarBU202612081000", "Hushåll202612081000", "Semester"}));
         EXPECT_EQ(d.RestoreScope, s.thisAccount ? "1" : "0");
 
-        press(d.Dir1, s.folder);
+        restoreFrom(d, s.folder);
         asked = boxes();
         ASSERT_EQ(asked.size(), 1u);
         EXPECT_EQ(asked[0].text, "Säkerhetskopierade arbetsfiler från BackUp, är nu återställda "
@@ -407,6 +424,68 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
     EXPECT_EQ(Module1.AnvNamn, "Berit"); // the restored settings were read
 }
 
+// A press on a backup folder asks before it replaces anything, naming the
+// folder, when it was made, the account or every account, and that the present
+// files are replaced; no leaves the choice standing as it was.
+TEST_F(BackUpDialog, APressOnABackupFolderAsksBeforeAnythingIsReplaced) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const QByteArray three = test::readFile(accountFile("Hushåll", "KontoData")) +
+                             rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
+    for (const char* f :
+         {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
+        test::writeFile(stick() + f, three);
+    const struct {
+        bool thisAccount;
+        QString folder;
+        QString whose;
+    } scopes[] = {{true, "Hushåll202612081000", "kontot 'Hushåll'"},
+                  {false, "FynlarBU202612081000", "alla konton"}};
+    for (const auto& s : scopes) {
+        SCOPED_TRACE(s.folder.toStdString());
+        test::writeFile(accountFile("Hushåll", "KontoData"), three.left(2 * 77));
+        form->Konto_Konfig();
+        ASSERT_EQ(Module1.AntalPoster, 2);
+        BackUpForm& d = open();
+        choose(d, true, s.thisAccount);
+        boxes();
+        const TreeSnapshot before = data();
+        answer({Answer::No});
+        press(d.Dir1, s.folder);
+        auto asked = boxes();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].title, "Återställ från BackUp ?");
+        EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+        for (const QString& part :
+             {s.folder, stick() + s.folder, s.whose, QStringLiteral("2026-12-08 kl. 10:00"),
+              QStringLiteral("ersätts")})
+            EXPECT_TRUE(asked[0].text.contains(part)) << part.toStdString() << " not in\n"
+                                                      << asked[0].text.toStdString();
+        // No: still choosing the folder, nothing changed.
+        EXPECT_EQ(data(), before);
+        EXPECT_EQ(dialog(), &d);
+        EXPECT_TRUE(d.Dir1->isVisible() && d.DrvList->isVisible());
+        EXPECT_EQ(d.RestoreScope, s.thisAccount ? "1" : "0");
+        EXPECT_TRUE((s.thisAccount ? d.Option1 : d.Option2)->isChecked());
+        EXPECT_FALSE(d.Label2->isVisible());
+        EXPECT_TRUE(d.isEnabled() && form->isEnabled());
+        EXPECT_TRUE(ledger::account().kontoData.isOpen());
+        EXPECT_EQ(Module1.AntalPoster, 2);
+        // Yes: restored, and said so.
+        answer({Answer::Yes});
+        press(d.Dir1, s.folder);
+        asked = boxes();
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_EQ(asked[0].title, "Återställ från BackUp ?");
+        EXPECT_EQ(asked[1].title, "Återställning utförd");
+        EXPECT_EQ(dialog(), nullptr);
+        EXPECT_EQ(test::readFile(accountFile("Hushåll", "KontoData")), three);
+        EXPECT_EQ(Module1.AntalPoster, 3);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // A restore that stands but whose files cannot be synced afterwards says that,
 // once: the restore stands, the sync failed, and what to do.
 TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
@@ -424,7 +503,7 @@ TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
         BackUpForm& d = open();
         choose(d, true, true);
         boxes();
-        press(d.Dir1, "Hushåll202612081000");
+        restoreFrom(d, "Hushåll202612081000");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     // The checkpoint's last steps, counted back from the last write point the
@@ -506,7 +585,7 @@ TEST_F(BackUpDialog, AFolderThatIsNoBackupOfTheAccountChangesNothing) {
                       QPoint(5, d.Dir1->viewport()->height() - 3));
     EXPECT_TRUE(boxes().empty());
     EXPECT_TRUE(d.Dir1->isVisible());
-    press(d.Dir1, "Semester");
+    restoreFrom(d, "Semester");
     auto asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
@@ -522,7 +601,7 @@ TEST_F(BackUpDialog, AFolderThatIsNoBackupOfTheAccountChangesNothing) {
     choose(again, true, true);
     boxes();
     answer({Answer::No});
-    press(again.Dir1, "Kopia");
+    restoreFrom(again, "Kopia");
     asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Kontrollera BackUp-katalog");
@@ -544,7 +623,7 @@ TEST_F(BackUpDialog, ARestoreOfEveryAccountAsksForEachAccountTheBackupLacks) {
         choose(d, true, false);
         boxes();
         answer({a});
-        press(d.Dir1, "FynlarBU202612081000");
+        restoreFrom(d, "FynlarBU202612081000");
         const auto asked = boxes();
         ASSERT_GE(asked.size(), 1u);
         EXPECT_EQ(asked[0].text, question);
@@ -641,7 +720,7 @@ TEST_F(BackUpDialog, NoRestoreRunsWhileAnotherWindowHoldsTheMainWindow) {
     EXPECT_TRUE(d.Dir1->isVisible());
     EXPECT_FALSE(form->isEnabled());
     form->setEnabled(true);
-    press(d.Dir1, "FynlarBU202612081000");
+    restoreFrom(d, "FynlarBU202612081000");
     EXPECT_EQ(boxes().at(0).title, "Återställning utförd");
 }
 
@@ -735,7 +814,7 @@ TEST_F(BackUpDialog, AnAccountWhoseNameFillsTheRegisterIsBackedUpAndRestoredWhol
         BackUpForm& d = open();
         choose(d, true, folder == one);
         boxes();
-        press(d.Dir1, folder);
+        restoreFrom(d, folder);
         const auto asked = boxes();
         ASSERT_EQ(asked.size(), 1u) << asked[0].text.toStdString();
         EXPECT_EQ(asked[0].title, "Återställning utförd");
@@ -844,7 +923,7 @@ TEST_F(BackUpDialog, ARestoreBegunDuringAWorkModeLeavesEveryControlUsable) {
         ASSERT_EQ(Module1.Avb, m.mode);
         choose(d, true, true);
         boxes();
-        press(d.Dir1, "Hushåll202612081000");
+        restoreFrom(d, "Hushåll202612081000");
         ASSERT_EQ(boxes().at(0).title, "Återställning utförd");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -885,7 +964,7 @@ TEST_F(BackUpDialog, WhatTheRestoreCannotBringBackIsNamedAndAsked) {
         choose(d, true, false);
         boxes();
         answer({a});
-        press(d.Dir1, "FynlarBU202612081000");
+        restoreFrom(d, "FynlarBU202612081000");
         const auto asked = boxes();
         ASSERT_GE(asked.size(), 1u);
         EXPECT_EQ(asked[0].title, "Konton som inte återställs");
@@ -916,7 +995,7 @@ TEST_F(BackUpDialog, AFileWhereAnAccountsFolderBelongsIsRefusedAsNoBackup) {
     BackUpForm& d = open();
     choose(d, true, false);
     boxes();
-    press(d.Dir1, "FynlarBU202612081000");
+    restoreFrom(d, "FynlarBU202612081000");
     const auto asked = boxes();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Felvald BackUp-katalog");
@@ -996,6 +1075,61 @@ TEST_F(BackUpDialog, TheScopeOptionsReadAsOptionsAndAskBeforeTheyChoose) {
     EXPECT_TRUE(treeOf(stick(), true).size() == treeOf(stick()).size());
 }
 
+// Two sticks whose mount paths differ only at the end, beside the other
+// drives: each entry shows its whole path, in sight, and a screen reader reads
+// it whole; the list covers nothing that is in use.
+TEST_F(BackUpDialog, TheDriveListShowsEveryMountPathWhole) {
+    const QString first = "/media/användare/3A4F-1B2C/";
+    const QString second = "/media/användare/3A4F-1B2D/";
+    fakes.drives->drives.insert(
+        fakes.drives->drives.begin(),
+        {{first, DriveType::Removable, true}, {second, DriveType::Removable, true}});
+    for (bool restore : {false, true}) {
+        SCOPED_TRACE(restore ? "Återställ" : "BackUp");
+        BackUpForm& d = open();
+        click(restore ? d.Command4 : d.Command3);
+        QApplication::processEvents();
+        const QStringList roots = {first, second, stick(), net.path() + "/", Module1.BaseFolder};
+        ASSERT_EQ(texts(d.DrvList), roots);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(d.DrvList);
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->childCount(), roots.size());
+        const QFontMetrics fm(d.DrvList->font());
+        const QRect inside = d.DrvList->viewport()->rect();
+        for (int i = 0; i < roots.size(); ++i) {
+            QListWidgetItem* item = d.DrvList->item(i);
+            EXPECT_EQ(item->toolTip(), roots[i]);
+            EXPECT_EQ(list->child(i)->text(QAccessible::Name), roots[i]);
+            // Whole in sight: the row holds the text, the list the row.
+            const QRect row = d.DrvList->visualItemRect(item);
+            EXPECT_TRUE(inside.contains(row)) << i;
+            EXPECT_LE(fm.horizontalAdvance(roots[i]) + 8, row.width()) << roots[i].toStdString();
+        }
+        // It lies in the dialog and over nothing else that is shown.
+        EXPECT_TRUE(d.rect().contains(d.DrvList->geometry()));
+        for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w != d.DrvList && w->isVisible()) {
+                EXPECT_FALSE(w->geometry().intersects(d.DrvList->geometry()))
+                    << w->objectName().toStdString();
+            }
+        }
+        // The options, shown once a drive is chosen, too.
+        answer({Answer::Yes});
+        press(d.DrvList, stick());
+        ASSERT_TRUE(d.Option1->isVisible());
+        for (QWidget* o : {static_cast<QWidget*>(d.Option1), static_cast<QWidget*>(d.Option2)})
+            EXPECT_FALSE(o->geometry().intersects(d.DrvList->geometry()));
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().toImage().save(
+            QCoreApplication::applicationDirPath() +
+            (restore ? "/backupform-drives-restore.png" : "/backupform-drives.png")));
+        click(d.Command1);
+        expectStart(d);
+        click(d.Command2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {
     startProgram();
     backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
@@ -1020,6 +1154,216 @@ TEST_F(BackUpDialog, EveryControlCanBeReadAndTheRestoreListIsShown) {
     QApplication::processEvents();
     const QImage picture = d.grab().toImage();
     EXPECT_TRUE(picture.save(QCoreApplication::applicationDirPath() + "/backupform-restore.png"));
+}
+
+// Gives the tree at root to owner, its folders with dirMode and its files
+// with fileMode.
+void ownTree(const QString& root, uid_t owner, mode_t dirMode, mode_t fileMode) {
+    const auto own = [&](const QString& p, bool folder) {
+        const QByteArray raw = QFile::encodeName(p);
+        EXPECT_EQ(::lchown(raw.constData(), owner, owner), 0) << raw.constData();
+        EXPECT_EQ(::chmod(raw.constData(), folder ? dirMode : fileMode), 0) << raw.constData();
+    };
+    own(root, true);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        own(it.filePath(), it.fileInfo().isDir());
+    }
+}
+
+// A refused access names the file or folder the system refused: on the drive
+// (a write-protected stick, a backup the user may not read) the drive's, and
+// the data folder only when the refusal lies in it. Every handler of the
+// dialog and every copy, each where it meets the drive or the data folder.
+TEST_F(BackUpDialog, EveryHandlerNamesWhatTheSystemRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a read-only drive and another user's files need root";
+    const QString account = "Hushåll202612081000";
+    const QString all = "FynlarBU202612081000";
+    enum class On { ReadOnlyDrive, UnreadableDrive, RefusedDataFolder };
+    BackUpForm* d = nullptr;
+    const auto opened = [&] { d = &open(); };
+    const auto mode = [&](bool restore) {
+        opened();
+        click(restore ? d->Command4 : d->Command3);
+    };
+    const auto drive = [&](bool restore, const QString& root) {
+        mode(restore);
+        answer({Answer::Yes});
+        press(d->DrvList, root);
+    };
+    const auto listed = [&](bool thisAccount) {
+        drive(true, stick());
+        answer({Answer::Yes});
+        press(thisAccount ? d->Option1 : d->Option2);
+        ASSERT_TRUE(d->Dir1->isVisible());
+    };
+    const auto scope = [&](bool thisAccount) {
+        answer({Answer::Yes});
+        press(thisAccount ? d->Option1 : d->Option2);
+    };
+    const QString netDrive = net.path() + "/";
+    // What the user is told: nothing refused, or the refused place in the data
+    // folder, or the one on the drive named.
+    enum class Said { Nothing, DataFolder, Drive };
+    const struct Row {
+        const char* handler; // the routine whose report it is, when one is made
+        On on;
+        Said said;
+        QString named;                // the place on the drive
+        std::function<void()> before; // as the user, up to the press
+        std::function<void()> press;  // met by the refusal
+    } rows[] = {
+        {"Form_Load", On::RefusedDataFolder, Said::Nothing, QString(), [] {}, opened},
+        {"Command2_Click", On::RefusedDataFolder, Said::Nothing, QString(),
+         [&] {
+             opened();
+             d->move(d->pos() + QPoint(9, 9));
+         },
+         [&] { click(d->Command2); }},
+        {"Command3_Click, Enhetslista", On::ReadOnlyDrive, Said::Nothing, QString(), opened,
+         [&] { click(d->Command3); }},
+        {"Command4_Click, Enhetslista", On::ReadOnlyDrive, Said::Nothing, QString(), opened,
+         [&] { click(d->Command4); }},
+        {"DrvList_MouseDown", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { mode(false); },
+         [&] {
+             answer({Answer::Yes});
+             press(d->DrvList, stick());
+         }},
+        {"Command1_Click", On::ReadOnlyDrive, Said::Nothing, QString(),
+         [&] { drive(false, stick()); }, [&] { click(d->Command1); }},
+        {"Option1_MouseDown", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, stick()); }, [&] { press(d->Option1); }},
+        {"Option2_MouseDown", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, stick()); }, [&] { press(d->Option2); }},
+        {"Option1_MouseDown", On::UnreadableDrive, Said::Drive, stick(),
+         [&] { drive(true, stick()); }, [&] { scope(true); }},
+        {"Option2_MouseDown", On::UnreadableDrive, Said::Drive, stick(),
+         [&] { drive(true, stick()); }, [&] { scope(false); }},
+        {"Option2_MouseDown", On::ReadOnlyDrive, Said::Nothing, QString(),
+         [&] { drive(true, stick()); }, [&] { scope(false); }},
+        {"KontoBackUp", On::ReadOnlyDrive, Said::Drive, stick(), [&] { drive(false, stick()); },
+         [&] { scope(true); }},
+        {"AllBackUp", On::ReadOnlyDrive, Said::Drive, stick(), [&] { drive(false, stick()); },
+         [&] { scope(false); }},
+        {"KontoBackUp", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, netDrive); }, [&] { scope(true); }},
+        {"AllBackUp", On::RefusedDataFolder, Said::DataFolder, QString(),
+         [&] { drive(false, netDrive); }, [&] { scope(false); }},
+        {"KontoRecover", On::UnreadableDrive, Said::Drive, stick() + account, [&] { listed(true); },
+         [&] { restoreFrom(*d, account); }},
+        {"AllRecover", On::UnreadableDrive, Said::Drive, stick() + all, [&] { listed(false); },
+         [&] { restoreFrom(*d, all); }},
+        {"KontoRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(true); },
+         [&] { restoreFrom(*d, account); }},
+        {"AllRecover", On::RefusedDataFolder, Said::DataFolder, QString(), [&] { listed(false); },
+         [&] { restoreFrom(*d, all); }},
+        {"KontoRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(true); },
+         [&] { restoreFrom(*d, account); }},
+        {"AllRecover", On::ReadOnlyDrive, Said::Nothing, QString(), [&] { listed(false); },
+         [&] { restoreFrom(*d, all); }},
+    };
+    const auto everyoneOwns = [&] {
+        for (const QString& root : {dir.path(), stickDir.path(), net.path()})
+            ownTree(root, 0, 0755, 0644);
+    };
+    for (const Row& row : rows) {
+        const char* on = row.on == On::ReadOnlyDrive     ? "a read-only drive"
+                         : row.on == On::UnreadableDrive ? "a drive the user may not read"
+                                                         : "a data folder the user may not use";
+        SCOPED_TRACE(std::string(row.handler) + ", " + on);
+        // A program of its own, on the data the backups hold.
+        form.reset();
+        ledger::account().closeAll();
+        everyoneOwns();
+        QDir(stick()).removeRecursively();
+        QDir().mkpath(stick());
+        startProgram();
+        backup::makeBackup(accountFolder("Hushåll"), stick(), account);
+        backup::makeBackup(dataFolder(), stick(), all);
+        checkpoint();
+        d = nullptr;
+        fakes.messages->answers.clear();
+        row.before();
+        ASSERT_TRUE(fakes.messages->answers.empty());
+        const TreeSnapshot dataBefore = data();
+        const TreeSnapshot stickBefore = treeOf(stick(), true);
+        boxes();
+        // The handler that reported the refusal, read as it is shown.
+        QStringList reported;
+        fakes.messages->onShow = [&](const platform::testing::MessageCall& c) {
+            if (c.title == "Otillåten filåtkomst")
+                reported << Module1.FelText;
+        };
+
+        test::ReadOnlyFolder readOnly;
+        if (row.on == On::ReadOnlyDrive) {
+            if (const QString why = readOnly.mount(stick()); !why.isEmpty())
+                GTEST_SKIP() << why.toStdString();
+        } else if (row.on == On::UnreadableDrive) {
+            ownTree(stickDir.path(), 0, 0700, 0600);
+        } else {
+            // The user's own drives and folders, but the data folder is
+            // another user's, and one account's folder closed to the user.
+            for (const QString& root : {dir.path(), stickDir.path(), net.path()})
+                ownTree(root, 65534, 0755, 0644);
+            ownTree(dataFolder(), 0, 0755, 0644);
+            ownTree(accountFolder("Hushåll"), 0, 0700, 0600);
+        }
+        {
+            std::optional<test::OrdinaryUser> user;
+            if (row.on != On::ReadOnlyDrive)
+                user.emplace();
+            row.press();
+        }
+        readOnly.undo();
+        fakes.messages->onShow = nullptr;
+        const auto shownBoxes = boxes();
+        fakes.messages->answers.clear();
+        everyoneOwns();
+
+        std::vector<platform::testing::MessageCall> denied;
+        for (const auto& b : shownBoxes) {
+            EXPECT_FALSE(b.title.startsWith("Felspec.")) << b.title.toStdString();
+            if (b.title == "Otillåten filåtkomst")
+                denied.push_back(b);
+        }
+        if (row.said == Said::Nothing) {
+            EXPECT_TRUE(denied.empty()) << denied.front().text.toStdString();
+        } else {
+            ASSERT_FALSE(denied.empty());
+            EXPECT_TRUE(reported.at(0).startsWith(QString("Ett fel har uppstått i subrutinen ") +
+                                                  row.handler))
+                << reported.at(0).toStdString();
+            for (const auto& b : denied) {
+                const QStringList paragraphs = b.text.split("\n\n");
+                ASSERT_EQ(paragraphs.size(), 3) << b.text.toStdString();
+                const QStringList what = paragraphs[1].split('\n');
+                ASSERT_EQ(what.size(), 2) << b.text.toStdString();
+                ASSERT_TRUE(what[1].endsWith(" !"));
+                const QString refused = what[1].chopped(2);
+                if (row.said == Said::DataFolder) {
+                    EXPECT_TRUE(refused.startsWith(dataFolder() + "/")) << refused.toStdString();
+                    EXPECT_TRUE(paragraphs[2].startsWith("Den ligger i programmets datamapp " +
+                                                         dataFolder()))
+                        << b.text.toStdString();
+                } else {
+                    EXPECT_EQ(refused.toStdString(), row.named.toStdString());
+                    EXPECT_FALSE(b.text.contains("atamapp")) << b.text.toStdString();
+                    EXPECT_TRUE(paragraphs[2].contains("skrivskyddad")) << b.text.toStdString();
+                }
+            }
+        }
+        // A refusal changes nothing, nor does a restore from the backups of
+        // the same data.
+        EXPECT_EQ(data(), dataBefore);
+        EXPECT_EQ(treeOf(stick(), true), stickBefore);
+        if (BackUpForm* open = dialog())
+            delete open;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -65,6 +68,41 @@ QString LoopImage::mount(const QString& type, qint64 bytes, const QStringList& m
         return "mounting " + type + " is not allowed here";
     mounted_ = true;
     return {};
+}
+
+QString ReadOnlyFolder::mount(const QString& folder) {
+    undo();
+    if (::geteuid() != 0)
+        return "a read-only mount needs root";
+    const QByteArray point = QFile::encodeName(QDir::cleanPath(folder));
+    if (::mount(point.constData(), point.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return "bind mounts are not allowed here: " + QString::fromLocal8Bit(std::strerror(errno));
+    if (::mount(nullptr, point.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
+        0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        ::umount2(point.constData(), MNT_DETACH);
+        return "a bind mount cannot be made read-only here: " + why;
+    }
+    point_ = point;
+    return {};
+}
+
+void ReadOnlyFolder::undo() {
+    if (point_.isEmpty())
+        return;
+    if (::umount2(point_.constData(), 0) != 0)
+        ::umount2(point_.constData(), MNT_DETACH);
+    point_.clear();
+}
+
+OrdinaryUser::OrdinaryUser() : wasRoot_(::geteuid() == 0) {
+    if (wasRoot_)
+        ::setfsuid(65534);
+}
+
+OrdinaryUser::~OrdinaryUser() {
+    if (wasRoot_)
+        ::setfsuid(0);
 }
 
 } // namespace fyn::test

@@ -31,4 +31,38 @@ private:
     bool mounted_ = false;
 };
 
+// A folder made read-only where it stands, as a write-protected stick or a
+// disk mounted read-only is: bound onto itself and the bind remounted
+// read-only, so that every write in it is refused (EROFS), root's too. Undone
+// when it goes. Needs root; a test skips with the reason mount() gives.
+class ReadOnlyFolder {
+public:
+    ReadOnlyFolder() = default;
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    ~ReadOnlyFolder() { undo(); }
+
+    // Empty once read-only; otherwise why it cannot be, for a skip.
+    QString mount(const QString& folder);
+    // Writable again.
+    void undo();
+
+private:
+    QByteArray point_;
+};
+
+// While one lives, this thread opens files with the rights of an ordinary
+// user (nobody), so that a folder's owner and permissions refuse even when
+// the tests run as root (EACCES).
+class OrdinaryUser {
+public:
+    OrdinaryUser();
+    ~OrdinaryUser();
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+private:
+    bool wasRoot_;
+};
+
 } // namespace fyn::test
