@@ -133,7 +133,7 @@ TEST_P(JournalHead, EditsAfterAFailedHeadStandAfterACrashOrAPowerCut) {
     {
         platform::testing::PowerCutInstalled disk;
         fresh();
-        const int n = road(*disk.operator->());
+        const int n = road(*disk);
         edit(n);
         sw::armCrash(-1, false);
         edit(n + 1);
@@ -148,7 +148,7 @@ TEST_P(JournalHead, EditsAfterAFailedHeadStandAfterACrashOrAPowerCut) {
                               : "crash at " + std::to_string(k / 2) + (torn ? ", torn" : ""));
         platform::testing::PowerCutInstalled disk;
         fresh();
-        const int n = road(*disk.operator->());
+        const int n = road(*disk);
         edit(n); // reported saved
         const Files saved = now;
         if (powerCut) {

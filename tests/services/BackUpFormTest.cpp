@@ -141,6 +141,20 @@ protected:
         calls.erase(calls.begin() + qsizetype(before));
     }
 
+    // Backups on the stick of the whole data folder and of the account, each
+    // with one posting more than the account has; their posting file.
+    QByteArray backupsWithAPostingMore() {
+        backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+        backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+        const QByteArray three =
+            test::readFile(accountFile("Hushåll", "KontoData")) +
+            rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
+        for (const char* f :
+             {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
+            test::writeFile(stick() + f, three);
+        return three;
+    }
+
     // Mode, the stick as drive (yes) and the scope (yes).
     void choose(BackUpForm& d, bool restore, bool thisAccount) {
         answer({Answer::Yes, Answer::Yes});
@@ -362,13 +376,7 @@ TEST_F(BackUpDialog, EachScopeIsBackedUpToTheStampedFolder) {
 TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopened) {
     startProgram();
     // Backups that differ from the data: one posting more, another user.
-    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
-    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
-    const QByteArray three = test::readFile(accountFile("Hushåll", "KontoData")) +
-                             rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
-    for (const char* f :
-         {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
-        test::writeFile(stick() + f, three);
+    const QByteArray three = backupsWithAPostingMore();
     test::writeFile(stick() + "FynlarBU202612081000/KontoIni", "1\r\nBerit\r\n");
     QDir().mkpath(stick() + "Semester");
 
@@ -429,13 +437,7 @@ TEST_F(BackUpDialog, EachScopeIsRestoredFromThePressedFolderAndTheAccountReopene
 // files are replaced; no leaves the choice standing as it was.
 TEST_F(BackUpDialog, APressOnABackupFolderAsksBeforeAnythingIsReplaced) {
     startProgram();
-    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
-    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
-    const QByteArray three = test::readFile(accountFile("Hushåll", "KontoData")) +
-                             rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0"));
-    for (const char* f :
-         {"FynlarBU202612081000/Hushåll/KontoData", "Hushåll202612081000/KontoData"})
-        test::writeFile(stick() + f, three);
+    const QByteArray three = backupsWithAPostingMore();
     const struct {
         bool thisAccount;
         QString folder;

@@ -44,14 +44,4 @@ ssize_t FullDisk::pwritev(int fd, const iovec* pieces, int count, off_t offset) 
     return n;
 }
 
-FullDiskInstalled::FullDiskInstalled() {
-    auto d = std::make_unique<FullDisk>();
-    disk_ = d.get();
-    setDataWrites(std::move(d));
-}
-
-FullDiskInstalled::~FullDiskInstalled() {
-    setDataWrites(nullptr);
-}
-
 } // namespace platform::testing

@@ -5,6 +5,7 @@
 // blocks (btrfs), an overwrite in place needs room as well; elsewhere only the
 // bytes past a file's end do.
 #include "platform/DataWrites.h"
+#include "platform/testing/InstalledWrites.h"
 
 namespace platform::testing {
 
@@ -18,18 +19,6 @@ public:
     ssize_t pwritev(int fd, const iovec* pieces, int count, off_t offset) override;
 };
 
-// Puts the double in place of the system's writes while it lives.
-class FullDiskInstalled {
-public:
-    FullDiskInstalled();
-    ~FullDiskInstalled();
-    FullDiskInstalled(const FullDiskInstalled&) = delete;
-    FullDiskInstalled& operator=(const FullDiskInstalled&) = delete;
-    FullDisk& operator*() const { return *disk_; }
-    FullDisk* operator->() const { return disk_; }
-
-private:
-    FullDisk* disk_;
-};
+using FullDiskInstalled = InstalledWrites<FullDisk>;
 
 } // namespace platform::testing

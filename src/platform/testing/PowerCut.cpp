@@ -107,14 +107,4 @@ void PowerCut::cut() {
     unsynced_.clear();
 }
 
-PowerCutInstalled::PowerCutInstalled() {
-    auto d = std::make_unique<PowerCut>();
-    disk_ = d.get();
-    setDataWrites(std::move(d));
-}
-
-PowerCutInstalled::~PowerCutInstalled() {
-    setDataWrites(nullptr);
-}
-
 } // namespace platform::testing

@@ -4,6 +4,7 @@
 // that fails the journal's head once (its write, a write cut short, or its
 // sync), as a failing stick does, whenever the journal writes one.
 #include "platform/DataWrites.h"
+#include "platform/testing/InstalledWrites.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,17 +41,6 @@ private:
     bool shortRest_ = false; // the rest of a head cut short fails
 };
 
-// Puts the double in place of the system's writes while it lives.
-class PowerCutInstalled {
-public:
-    PowerCutInstalled();
-    ~PowerCutInstalled();
-    PowerCutInstalled(const PowerCutInstalled&) = delete;
-    PowerCutInstalled& operator=(const PowerCutInstalled&) = delete;
-    PowerCut* operator->() const { return disk_; }
-
-private:
-    PowerCut* disk_;
-};
+using PowerCutInstalled = InstalledWrites<PowerCut>;
 
 } // namespace platform::testing
