@@ -10,6 +10,7 @@
 #include "ledger/Account.h"
 #include "mainwindow/HeadForm.h"
 #include "mainwindow/NyKontoForm.h"
+#include "mainwindow/WindowDriver.h"
 #include "platform/ClickLabel.h"
 #include "support/AccountFixture.h"
 #include "support/LoopImage.h"
@@ -99,18 +100,7 @@ protected:
 
     // Opens the account list and clicks an item, as a user does.
     static void chooseAccount(HeadForm& f, int index) {
-        auto* list = f.findChild<QComboBox*>("Combo3");
-        QTest::mouseClick(list, Qt::LeftButton);
-        QWidget* items = list->view()->viewport();
-        const QPoint at = list->view()->visualRect(list->model()->index(index, 0)).center();
-        // Along the item from its left edge: the list takes a click only once
-        // the mouse has moved in it.
-        for (const QPoint p : {QPoint(1, at.y()), at}) {
-            QMouseEvent move(QEvent::MouseMove, p, items->mapToGlobal(p), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(items, &move);
-        }
-        QTest::mouseClick(items, Qt::LeftButton, {}, at);
+        EXPECT_TRUE(test::clickListItem(f.findChild<QComboBox*>("Combo3"), index));
     }
 
     // A start that is refused because another copy holds the data folder.

@@ -77,6 +77,26 @@ inline QPoint bareSpot(QWidget* w) {
     return {};
 }
 
+// Opens a drop-down list with a click and clicks item index in it, as a user
+// does. False when the list did not take it (a greyed list does not open).
+inline bool clickListItem(QComboBox* c, int index) {
+    QTest::mouseClick(c, Qt::LeftButton);
+    if (!c->view()->isVisible())
+        return false;
+    QWidget* items = c->view()->viewport();
+    const QPoint at = c->view()->visualRect(c->model()->index(index, 0)).center();
+    // Along the item from its left edge: the list takes a click only once the
+    // mouse has moved in it.
+    for (const QPoint p : {QPoint(1, at.y()), at}) {
+        QMouseEvent move(QEvent::MouseMove, p, items->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(items, &move);
+    }
+    QSignalSpy taken(c, &QComboBox::activated);
+    QTest::mouseClick(items, Qt::LeftButton, {}, at);
+    return taken.count() == 1 && taken.at(0).at(0).toInt() == index;
+}
+
 class WindowTest : public Sandbox {
 protected:
     void SetUp() override {
@@ -128,23 +148,7 @@ protected:
     bool choose(const QString& item) {
         QComboBox* c = combo();
         const int index = c->findText(item);
-        if (index < 0)
-            return false;
-        QTest::mouseClick(c, Qt::LeftButton);
-        if (!c->view()->isVisible())
-            return false;
-        QWidget* items = c->view()->viewport();
-        const QPoint at = c->view()->visualRect(c->model()->index(index, 0)).center();
-        // Along the item from its left edge: the list takes a click only once
-        // the mouse has moved in it.
-        for (const QPoint p : {QPoint(1, at.y()), at}) {
-            QMouseEvent move(QEvent::MouseMove, p, items->mapToGlobal(p), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(items, &move);
-        }
-        QSignalSpy taken(c, &QComboBox::activated);
-        QTest::mouseClick(items, Qt::LeftButton, {}, at);
-        return taken.count() == 1 && taken.at(0).at(0).toInt() == index;
+        return index >= 0 && clickListItem(c, index);
     }
 
     // Types into an amount box and ends with Enter.
