@@ -125,14 +125,29 @@ bool onlyCommitBytes(const QString& path, const FileChange& made) {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || st.st_nlink != 1 || st.st_size > made.newSize)
         return false;
-    const QByteArray now = readAt(fd.get(), 0, st.st_size);
-    for (qsizetype at = 0; at < now.size(); ++at) {
-        bool ours = now.at(at) == 0; // not reached by the write yet
-        for (const Region& r : made.regions)
-            if (at >= r.offset && at < r.offset + r.now.size())
-                ours = ours || r.now.at(at - r.offset) == now.at(at);
-        if (!ours)
+    // The commit's regions, in order and apart, as a commit writes them.
+    std::vector<const Region*> regions;
+    for (const Region& r : made.regions)
+        regions.push_back(&r);
+    std::sort(regions.begin(), regions.end(),
+              [](const Region* a, const Region* b) { return a->offset < b->offset; });
+    for (size_t k = 1; k < regions.size(); ++k)
+        if (regions[k - 1]->offset + regions[k - 1]->now.size() > regions[k]->offset)
             return false;
+    // Read a piece at a time: every byte is the commit's, or not written yet.
+    constexpr qint64 kPiece = 1 << 16;
+    size_t k = 0;
+    for (qint64 at = 0; at < st.st_size; at += kPiece) {
+        const QByteArray piece = readAt(fd.get(), at, qMin(kPiece, qint64(st.st_size) - at));
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            const qint64 pos = at + i;
+            while (k < regions.size() && regions[k]->offset + regions[k]->now.size() <= pos)
+                ++k;
+            const bool inRegion = k < regions.size() && regions[k]->offset <= pos;
+            if (piece.at(i) != 0 &&
+                (!inRegion || regions[k]->now.at(pos - regions[k]->offset) != piece.at(i)))
+                return false;
+        }
     }
     return true;
 }
