@@ -1,5 +1,7 @@
 #include "core/SafeOpen.h"
 
+#include "platform/DataWrites.h"
+
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -125,8 +127,11 @@ int safeOpen(const QString& path, int flags, mode_t mode) {
     const bool folder = (flags & O_DIRECTORY) != 0;
     // Without waiting: a named pipe or a device in a file's place must not
     // hold the program up (a plain file ignores the flag).
-    const int fd =
-        ::openat(at, leaf.constData(), flags | O_CLOEXEC | (folder ? 0 : O_NONBLOCK), mode);
+    // What may make or empty a file is a change of the data folder.
+    const int how = flags | O_CLOEXEC | (folder ? 0 : O_NONBLOCK);
+    const int fd = (flags & (O_CREAT | O_TRUNC))
+                       ? platform::dataWrites().openAt(at, leaf.constData(), how, mode)
+                       : ::openat(at, leaf.constData(), how, mode);
     if (fd < 0 || folder)
         return fd;
     struct stat st {};
@@ -144,7 +149,7 @@ int safeMkdir(const QString& path, mode_t mode) {
     int at = AT_FDCWD;
     if (!openParent(path, dir, leaf, at))
         return -1;
-    return ::mkdirat(at, leaf.constData(), mode);
+    return platform::dataWrites().mkdirAt(at, leaf.constData(), mode);
 }
 
 int safeUnlink(const QString& path) {
@@ -153,7 +158,7 @@ int safeUnlink(const QString& path) {
     int at = AT_FDCWD;
     if (!openParent(path, dir, leaf, at))
         return -1;
-    return ::unlinkat(at, leaf.constData(), 0);
+    return platform::dataWrites().unlinkAt(at, leaf.constData(), 0);
 }
 
 int safeRmdir(const QString& path) {
@@ -162,7 +167,7 @@ int safeRmdir(const QString& path) {
     int at = AT_FDCWD;
     if (!openParent(path, dir, leaf, at))
         return -1;
-    return ::unlinkat(at, leaf.constData(), AT_REMOVEDIR);
+    return platform::dataWrites().unlinkAt(at, leaf.constData(), AT_REMOVEDIR);
 }
 
 int safeLstat(const QString& path, struct stat& st) {
@@ -188,7 +193,15 @@ int safeRename(const QString& from, const QString& to) {
     int at2 = AT_FDCWD;
     if (!openParent(to, dir2, leaf2, at2))
         return -1;
-    return ::renameat(at, leaf.constData(), at2, leaf2.constData());
+    // One folder: the name changes in place, never moves elsewhere.
+    struct stat a {
+    }, b{};
+    if (at != at2 && (::fstat(at, &a) != 0 || ::fstat(at2, &b) != 0 || a.st_dev != b.st_dev ||
+                      a.st_ino != b.st_ino)) {
+        errno = EXDEV;
+        return -1;
+    }
+    return platform::dataWrites().renameAt(at, leaf.constData(), leaf2.constData());
 }
 
 long long readFully(int fd, char* dst, long long size, long long offset) {

@@ -1,6 +1,6 @@
-// Planning a commit and carrying it through: every file checked and its old
-// bytes read before anything is written, then the road each file takes (see
-// SafeWriteRoads.h), then the journal emptied before it outgrows its room.
+// Planning a commit and carrying it through: every file checked before
+// anything is written, then the road each file takes (see SafeWriteRoads.h),
+// then the journal emptied before it outgrows its room.
 //
 // The journal is a redo log: each commit appends one entry holding, for every
 // file it touches, the new bytes, and syncs it. That sync is the commit. The
@@ -23,11 +23,12 @@
 // journal holds nothing for the file since it was last emptied, the new file
 // taking the old one's place is the commit itself, without an entry.
 //
-// When writing the files fails, the commit is undone from its old bytes and
-// its entry cut off the journal again, which needs no new space. Until both
-// have succeeded nothing more is written: a later replay would otherwise
-// bring back a commit the user was told had failed. Where the journal can be
-// told neither way, the commit stands in it, and is finished instead.
+// Room first: the journal entry's room and each file's growth are reserved
+// before anything stands, so that on a disk that writes in place a full disk
+// refuses the edit whole. Past its synced entry a commit is finished, never
+// taken back: when its files cannot be written (a full disk that copies what
+// it overwrites), the one state of a failure holds it until the road a start
+// takes has finished it.
 #include "core/SafeWrite.h"
 
 #include "core/DataFileLimits.h"
@@ -44,6 +45,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -174,6 +176,44 @@ void WriteBatch::replaceFile(const QString& path, const QByteArray& bytes) {
     f.replaceSize = bytes.size();
 }
 
+namespace {
+
+// What waits from an earlier failure is put right first; while it cannot be,
+// nothing more is written.
+void settleFirst() {
+    JournalState& j = journal();
+    if (!j.unsettled)
+        return;
+    try {
+        settle();
+    } catch (const RuntimeError& e) {
+        if (!j.unsettled)
+            return; // only the journal's new head failed: the next entry begins it anew
+        RuntimeError refused(e.text(), pendingChangeText());
+        refused.setPath(e.path());
+        throw refused;
+    }
+}
+
+// Room first: what the files written in place grow by is reserved before
+// anything stands.
+void reserveGrowth(const Entry& entry) {
+    for (const FileChange& f : entry.files) {
+        if (f.whole || !f.existed || f.newSize <= f.oldSize)
+            continue;
+        Fd fd(openOrFail(f.path, O_WRONLY));
+        reserveRoom(fd.get(), f.oldSize, f.newSize - f.oldSize, f.path);
+    }
+}
+
+void removeNewFiles(const Entry& entry) {
+    for (const FileChange& f : entry.files)
+        if (f.whole)
+            (void)safeUnlink(wholeFile(f.path, f.wholeId));
+}
+
+} // namespace
+
 void WriteBatch::commit() {
     if (empty())
         return;
@@ -184,9 +224,9 @@ void WriteBatch::commit() {
     JournalState& j = journal();
     if (j.path.isEmpty())
         raiseError(platform::kPathNotFound);
-    makeWritable();
+    settleFirst();
 
-    // 1. Everything is checked and the replaced bytes read; nothing is written.
+    // 1. Everything is checked; nothing is written.
     Entry entry;
     for (const QString& f : wanted) {
         if (relativeToDataRoot(f).isEmpty() || !fileLimit(relativeToDataRoot(f)).writable)
@@ -205,6 +245,7 @@ void WriteBatch::commit() {
             raiseError(platform::kPathNotFound);
         entry.folders.push_back(f);
     }
+    entry.skipFolder.assign(entry.folders.size(), false);
     auto folderComing = [&](const QString& dir) {
         return std::find(entry.folders.begin(), entry.folders.end(), QDir::cleanPath(dir)) !=
                entry.folders.end();
@@ -248,26 +289,14 @@ void WriteBatch::commit() {
             for (const auto& [off, len] : gaps)
                 p.regions.emplace(off, QByteArray(len, ' '));
         }
-        // The bytes a rollback puts back: from memory when the file is there.
-        const bool inMemory = p.known && p.knownSize == c.oldSize;
-        Fd fd(c.existed && !inMemory ? openOrFail(p.path, O_RDONLY) : -1);
-        auto old = [&](qint64 off, qint64 len) {
-            return inMemory ? QByteArray::fromRawData(p.known + off, qsizetype(len))
-                            : readAt(fd.get(), off, len);
-        };
-        for (const auto& [off, b] : p.regions) {
-            Region r{off, b, {}};
-            if (c.existed && off < c.oldSize)
-                r.was = old(off, qMin<qint64>(b.size(), c.oldSize - off));
-            c.regions.push_back(std::move(r));
-        }
-        if (c.existed && c.newSize < c.oldSize) // the cut-off tail
-            c.regions.push_back(Region{c.newSize, {}, old(c.newSize, c.oldSize - c.newSize)});
+        for (const auto& [off, b] : p.regions)
+            c.regions.push_back(Region{off, b});
         // Nearly all of a large file rewritten: written once, whole, into a new
         // file (one a commit, which takes its place last).
         qint64 changed = 0;
         for (const Region& r : c.regions)
             changed += r.now.size();
+        const bool inMemory = p.known && p.knownSize == c.oldSize;
         const qint64 wholeFrom = testedWholeFrom() >= 0 ? testedWholeFrom() : kWholeFrom;
         const bool oneWhole = std::none_of(entry.files.begin(), entry.files.end(),
                                            [](const FileChange& e) { return e.whole; });
@@ -283,7 +312,7 @@ void WriteBatch::commit() {
         entry.files.push_back(std::move(c));
     }
     for (int attempt = 1;; ++attempt) {
-        if (j.bytes == 0)
+        if (j.fresh)
             j.epoch = freshEpoch();
         resetDataBytes();
         try {
@@ -292,72 +321,74 @@ void WriteBatch::commit() {
                 break;
             }
             const EncodedEntry bytes = encodeEntry(entry, j.epoch);
-            j.mayStandAt.reset();
-            // 2. Files written whole, then the entry, synced: from here on the
-            // commit stands.
+            // 2. Room, files written whole, then the entry, synced: from here
+            // on the commit stands.
             qint64 at = 0;
+            std::optional<RuntimeError> uncertain;
             try {
+                reserveGrowth(entry);
                 for (const FileChange& f : entry.files)
                     if (f.whole)
                         writeWhole(f, true);
-                at = appendEntry(bytes);
-            } catch (const RuntimeError& e) {
-                if (const std::optional<qint64> stands = std::exchange(j.mayStandAt, {})) {
-                    // Neither cut off nor marked: a start would replay it.
-                    j.stopText = e.text();
-                    finishLater(entry, false, *stands);
-                    break;
-                }
-                for (const FileChange& f : entry.files)
-                    if (f.whole)
-                        (void)safeUnlink(wholeFile(f.path, f.wholeId));
+                uncertain = appendEntry(bytes, at);
+            } catch (const RuntimeError&) {
+                removeNewFiles(entry);
                 throw;
             }
-
-            // 3. The files. When that fails, the commit is undone and cut off the
-            // journal again, or, where the journal cannot be told, finished later.
             j.files.entered(entry);
+            if (uncertain) {
+                // It may stand or not: it is written again and synced before
+                // anything else, and its files written then.
+                bool settings = false;
+                unsettle(*uncertain, describeChange(entry, settings), settings);
+                j.unsettled->entry.emplace(at, entryBytes(bytes, at));
+                tellUncertain(entry, *uncertain);
+                break;
+            }
+            // 3. The files. Past its synced entry the commit is finished,
+            // never taken back: when that fails here, it is finished later.
             resetDataBytes();
             try {
                 applyEntry(entry, true);
             } catch (const RuntimeError& e) {
-                if (giveUp(entry, at, e.text()))
-                    throw;
+                bool settings = false;
+                unsettle(e, describeChange(entry, settings), settings);
+                tellFinishLater(entry, e);
             }
             break;
         } catch (const RuntimeError& e) {
             // Short of space: the journal's room is given back and the commit
             // tried once more.
-            if (attempt > 1 || e.text() != platform::kDiskFull || stopped() || !checkpointNow())
+            if (attempt > 1 || e.text() != platform::kDiskFull || j.unsettled)
                 throw;
+            try {
+                settle();
+            } catch (const RuntimeError&) {
+                throw e;
+            }
         }
     }
 
     // 4. The journal is emptied before it outgrows its room. One entry that
     // rewrites a whole file is that file and a few bytes that describe it:
-    // those few bytes are allowed for.
+    // those few bytes are allowed for. A failure here is quiet: what it
+    // leaves is put right before anything more is written.
     constexpr qint64 kDescription = 4096;
-    if (j.bytes - kJournalHead > kJournalRoom * j.files.filesBytes() + kDescription)
-        checkpointNow();
-}
-
-void checkpoint() {
-    makeWritable();
-    if (!checkpointNow()) {
-        const QString why = journal().stopText;
-        raiseError(why.isEmpty() ? platform::kDeviceIo : why);
+    if (!j.unsettled && !j.fresh &&
+        j.end - kJournalHead > kJournalRoom * j.files.filesBytes() + kDescription) {
+        try {
+            settle();
+        } catch (const RuntimeError&) {
+        }
     }
 }
 
+void checkpoint() {
+    settle();
+}
+
 void syncFolder(const QString& path) {
-    const int fd = safeOpen(path, O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        fail(errno, path);
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
-    const int e = errno;
-    ::close(fd);
-    if (!ok)
-        fail(e, path);
+    syncFolderOrFail(path);
 }
 
 void ensureFileExists(const QString& path) {

@@ -1,10 +1,20 @@
 #pragma once
-// Writes to the data folder, committed as one unit: after a crash at any moment
-// the files hold what they held before the commit or what it wrote, never a mix.
+// Writes to the data folder, committed as one unit: after a crash or a power
+// cut at any moment the files hold what they held before the commit or what
+// it wrote, never a mix, and what the user was told holds.
 //
-// A commit appends its new bytes (and the bytes they replace) to a journal
-// beside the data and syncs it; then it writes the files. recoverJournal()
-// replays what the journal holds; checkpoint() syncs the files and empties it.
+// A commit appends its new bytes to a journal beside the data and syncs it.
+// That sync is the commit; the files are written after it, and once it
+// stands the commit is finished, never taken back. recoverJournal() replays
+// what the journal holds; checkpoint() syncs the files and empties it.
+//
+// A disk's answer is not taken at its word: after a sync that failed, the
+// bytes it covered count as lost until they are written again and synced.
+// Whatever a failure leaves waits in one state with one road out, the road a
+// start takes (the journal's entries written again, the files synced, their
+// folders, then the journal emptied), run before anything more is written or
+// any file the journal holds is read, at the end of the program and at every
+// start.
 #include <QByteArray>
 #include <QString>
 #include <map>
@@ -32,20 +42,22 @@ public:
     void write(const QString& path, qint64 offset, const QByteArray& bytes);
     // The whole file becomes bytes (created when missing).
     void replaceFile(const QString& path, const QByteArray& bytes);
-    // What the file holds now, the whole of it, in memory: a failed commit puts
-    // its old bytes back from there instead of reading them from the file
-    // first. The bytes must stay as they are until commit() returns.
+    // What the file holds now, the whole of it, in memory: a file mostly
+    // rewritten is then written whole from there, into a new file that takes
+    // its place. The bytes must stay as they are until commit() returns.
     void knownContent(const QString& path, const char* data, qint64 size);
     // A folder made by the commit (before its files); a rollback removes it.
     void createFolder(const QString& path);
     bool empty() const { return files_.empty() && folders_.empty(); }
-    // Writes everything as one unit; it stands once the journal is synced. A
-    // failure (a RuntimeError with the system's text) leaves every file as it
-    // was. Where a commit that stands can neither be written to its files nor
-    // taken back for good (a disk with no room for a byte more), it returns:
-    // the user is told that the change is begun and will be finished, and it
-    // is, before anything more is written or its files are read, or at the
-    // next start. The batch is empty afterwards.
+    // Writes everything as one unit. A RuntimeError (the system's text, the
+    // file named) when nothing of it was written and nothing of it can come
+    // back, not even after a power cut. It returns when the commit stands:
+    // saved; or its entry stands but its files could not all be written (the
+    // user is told that it is finished later); or its entry could be neither
+    // synced nor cut off (the user is told plainly that a power cut before it
+    // is finished may lose it). What is left is finished before anything more
+    // is written or its files are read, and at the next start at the latest.
+    // The batch is empty afterwards.
     void commit();
 
 private:
@@ -67,17 +79,24 @@ private:
 // there is no journal.
 void recoverJournal();
 
-// Syncs every file written since the last checkpoint and empties the journal;
-// for the end of the program, before a folder is removed and before the data
-// folder is copied. What a failed commit left is put right first. Throws a
-// RuntimeError when that or a file's sync fails; the journal is then kept.
+// Syncs every file and folder written since the last checkpoint and empties
+// the journal; for the end of the program, before a folder is removed and
+// before the data folder is copied. What a failure left is put right first.
+// Throws a RuntimeError (what failed, the file or folder named) when a step
+// fails; the journal is then kept whole.
 void checkpoint();
 
-// Before a file of the data folder is read: when a failed commit could not put
-// its old bytes back into the file yet, they go back now. While that cannot be
-// done it throws a RuntimeError (what the failure said, the file named), and
-// the file must not be read: it holds a mix of two states.
+// Before a file of the data folder is read, through a new handle or one held
+// open: while a failure waits that touches the file, it is put right first.
+// While that cannot be done it throws a RuntimeError (what the failure said,
+// the file named), and the file must not be read: what is on disk may not be
+// what the program wrote.
 void settleBeforeReading(const QString& path);
+
+// Whether a failure waits to be put right (the user has been told).
+bool changePending();
+// What waits, in the user's words, for an error's "Felet finns i ...".
+QString pendingChangeText();
 
 // Makes what was removed from a folder (outside a commit) stay removed.
 void syncFolder(const QString& path);

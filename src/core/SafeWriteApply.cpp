@@ -16,7 +16,7 @@ void applyEntry(const Entry& e, bool counted) {
     for (size_t i = 0; i < e.folders.size(); ++i) {
         if (!e.skipFolder.empty() && e.skipFolder[i])
             continue;
-        pointStep();
+        pointStep(e.folders[i]);
         if (safeMkdir(e.folders[i]) != 0 && errno != EEXIST)
             fail(errno, e.folders[i]);
     }
@@ -25,18 +25,18 @@ void applyEntry(const Entry& e, bool counted) {
             continue;
         Fd fd(openOrFail(f.path, O_WRONLY | O_CREAT));
         for (const Region& r : f.regions) {
-            pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset);
+            pointWrite(fd.get(), r.now.constData(), r.now.size(), r.offset, f.path);
             if (counted)
                 countDataBytes(r.now.size());
         }
-        setLength(fd.get(), f.newSize, true);
+        setLength(fd.get(), f.newSize, f.path);
     }
     for (const FileChange& f : e.files) {
         if (f.skip || !f.whole)
             continue;
         // The new file takes the old one's place; on a replay it may have
         // done so already.
-        pointStep();
+        pointStep(f.path);
         const QString made = wholeFile(f.path, f.wholeId);
         Fd old(counted ? safeOpen(f.path, O_RDONLY) : -1);
         if (safeRename(made, f.path) != 0 && (counted || errno != ENOENT))

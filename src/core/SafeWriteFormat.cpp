@@ -20,6 +20,10 @@ constexpr char kMagicOneLane[4] = {'F', 'Y', 'N', 'W'};
 constexpr char kEnd[4] = {'D', 'O', 'N', 'E'};
 constexpr qsizetype kHead = 12; // magic and the body's length
 constexpr qsizetype kTail = 12; // checksum and end mark
+// The one kind of entry. Earlier versions also wrote markers of a commit
+// given up (2) and of its undo (3); the program no longer takes anything
+// back, and a journal that holds them is not replayed.
+constexpr quint8 kCommitKind = 1;
 constexpr quint64 kFnvBasis = 1469598103934665603ULL;
 constexpr quint64 kFnvPrime = 1099511628211ULL;
 
@@ -171,7 +175,7 @@ EncodedEntry encodeEntry(const Entry& e, quint64 epoch) {
     out.put<quint64>(0); // the body's length, filled in below
     const qint64 bodyAt = out.size();
     out.put<quint64>(epoch);
-    out.put<quint8>(e.kind);
+    out.put<quint8>(kCommitKind);
     out.put<quint32>(quint32(e.folders.size()));
     for (const QString& f : e.folders)
         out.putBytes(journalName(f));
@@ -214,11 +218,8 @@ namespace {
 bool decodeBody(const QByteArray& body, qsizetype q, Entry& e) {
     quint8 kind = 0;
     quint32 nfolders = 0, nfiles = 0;
-    if (!take(body, q, kind) ||
-        (kind != Entry::Commit && kind != Entry::Abort && kind != Entry::Undo) ||
-        !take(body, q, nfolders))
+    if (!take(body, q, kind) || kind != kCommitKind || !take(body, q, nfolders))
         return false;
-    e.kind = Entry::Kind(kind);
     for (quint32 i = 0; i < nfolders; ++i) {
         QString path;
         if (!takePath(body, q, path))
@@ -252,60 +253,11 @@ bool decodeBody(const QByteArray& body, qsizetype q, Entry& e) {
         }
         e.files.push_back(std::move(f));
     }
-    if (q != body.size())
-        return false;
-    // A commit given up names nothing; an undo puts back bytes, it writes no file whole.
-    if (e.kind == Entry::Abort)
-        return e.folders.empty() && e.files.empty();
-    return e.kind == Entry::Commit || std::none_of(e.files.begin(), e.files.end(),
-                                                   [](const FileChange& f) { return f.whole; });
+    return q == body.size();
 }
 
 bool allZero(const char* p, qsizetype n) {
     return std::all_of(p, p + n, [](char c) { return c == 0; });
-}
-
-// The whole entries of a journal without a head, in order. A torn last entry
-// (a crash while it was written) is left out; anything else that fails a
-// check marks the journal damaged.
-Journal decodeOldJournal(const QByteArray& in) {
-    Journal j;
-    qsizetype at = 0;
-    while (at < in.size()) {
-        const qsizetype left = in.size() - at;
-        if (left < kHead)
-            break; // torn within the head
-        if (std::memcmp(in.constData() + at, kMagicOneLane, 4) != 0) {
-            j.damaged = !allZero(in.constData() + at, left); // zeros: a torn write
-            break;
-        }
-        quint64 len = 0;
-        std::memcpy(&len, in.constData() + at + 4, sizeof len);
-        if (len > kMaxJournal) {
-            j.damaged = true;
-            break;
-        }
-        if (left < kHead + kTail || quint64(left - kHead - kTail) < len)
-            break; // torn: its end was never written
-        const qsizetype bodyAt = at + kHead;
-        const qsizetype end = bodyAt + qsizetype(len) + kTail;
-        quint64 sum = 0;
-        std::memcpy(&sum, in.constData() + bodyAt + len, sizeof sum);
-        if (sum != oneLaneChecksum(in.constData() + bodyAt, qsizetype(len)) ||
-            std::memcmp(in.constData() + end - 4, kEnd, 4) != 0) {
-            // Only the last entry can have been cut short by a crash.
-            j.damaged = end != in.size();
-            break;
-        }
-        Entry e;
-        if (!decodeBody(in.mid(bodyAt, qsizetype(len)), 0, e)) {
-            j.damaged = true;
-            break;
-        }
-        j.entries.push_back(std::move(e));
-        at = end;
-    }
-    return j;
 }
 
 } // namespace
@@ -349,48 +301,141 @@ bool cutShortHead(const QByteArray& head) {
 
 } // namespace
 
-Journal decodeJournal(const QByteArray& in) {
+namespace {
+
+// Reads the journal a piece at a time, never past its budget.
+class Reader {
+public:
+    Reader(qint64 size, const JournalBytes& bytes, qint64 budget)
+        : size_(size), bytes_(bytes), budget_(budget) {}
+    qint64 size() const { return size_; }
+    // Size bytes at offset; false when that would go past the budget, or
+    // when fewer came (the file changed under the reader).
+    bool read(qint64 offset, qint64 size, QByteArray& out) {
+        if (size > budget_)
+            return false;
+        budget_ -= size;
+        out = bytes_(offset, size);
+        return out.size() == size;
+    }
+    // Whether every byte from offset on is zero (a torn write, or nothing).
+    bool zerosFrom(qint64 offset, bool& within) {
+        constexpr qint64 kPiece = 1 << 16;
+        for (qint64 at = offset; at < size_; at += kPiece) {
+            QByteArray piece;
+            if (!read(at, qMin(kPiece, size_ - at), piece)) {
+                within = false;
+                return false;
+            }
+            if (!allZero(piece.constData(), piece.size()))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    qint64 size_;
+    const JournalBytes& bytes_;
+    qint64 budget_;
+};
+
+// The entries from offset at on, as the magic and checksum of the journal's
+// version say: a torn last entry (a crash while it was written) is left out;
+// anything else that fails a check marks the journal damaged.
+void readEntries(Reader& in, qint64 at, Journal& j) {
+    const bool headed = j.headed;
+    while (in.size() - at >= kHead + (headed ? kTail : 0)) {
+        const qint64 left = in.size() - at;
+        QByteArray head;
+        if (!in.read(at, kHead, head)) {
+            j.damaged = true;
+            return;
+        }
+        if (std::memcmp(head.constData(), headed ? kMagic : kMagicOneLane, 4) != 0) {
+            if (!headed) {
+                bool within = true; // zeros: a torn write
+                j.damaged = !in.zerosFrom(at, within) || !within;
+            }
+            return;
+        }
+        quint64 len = 0;
+        std::memcpy(&len, head.constData() + 4, sizeof len);
+        if (!headed && len > kMaxJournal) {
+            j.damaged = true;
+            return;
+        }
+        if ((headed && len < 8) || left < kHead + kTail || quint64(left - kHead - kTail) < len)
+            return;      // torn: its end was never written
+        QByteArray rest; // body and tail
+        if (!in.read(at + kHead, qint64(len) + kTail, rest)) {
+            j.damaged = true; // more than the program ever writes
+            return;
+        }
+        const qint64 end = at + kHead + qint64(len) + kTail;
+        quint64 sum = 0;
+        std::memcpy(&sum, rest.constData() + len, sizeof sum);
+        const bool endMark = std::memcmp(rest.constData() + len + 8, kEnd, 4) == 0;
+        if (headed) {
+            quint64 entryEpoch = 0;
+            std::memcpy(&entryEpoch, rest.constData(), sizeof entryEpoch);
+            // What an earlier epoch left behind, or a torn entry: the end.
+            if (sum != checksum(rest.constData(), qsizetype(len)) || !endMark ||
+                entryEpoch != j.epoch)
+                return;
+        } else if (sum != oneLaneChecksum(rest.constData(), qsizetype(len)) || !endMark) {
+            // Only the last entry can have been cut short by a crash.
+            j.damaged = end != in.size();
+            return;
+        }
+        Entry e;
+        rest.truncate(qsizetype(len));
+        if (!decodeBody(rest, headed ? 8 : 0, e)) {
+            j.damaged = true;
+            return;
+        }
+        j.entries.push_back(std::move(e));
+        j.end = end;
+        at = end;
+    }
+}
+
+} // namespace
+
+Journal readJournal(qint64 size, const JournalBytes& bytes, qint64 budget) {
+    Reader in(size, bytes, budget);
+    Journal j;
+    if (size <= 0)
+        return j;
+    QByteArray first;
+    if (!in.read(0, qMin<qint64>(size, 24), first)) {
+        j.damaged = true;
+        return j;
+    }
     // A head is written only where nothing before it counts any more: as the
     // first bytes of an empty journal, with the entry that opens it, or over
     // the last head once every file its entries wrote is synced. Cut short
     // there, it stands for nothing.
-    if (!in.isEmpty() && in.size() < 24 && headBytes(0).startsWith(in.left(8)))
+    if (size < 24 && headBytes(0).startsWith(first.left(8)))
         return {};
-    if (in.size() < 24 || std::memcmp(in.constData(), kHeadMagic, 4) != 0)
-        return decodeOldJournal(in);
-    Journal j;
-    quint64 epoch = 0;
-    std::memcpy(&epoch, in.constData() + 8, 8);
-    // Only the first sector of the head means anything; the rest is room.
-    if (in.left(24) != headBytes(epoch).left(24)) {
-        j.damaged = !cutShortHead(in.left(24));
+    if (size < 24 || std::memcmp(first.constData(), kHeadMagic, 4) != 0) {
+        readEntries(in, 0, j);
         return j;
     }
-    qsizetype at = kJournalHead;
-    while (in.size() - at >= kHead + kTail) {
-        if (std::memcmp(in.constData() + at, kMagic, 4) != 0)
-            break;
-        quint64 len = 0;
-        std::memcpy(&len, in.constData() + at + 4, sizeof len);
-        if (len < 8 || quint64(in.size() - at - kHead - kTail) < len)
-            break;
-        const qsizetype bodyAt = at + kHead;
-        const qsizetype end = bodyAt + qsizetype(len) + kTail;
-        quint64 sum = 0, entryEpoch = 0;
-        std::memcpy(&sum, in.constData() + bodyAt + len, sizeof sum);
-        std::memcpy(&entryEpoch, in.constData() + bodyAt, sizeof entryEpoch);
-        if (sum != checksum(in.constData() + bodyAt, qsizetype(len)) ||
-            std::memcmp(in.constData() + end - 4, kEnd, 4) != 0 || entryEpoch != epoch)
-            break;
-        Entry e;
-        if (!decodeBody(in.mid(bodyAt, qsizetype(len)), 8, e)) {
-            j.damaged = true;
-            break;
-        }
-        j.entries.push_back(std::move(e));
-        at = end;
+    std::memcpy(&j.epoch, first.constData() + 8, 8);
+    // Only the first sector of the head means anything; the rest is room.
+    if (first != headBytes(j.epoch).left(24)) {
+        j.damaged = !cutShortHead(first);
+        return j;
     }
+    j.headed = true;
+    j.end = kJournalHead;
+    readEntries(in, kJournalHead, j);
     return j;
+}
+
+Journal decodeJournal(const QByteArray& in) {
+    return readJournal(
+        in.size(), [&](qint64 offset, qint64 size) { return in.mid(offset, size); }, in.size());
 }
 
 QString wholeFile(const QString& path, quint64 id) {
@@ -401,28 +446,6 @@ QString wholeFile(const QString& path, quint64 id) {
 
 bool isWholeFileName(const QString& name) {
     return name.startsWith(QLatin1Char('.')) && name.endsWith(QStringLiteral(".ny"));
-}
-
-Entry undoEntryOf(const Entry& failed) {
-    Entry u;
-    u.kind = Entry::Undo;
-    u.folders = failed.folders;
-    for (const FileChange& f : failed.files) {
-        FileChange c;
-        c.path = f.path;
-        c.existed = f.existed;
-        // The size it goes back to: the file's old length, or none when the
-        // commit made it.
-        c.oldSize = f.existed ? f.oldSize : 0;
-        c.newSize = c.oldSize;
-        // A file written whole never took the old one's place: nothing to put back.
-        if (f.existed && !f.whole)
-            for (const Region& r : f.regions)
-                if (!r.was.isEmpty())
-                    c.regions.push_back(Region{r.offset, r.was, {}});
-        u.files.push_back(std::move(c));
-    }
-    return u;
 }
 
 } // namespace fyn::safewrite

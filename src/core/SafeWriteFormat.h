@@ -9,6 +9,7 @@
 // holds "FYNW" entries, as earlier versions wrote them (no epoch, one lane).
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <vector>
@@ -18,14 +19,13 @@ namespace fyn::safewrite {
 struct Region {
     qint64 offset = 0;
     QByteArray now; // what the commit writes
-    QByteArray was; // what it replaces inside the old length; not journaled
 };
 
 struct FileChange {
     QString path;
     bool existed = false;
     // Written whole into its new file beforehand (wholeFile()); the regions
-    // are then not journaled, only kept for an undo and for writing it.
+    // are then not journaled, only kept for writing it.
     bool whole = false;
     quint64 wholeId = 0;         // names that file (wholeFile())
     const char* known = nullptr; // the old bytes, for the stretches kept
@@ -36,20 +36,13 @@ struct FileChange {
     bool skip = false; // replay: its folder is gone, or the file was removed
 };
 
+// A commit: the folders it makes and the files it writes. Once its entry is
+// synced it stands, and it is finished, never taken back.
 struct Entry {
-    // A commit; a commit given up (it failed and was undone, but could not be
-    // cut off the journal); and the undo of a commit given up whose old bytes
-    // could not be put back yet: they are in the entry (each region's now),
-    // files the commit made are removed, and its folders when empty.
-    enum Kind : quint8 { Commit = 1, Abort = 2, Undo = 3 };
-    Kind kind = Commit;
     std::vector<QString> folders; // made by the commit, in order
     std::vector<bool> skipFolder; // replay: the folder that holds it is gone
     std::vector<FileChange> files;
 };
-
-// The undo of a failed commit as an entry a replay can put back.
-Entry undoEntryOf(const Entry& failed);
 
 // The head's block; entries begin after it.
 inline constexpr qint64 kJournalHead = 4096;
@@ -91,12 +84,23 @@ EncodedEntry encodeEntry(const Entry& e, quint64 epoch);
 struct Journal {
     std::vector<Entry> entries;
     bool damaged = false;
+    bool headed = false; // a head opens it (else it is as earlier versions wrote it)
+    quint64 epoch = 0;   // the head's
+    qint64 end = 0;      // where its last entry ends
 };
 
+// Size bytes at offset of the journal, fewer at its end.
+using JournalBytes = std::function<QByteArray(qint64 offset, qint64 size)>;
+
 // The entries of the head's epoch, in order, up to the first that is not one
-// (a torn entry, or what an earlier epoch left behind). An entry of the epoch
-// that does not hold together, or a head that does not, marks it damaged. A
-// journal without a head is read as earlier versions wrote it.
+// (a torn entry, or what an earlier epoch left behind), read an entry at a
+// time from a journal of size bytes, and never more than budget bytes in
+// all: a journal that would need more is not ours and reads as damaged. An
+// entry of the epoch that does not hold together, or a head that does not,
+// marks it damaged. A journal without a head is read as earlier versions
+// wrote it.
+Journal readJournal(qint64 size, const JournalBytes& bytes, qint64 budget);
+// The same for a journal in memory.
 Journal decodeJournal(const QByteArray& in);
 
 // The new file a commit writes whole beside the old one: hidden, and named

@@ -34,6 +34,7 @@ long long g_wholeFrom = -1;
 int g_failErrno = 0;
 int g_passed = 0;
 long long g_lastBytes = 0;
+long long g_journalRead = 0;
 } // namespace
 void armCrash(int n, bool torn) {
     g_crashAt = n;
@@ -55,6 +56,9 @@ int pointsPassed() {
 long long lastCommitDataBytes() {
     return g_lastBytes;
 }
+long long journalBytesRead() {
+    return g_journalRead;
+}
 void replaceWholeFrom(long long bytes) {
     g_wholeFrom = bytes;
 }
@@ -74,6 +78,9 @@ void resetDataBytes() {
 void countDataBytes(qint64 n) {
     sw::g_lastBytes += n;
 }
+void countJournalRead(qint64 n) {
+    sw::g_journalRead += n;
+}
 qint64 testedWholeFrom() {
     return sw::g_wholeFrom;
 }
@@ -85,10 +92,6 @@ Point nextPoint() {
     if (sw::g_failAt.count(n) || (sw::g_failFrom >= 0 && n >= sw::g_failFrom))
         return Point::Fail;
     return Point::Go;
-}
-
-int armedErrno() {
-    return sw::g_failErrno;
 }
 
 void fail(int e) {
@@ -119,7 +122,8 @@ namespace {
 
 // Writes the first limit bytes of the pieces at offset, as few calls as the
 // system allows.
-void writeVector(int fd, std::vector<iovec> pieces, qint64 offset, qint64 limit) {
+void writeVector(int fd, std::vector<iovec> pieces, qint64 offset, qint64 limit,
+                 const QString& path) {
     size_t first = 0;
     for (qint64 left = limit; first < pieces.size() && left >= 0; ++first) {
         if (qint64(pieces[first].iov_len) >= left) {
@@ -136,7 +140,7 @@ void writeVector(int fd, std::vector<iovec> pieces, qint64 offset, qint64 limit)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            fail(errno, path);
         }
         offset += n;
         for (size_t done = size_t(n); done > 0 && at < pieces.size();) {
@@ -155,14 +159,14 @@ void writeVector(int fd, std::vector<iovec> pieces, qint64 offset, qint64 limit)
 
 } // namespace
 
-void writeAll(int fd, const char* data, qint64 size, qint64 offset) {
+void writeAll(int fd, const char* data, qint64 size, qint64 offset, const QString& path) {
     while (size > 0) {
         iovec v{const_cast<char*>(data), size_t(size)};
         const ssize_t n = platform::dataWrites().pwritev(fd, &v, 1, offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            fail(errno, path);
         }
         data += n;
         size -= n;
@@ -170,71 +174,67 @@ void writeAll(int fd, const char* data, qint64 size, qint64 offset) {
     }
 }
 
-void pointWrite(int fd, const char* data, qint64 size, qint64 offset) {
+void pointWrite(int fd, const char* data, qint64 size, qint64 offset, const QString& path) {
     switch (nextPoint()) {
     case Point::Crash:
         if (sw::g_torn)
-            writeAll(fd, data, size / 2, offset);
+            writeAll(fd, data, size / 2, offset, path);
         throw sw::Crash{};
     case Point::Fail:
-        writeAll(fd, data, size / 2, offset); // a disk fills in the middle of a write
-        fail(sw::g_failErrno);
+        writeAll(fd, data, size / 2, offset, path); // a disk fills in the middle of a write
+        fail(sw::g_failErrno, path);
     case Point::Go:
         break;
     }
-    writeAll(fd, data, size, offset);
+    writeAll(fd, data, size, offset, path);
 }
 
-void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qint64 offset) {
+void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qint64 offset,
+                      const QString& path) {
     switch (nextPoint()) {
     case Point::Crash:
         if (sw::g_torn)
-            writeVector(fd, pieces, offset, size / 2);
+            writeVector(fd, pieces, offset, size / 2, path);
         throw sw::Crash{};
     case Point::Fail:
-        writeVector(fd, pieces, offset, size / 2);
-        fail(sw::g_failErrno);
+        writeVector(fd, pieces, offset, size / 2, path);
+        fail(sw::g_failErrno, path);
     case Point::Go:
         break;
     }
-    writeVector(fd, pieces, offset, size);
+    writeVector(fd, pieces, offset, size, path);
 }
 
-void pointStep() {
+void pointStep(const QString& path) {
     switch (nextPoint()) {
     case Point::Crash:
         throw sw::Crash{};
     case Point::Fail:
-        fail(sw::g_failErrno);
+        if (path.isEmpty())
+            fail(sw::g_failErrno);
+        fail(sw::g_failErrno, path);
     case Point::Go:
         break;
     }
 }
 
 bool syncData(int fd) {
+    // A descriptor that cannot be synced at all (EINVAL: no such file system
+    // call) has nothing better to offer.
     return platform::dataWrites().sync(fd) == 0 || errno == EINVAL;
 }
 
-void syncFd(int fd) {
-    pointStep();
+void syncFile(int fd, const QString& path) {
+    pointStep(path);
     if (!syncData(fd))
-        fail(errno);
+        fail(errno, path);
 }
 
-void syncDir(const QString& dir) {
-    pointStep();
-    const int fd = safeOpen(dir, O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return; // nothing to sync on a folder we cannot open
-    ::fsync(fd);
-    ::close(fd);
-}
-
-void syncDirOrFail(const QString& dir) {
-    pointStep();
+void syncFolderOrFail(const QString& dir) {
+    pointStep(dir);
     Fd fd(safeOpen(dir, O_RDONLY | O_DIRECTORY));
-    if (fd.get() < 0 || (::fsync(fd.get()) != 0 && errno != EINVAL))
-        fail(errno);
+    if (fd.get() < 0 || (platform::dataWrites().syncFolder(fd.get()) != 0 && errno != EINVAL))
+        fail(errno, dir);
 }
 
 // Open until here, so that the rename did not have to give back the old file's
@@ -260,16 +260,27 @@ void releaseLater(int fd, qint64 size) {
     }
 }
 
-void setLength(int fd, qint64 size, bool point) {
+void setLength(int fd, qint64 size, const QString& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        fail(errno);
+        fail(errno, path);
     if (st.st_size == size)
         return;
-    if (point)
-        pointStep();
-    if (::ftruncate(fd, size) != 0)
-        fail(errno);
+    pointStep(path);
+    if (platform::dataWrites().truncate(fd, size) != 0)
+        fail(errno, path);
+}
+
+void reserveRoom(int fd, qint64 offset, qint64 length, const QString& path) {
+    if (length <= 0)
+        return;
+    pointStep(path);
+    if (platform::dataWrites().reserve(fd, offset, length) == 0)
+        return;
+    // A file system that cannot reserve (FAT through FUSE, say) writes in place.
+    if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL)
+        return;
+    fail(errno, path);
 }
 
 QByteArray readAt(int fd, qint64 offset, qint64 size) {

@@ -1,7 +1,8 @@
 #pragma once
 // The system calls of safe writes, each a write point of the crash tests
 // (SafeWriteTesting.h): every point counts, and the armed one stops the work
-// dead, as a power cut would, or fails as a full or failing disk would.
+// dead, as a power cut would, or fails as a full or failing disk would. Every
+// change goes through the data writes (platform/DataWrites.h).
 #include <QByteArray>
 #include <QString>
 #include <sys/types.h>
@@ -16,10 +17,8 @@ enum class Point { Go, Crash, Fail };
 // The next write point: what the tests armed for it.
 Point nextPoint();
 // A point where nothing but a step happens (a rename, a sync, a truncation):
-// a crash throws, a failure raises the armed error.
-void pointStep();
-// The error armed for failing points.
-int armedErrno();
+// a crash throws, a failure raises the armed error (naming path).
+void pointStep(const QString& path = {});
 
 [[noreturn]] void fail(int e);
 // The same, naming the file or folder the system refused.
@@ -42,27 +41,31 @@ private:
 // safeOpen, or a RuntimeError with the system's text.
 int openOrFail(const QString& path, int flags);
 
-// All the bytes at offset, past short writes; a RuntimeError when it fails.
-void writeAll(int fd, const char* data, qint64 size, qint64 offset);
+// All the bytes at offset, past short writes; a RuntimeError naming path
+// when it fails.
+void writeAll(int fd, const char* data, qint64 size, qint64 offset, const QString& path);
 // The same, a write point: a crash there may put half the bytes first, a
 // failure does.
-void pointWrite(int fd, const char* data, qint64 size, qint64 offset);
+void pointWrite(int fd, const char* data, qint64 size, qint64 offset, const QString& path);
 // The first size bytes of the pieces at offset, a write point.
-void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qint64 offset);
+void pointWriteVector(int fd, const std::vector<iovec>& pieces, qint64 size, qint64 offset,
+                      const QString& path);
 
-// Gives the file the length size unless it has it already; with point, the
-// change of length is a write point.
-void setLength(int fd, qint64 size, bool point = false);
+// Gives the file the length size unless it has it already, a write point.
+void setLength(int fd, qint64 size, const QString& path);
+// Reserves the room of [offset, offset + length) without changing the length,
+// a write point; where the file system cannot reserve, nothing happens.
+void reserveRoom(int fd, qint64 offset, qint64 length, const QString& path);
 
-// fdatasync through the data writes (a folder or a file that cannot be synced
-// counts as synced); false with errno set when it failed.
+// fdatasync through the data writes: false with errno set when it failed. A
+// sync that failed leaves the bytes it covered possibly lost for good, even
+// when a later sync succeeds: they must be written again first.
 bool syncData(int fd);
-// The same, a write point; a RuntimeError when it fails.
-void syncFd(int fd);
-// Syncs a folder where a failure does not matter.
-void syncDir(const QString& dir);
-// The same, where the sync is what makes a commit stand: its failure counts.
-void syncDirOrFail(const QString& dir);
+// The same, a write point; a RuntimeError naming path when it fails.
+void syncFile(int fd, const QString& path);
+// Syncs a folder, a write point; a RuntimeError naming it when that fails or
+// the folder cannot be opened.
+void syncFolderOrFail(const QString& dir);
 
 // Size bytes at offset (fewer at the end); a RuntimeError when it fails.
 QByteArray readAt(int fd, qint64 offset, qint64 size);
@@ -81,6 +84,7 @@ namespace fyn::safewrite {
 // What the tests read and set (SafeWriteTesting.h).
 void resetDataBytes();
 void countDataBytes(qint64 n);
+void countJournalRead(qint64 n);
 // From which size a file mostly rewritten is written whole; -1: as the program does.
 qint64 testedWholeFrom();
 

@@ -1,7 +1,8 @@
 #pragma once
 // The journal file and what it stands for: where the next entry goes, its
-// epoch, the files its entries of this epoch wrote or replaced, and what a
-// failed commit left to put right before anything more is written.
+// epoch, the files its entries of this epoch wrote or replaced, and the one
+// state a failed step leaves: what waits to be put right, and why.
+#include "core/Errors.h"
 #include "core/SafeWriteFormat.h"
 
 #include <QString>
@@ -12,16 +13,19 @@
 namespace fyn::safewrite {
 
 // Every file the journal has written or replaced since it was last emptied,
-// whichever road the write took. A commit through the journal reports its
-// entry once the entry is synced, a replay every entry it replays, and a file
-// written whole past the journal reports itself: what a later commit may do,
-// and what a checkpoint syncs, is read from here alone.
+// whichever road the write took, and every folder whose names changed. A
+// commit through the journal reports its entry once the entry is written, a
+// replay every entry it replays, and a file written whole past the journal
+// reports itself: what a later commit may do, what a checkpoint syncs, and
+// what is not read while a failure waits, is read from here alone.
 class EpochFiles {
 public:
     // An entry of this epoch: its files and folders.
     void entered(const Entry& e);
     // A new file took the place of path without an entry.
     void replacedAlone(const QString& path, qint64 newSize);
+    // A name in the folder was made, changed or removed outside an entry.
+    void folderChanged(const QString& dir);
 
     // Whether an entry of this epoch writes to the file or replaces it: a new
     // file put in its place past the journal would then be written over by a
@@ -29,13 +33,13 @@ public:
     bool journalHolds(const QString& path) const;
     // Files written in place, which a checkpoint syncs.
     const std::set<QString>& unsyncedFiles() const { return unsynced_; }
-    // Folders whose names changed (a file made, put in place, a folder made).
+    // Folders whose names changed, which a checkpoint syncs.
     const std::set<QString>& unsyncedFolders() const { return unsyncedFolders_; }
     // The bytes of the files the journal has stood for since the start: it
     // must not outgrow a few times them.
     qint64 filesBytes() const;
 
-    // The journal moved to the next epoch, every file synced.
+    // The journal moved to the next epoch, every file and folder synced.
     void emptied();
     // Another journal (another data folder, or a new start).
     void clear();
@@ -47,65 +51,82 @@ private:
     std::map<QString, qint64> sizes_;
 };
 
-// A commit that stands (its entry synced, or its new file in place) but whose
-// files could not all be written, and that could not be given up either: it
-// is finished before anything more is written or any of its files is read,
-// and a start finishes it too.
-struct PendingFinish {
-    Entry entry; // with its own copy of the new bytes
-    // A new file put in place without an entry: only its folder's sync is left.
-    bool alone = false;
-    // The entry's bytes are in the journal but their sync failed: they are
-    // written there again and synced before the files are.
-    std::optional<qint64> entryAt;
+// What a failed step left: until it is put right nothing more is written, and
+// no file the journal holds is read (its bytes may not be what the program
+// wrote). The one road out is the road a start takes (settle()).
+struct Unsettled {
+    // What failed last, as the system said it, and the file or folder it refused.
+    QString text;
+    QString path;
+    // What waits, in the user's words ("ändringen i kontot 'Hem' (posterna)"),
+    // and whether that is only the program's own settings.
+    QString what;
+    bool settingsOnly = false;
+    // An entry whose bytes may not be on disk (its sync failed, and it could
+    // not be cut off either): written again from here, at at, and synced,
+    // before anything else; with the journal's head when at is 0.
+    std::optional<std::pair<qint64, QByteArray>> entry;
+    // A journal that is not ours, still in its place: moved aside first.
+    bool aside = false;
 };
 
 struct JournalState {
     QString path;
-    // Where the next entry goes; 0 while the journal has no head of this run.
-    qint64 bytes = 0;
+    // The next entry begins the journal anew (cut to nothing, a head of its
+    // own): nothing in the journal on disk is needed, every file it stood for
+    // being synced, or the head on disk not known.
+    bool fresh = true;
+    qint64 end = 0; // where the next entry goes, when not fresh
     quint64 epoch = 0;
     EpochFiles files;
-    // What must be put right before anything more is written.
-    std::optional<Entry> pendingUndo; // a failed commit whose old bytes are not back
-    std::optional<PendingFinish> pendingFinish;
-    std::optional<qint64> cutBackTo;  // the journal's length before a failed entry
-    std::optional<qint64> mayStandAt; // where the last entry that failed may stand
-    bool setAsidePending = false;     // a damaged journal still in its place
-    QString stopText;                 // what the failure said
+    std::optional<Unsettled> unsettled;
 };
 
 JournalState& journal();
 
 // A random epoch for a journal begun anew.
 quint64 freshEpoch();
-// Appends an entry to the journal and syncs it; returns where it begins. A
-// journal that could not take the entry is cut back: nothing happened. When
-// it can be neither cut back nor told that the entry does not count, while
-// the entry's bytes are all in it, the entry may stand: mayStandAt then says
-// where it begins, and the caller must finish the commit.
-qint64 appendEntry(const EncodedEntry& entry);
-// Writes an entry at at (with the journal's head before it when at is 0) and
-// syncs it: a RuntimeError when that fails.
-void writeEntryAt(const EncodedEntry& entry, qint64 at);
-// Writes a marker (a commit given up, or its undo) at at and syncs it. True
-// when its bytes are all in the journal, even if their sync failed: a start
-// then finds it, unless the power fails first. A torn marker is never replayed.
-bool writeMarker(const EncodedEntry& marker, qint64 at);
-// Cuts the journal back to length and syncs it; shrinking needs no new space.
-// Done, or cut but not synced yet (the cut is then tried again before
-// anything more is written: cutBackTo), or not cut at all.
-enum class Cut { Done, Unsynced, Failed };
-Cut cutBack(qint64 length);
-// Empties the journal: the next epoch's head goes over the old one. After a
-// failure at or past the head's write the head on disk is not known: the next
-// entry then begins the journal anew, with a head of its own.
-bool nextEpoch();
-// Syncs every file written since the last checkpoint, then empties the
-// journal. The journal stays whole unless every file is on disk.
-bool checkpointNow();
 
-// Whether a failed commit has left something to put right.
-bool stopped();
+// The journal opened for writing: only a plain file of one name (a hard link
+// may lead out of the data folder, and a cut would land there).
+int openJournal(int flags);
+
+// Reserves the entry's room, writes it (after the journal's head when the
+// journal begins anew) and syncs it; at is where it begins. A RuntimeError
+// when it could not, and nothing of it can come back: the journal is cut
+// back, or the entry was never whole. The error of its sync when it was
+// written but that sync failed, and it could not be cut off again either: it
+// may be on disk or not, and must be written again before anything else.
+std::optional<RuntimeError> appendEntry(const EncodedEntry& entry, qint64& at);
+// The entry's bytes as written at at, head and all: a copy of its own.
+QByteArray entryBytes(const EncodedEntry& entry, qint64 at);
+
+// Empties the journal: the next epoch's head goes over the old one, and the
+// entries before it no longer count. Every file the old entries wrote must
+// be synced before. A RuntimeError when the head could not be written and
+// synced; the next entry then begins the journal anew.
+void nextEpoch();
+
+// The road a start takes, and the one road out of a failure: a journal not
+// ours moved aside, an entry whose sync failed written again, the journal's
+// entries written again from its own bytes (after a failure: a sync that
+// failed may have lost them, even where a later one succeeds), then every
+// file synced, every folder, then the head. A RuntimeError (what failed, the
+// file named) when a step fails: the state stays, with that failure.
+void settle();
+
+// The failure a step left: the state to be put right, with its reason.
+void unsettle(const RuntimeError& e, const QString& what, bool settingsOnly);
+
+// What an entry changes, in the user's words; settingsOnly when that is only
+// the program's own settings (the last account, the window positions).
+QString describeChange(const Entry& e, bool& settingsOnly);
+
+// Writes again every entry of the journal on disk (the journal's epoch, read
+// back a piece at a time within what the program ever writes), each checked
+// against the files first; every entry replayed is entered. False when the
+// journal is not ours: damaged, too large, or not matching the files, or (not
+// at the start) not what this run wrote.
+bool replayJournal(bool atStart);
 
 } // namespace fyn::safewrite

@@ -1,11 +1,15 @@
 #pragma once
 // The roads a commit's bytes take to the files: through the journal (applied
 // once the entry stands), whole into a new file that takes the old one's
-// place, and back again when writing them failed (the undo).
+// place; what the user is told when a commit stands but is not finished; and
+// a journal that is not ours, moved aside.
 #include "core/SafeWriteFormat.h"
 
-#include <optional>
 #include <vector>
+
+namespace fyn {
+class RuntimeError;
+}
 
 namespace fyn::safewrite {
 
@@ -32,34 +36,23 @@ quint64 nextWholeId();
 // Files written whole that never took their place.
 void removeWholeFiles();
 
-// ---- Back again (SafeWriteUndo.cpp) ----------------------------------------------
+// ---- A commit that stands but is not finished (SafeWriteSettle.cpp) ----------------
 
-// Puts the old bytes back; a file the commit created is removed, then its
-// folders. Goes on past a file it cannot restore and returns false then.
-bool undoEntry(const Entry& e);
-// A commit whose files could not be written after its entry (at) stood: its
-// old bytes go back and the entry comes off the journal again. What cannot be
-// done now waits, and nothing more is written until it is done; meanwhile the
-// journal is told, so that a start after the program ends does not bring the
-// failed commit back. True when so given up; false when the journal could not
-// be told, and the commit is to be finished instead (finishLater).
-bool giveUp(const Entry& entry, qint64 at, const QString& why);
-// Keeps a failed commit for a later undo, with its own copy of the old bytes.
-void keepForLaterUndo(const Entry& entry);
-// A commit that stands but whose files are not all written: it is finished
-// before anything more is written or read, and the user is told so now.
-void finishLater(const Entry& entry, bool alone, std::optional<qint64> entryAt);
-// Finishes it; a RuntimeError while that cannot be done.
-void finishPending();
-// Puts right what a failed commit left, or says why nothing can be written.
-void makeWritable();
-// Replays the undo of a commit given up (Entry::Undo).
-void applyUndo(const Entry& e);
+// Its entry is synced, but its files could not all be written: it is
+// finished before anything more is written or its files are read, and at the
+// latest by the next start. The user is told so, and what it is.
+void tellFinishLater(const Entry& entry, const RuntimeError& why);
+// Neither its entry nor the cut that takes it back could be synced (or the
+// folder of its new file): it is written again and finished as soon as the
+// disk takes it, but a power cut before then may lose it.
+void tellUncertain(const Entry& entry, const RuntimeError& why);
 
 // ---- Replay (SafeWriteReplay.cpp) -------------------------------------------------
 
-// A journal that is not ours, or damaged, is kept under another name.
+// A journal that is not ours, or damaged, is kept under another name; the
+// user is told once. Where that cannot be done, nothing is written until it is.
 void setAside();
-QString asideName();
+// The move itself; a RuntimeError when it fails.
+void moveAside();
 
 } // namespace fyn::safewrite

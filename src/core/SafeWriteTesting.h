@@ -20,6 +20,8 @@ int pointsPassed();
 
 // The data bytes (not the journal's) that the last commit changed.
 long long lastCommitDataBytes();
+// The journal's bytes read since the program started (replays).
+long long journalBytesRead();
 
 // From which size a file mostly rewritten is written whole into a new file;
 // -1: as the program does.

@@ -49,10 +49,10 @@ void writeWhole(const FileChange& f, bool named) {
     try {
         Fd fd(openOrFail(made, O_WRONLY | O_CREAT | O_TRUNC));
         (void)::fchmod(fd.get(), f.mode);
-        pointWriteVector(fd.get(), wholePieces(f, f.oldSize), f.newSize, 0);
-        syncFd(fd.get());
+        pointWriteVector(fd.get(), wholePieces(f, f.oldSize), f.newSize, 0, made);
+        syncFile(fd.get(), made);
         if (named)
-            syncDirOrFail(parentOf(made));
+            syncFolderOrFail(parentOf(made));
     } catch (const RuntimeError&) {
         (void)safeUnlink(made);
         throw;
@@ -73,25 +73,28 @@ void replaceAlone(Entry& entry) {
     writeWhole(f, false);
     Fd old(safeOpen(f.path, O_RDONLY));
     try {
-        pointStep();
+        pointStep(f.path);
         if (safeRename(made, f.path) != 0)
-            fail(errno);
+            fail(errno, f.path);
     } catch (const RuntimeError&) {
         (void)safeUnlink(made);
         throw;
-    }
-    try {
-        syncDirOrFail(parentOf(f.path));
-    } catch (const RuntimeError& e) {
-        // The new file is in its place, whole, the old one gone: the folder's
-        // sync is all that is left, and it is done before anything more.
-        j.stopText = e.text();
-        finishLater(entry, true, std::nullopt);
     }
     j.files.replacedAlone(f.path, f.newSize);
     for (const Region& r : f.regions)
         countDataBytes(r.now.size());
     releaseLater(old.release(), f.oldSize);
+    try {
+        syncFolderOrFail(parentOf(f.path));
+    } catch (const RuntimeError& e) {
+        // The new file is in its place, whole, but the name may not be on
+        // disk: its folder's sync is done before anything more, and a power
+        // cut before then may bring the old file back.
+        j.files.folderChanged(parentOf(f.path));
+        bool settings = false;
+        unsettle(e, describeChange(entry, settings), settings);
+        tellUncertain(entry, e);
+    }
 }
 
 quint64 nextWholeId() {

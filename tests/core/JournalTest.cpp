@@ -241,9 +241,9 @@ INSTANTIATE_TEST_SUITE_P(
                     return t.registerEntry() +
                            entry({}, {{"KontoFil", true, 82, 1LL << 31, {{(1LL << 31) - 1, "x"}}}});
                 }},
-        // Entries the program never writes: the lock and the journal itself, a
-        // marker that is not last or follows no commit, an undo that is not of
-        // the commit before it, a file removed that its commit never made.
+        // Entries the program never writes: the lock and the journal itself;
+        // the markers of a commit given up and of its undo, which the program
+        // wrote once and takes back nothing with now, wherever they stand.
         Planted{"LockFileRemoved",
                 [](JournalTest& t) {
                     return t.registerEntry() + entry({}, {{".lock", false, 0, 1, {{0, "x"}}}}) +
@@ -274,6 +274,13 @@ INSTANTIATE_TEST_SUITE_P(
         Planted{"LoneUndoRemovesAFile",
                 [](JournalTest&) {
                     return entry({}, {{"KontoFil", false, 0, 0, {}}}, Undo);
+                }},
+        Planted{"AbortAfterItsCommit",
+                [](JournalTest& t) { return t.registerEntry() + entry({}, {}, Abort); }},
+        Planted{"UndoAfterItsCommit",
+                [](JournalTest& t) {
+                    return t.registerEntry() +
+                           entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo);
                 }},
         // A hard link in a data file's place leads out of the data folder.
         Planted{"RegionWrittenIntoAHardLink",
@@ -314,54 +321,6 @@ INSTANTIATE_TEST_SUITE_P(
             },
             [](JournalTest& t) { writeFile(t.data + "/Konto/KontoData", QByteArray(43, 'd')); }}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// The markers the program writes after a commit that failed are replayed as
-// such, and a commit is cancelled only by its own.
-TEST_F(JournalTest, TheProgramsOwnMarkersAreReplayed) {
-    const QString kategori = data + "/Konto/Kategori";
-    const QString postings = data + "/Konto/KontoData";
-    const QByteArray made(35, 'x');
-    struct Case {
-        const char* name;
-        QByteArray journal;
-        QByteArray kontoFil;            // afterwards
-        std::optional<QByteArray> made; // Kategori afterwards, none: removed
-        QByteArray postings;            // KontoData afterwards
-    };
-    const Case cases[] = {
-        {"a commit given up", registerEntry() + entry({}, {}, Abort), QByteArray(82, 'k'),
-         std::nullopt, QByteArray(43, 'd')},
-        {"a commit undone",
-         registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo),
-         QByteArray(82, 'k'), std::nullopt, QByteArray(43, 'd')},
-        {"a file made and removed again",
-         entry({}, {{"Konto/Kategori", false, 0, 35, {{0, made}}}}) +
-             entry({}, {{"Konto/Kategori", false, 0, 0, {}}}, Undo),
-         QByteArray(82, 'k'), std::nullopt, QByteArray(43, 'd')},
-        // The undo of a posting file put in place alone, after another
-        // commit: that commit stands.
-        {"a lone undo after another commit",
-         registerEntry() + entry({}, {{"Konto/KontoData", true, 43, 43, {{0, "D"}}}}, Undo),
-         "R" + QByteArray(81, 'k'), std::nullopt, "D" + QByteArray(42, 'd')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        writeFile(kontoFil, QByteArray(82, 'k'));
-        writeFile(kategori, made.left(20)); // half made when the program ended
-        writeFile(postings, QByteArray(43, 'd'));
-        writeFile(journalPath(), c.journal);
-        ASSERT_NO_THROW(recoverJournal());
-        EXPECT_TRUE(fakes.messages->calls.empty());
-        EXPECT_FALSE(QFileInfo::exists(journalPath()));
-        EXPECT_EQ(readFile(kontoFil), c.kontoFil);
-        if (c.made)
-            EXPECT_EQ(readFile(kategori), *c.made);
-        else
-            EXPECT_FALSE(QFileInfo::exists(kategori) && c.journal.contains("Kategori"));
-        EXPECT_EQ(readFile(postings), c.postings);
-        QFile::remove(kategori);
-    }
-}
 
 TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
     writeFile(outside + "/journal", registerEntry());

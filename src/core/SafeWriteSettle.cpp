@@ -1,0 +1,133 @@
+// A commit that stands but is not finished: what the user is told, and the
+// files nobody reads until it is finished. Past its synced entry a commit is
+// finished, never taken back; where even its entry could not be synced, the
+// user is told plainly what is and is not certain.
+#include "core/SafeWrite.h"
+#include "core/SafeWriteRoads.h"
+
+#include "core/Errors.h"
+#include "core/SafeOpen.h"
+#include "core/SafeWriteJournal.h"
+#include "platform/Platform.h"
+#include "platform/SysError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace fyn {
+namespace safewrite {
+
+namespace {
+
+QString capitalized(QString s) {
+    if (!s.isEmpty())
+        s[0] = s[0].toUpper();
+    return s;
+}
+
+QString dataFolderText() {
+    return QDir::toNativeSeparators(dataRoot());
+}
+
+// How the disk answered, as the start of a sentence.
+QString diskSaid(const RuntimeError& why) {
+    return why.text() == platform::kDiskFull
+               ? QStringLiteral("Disken är full")
+               : QStringLiteral("Disken svarar med fel ('") + why.text() + QStringLiteral("')");
+}
+
+const QString kNothingMore =
+    QStringLiteral("Tills dess sparas inget mer, och filerna som ändringen gäller läses inte.");
+
+void warn(const QString& text, const QString& title) {
+    platform::messages().show(text, platform::Buttons::Ok, platform::Icon::Warning, title);
+}
+
+} // namespace
+
+void tellFinishLater(const Entry& entry, const RuntimeError& why) {
+    bool settings = false;
+    const QString what = describeChange(entry, settings);
+    const bool full = why.text() == platform::kDiskFull;
+    if (settings) {
+        warn(diskSaid(why) + QStringLiteral(". ") + capitalized(what) +
+                 QStringLiteral(" kunde inte skrivas färdigt. De skrivs ") +
+                 (full ? QStringLiteral("när det finns plats")
+                       : QStringLiteral("när felet är "
+                                        "åtgärdat")) +
+                 QStringLiteral(", senast när programmet startar nästa gång.\n\nDina poster och "
+                                "konton är sparade där de ligger: detta gäller bara "
+                                "inställningarna."),
+             QStringLiteral("Inställningarna sparas senare"));
+        return;
+    }
+    const QString head =
+        full ? QStringLiteral("Disken är full. Ändringen är påbörjad och slutförs när det finns "
+                              "plats, senast när programmet startar nästa gång.")
+             : QStringLiteral("Ändringen är påbörjad men kunde inte skrivas färdigt ('") +
+                   why.text() +
+                   QStringLiteral("'). Den slutförs när felet är åtgärdat, senast när "
+                                  "programmet startar nästa gång.");
+    warn(head + QStringLiteral("\n\nDet gäller ") + what +
+             QStringLiteral(". Den är sparad i programmets logg över pågående ändringar, men "
+                            "ännu inte i filerna.\n\n") +
+             kNothingMore +
+             (full ? QStringLiteral(" Frigör utrymme på disken där datamappen\n") +
+                         dataFolderText() + QStringLiteral("\nligger !")
+                   : QString()),
+         QStringLiteral("Ändringen slutförs senare"));
+}
+
+void tellUncertain(const Entry& entry, const RuntimeError& why) {
+    bool settings = false;
+    const QString what = describeChange(entry, settings);
+    warn(diskSaid(why) + QStringLiteral(": ") + what +
+             QStringLiteral(" kunde inte sparas säkert. Programmet skriver den på nytt och "
+                            "slutför den så snart disken tar emot den, men ett strömavbrott "
+                            "innan dess kan göra att den går förlorad.") +
+             (settings ? QStringLiteral(" Dina poster och konton är sparade där de ligger.")
+                       : QString()) +
+             QStringLiteral("\n\n") + kNothingMore + QStringLiteral("\n\nKopiera datamappen\n") +
+             dataFolderText() +
+             QStringLiteral("\ntill en annan enhet (t ex en USB-minnessticka) så snart du kan !"),
+         QStringLiteral("Ändringen är inte säkert sparad"));
+}
+
+} // namespace safewrite
+
+QString pendingChangeText() {
+    const safewrite::JournalState& j = safewrite::journal();
+    if (!j.unsettled)
+        return {};
+    if (j.unsettled->settingsOnly)
+        return j.unsettled->what + QStringLiteral(", som ännu inte har kunnat sparas färdigt "
+                                                  "(dina poster är sparade där de ligger)");
+    return j.unsettled->what + QStringLiteral(", som är påbörjad men ännu inte har kunnat "
+                                              "slutföras");
+}
+
+bool changePending() {
+    return safewrite::journal().unsettled.has_value();
+}
+
+void settleBeforeReading(const QString& path) {
+    using namespace safewrite;
+    JournalState& j = journal();
+    if (!j.unsettled || !j.files.journalHolds(path))
+        return;
+    try {
+        settle();
+    } catch (const RuntimeError& e) {
+        if (!j.unsettled)
+            return; // only the journal's new head failed: the files hold what they should
+        RuntimeError refused(e.text(), QFileInfo(path).fileName() + QStringLiteral(", där ") +
+                                           pendingChangeText() +
+                                           QStringLiteral(". Filen läses inte förrän det är "
+                                                          "gjort: frigör utrymme på disken eller "
+                                                          "åtgärda felet, och försök sedan igen"));
+        refused.setPath(e.path());
+        throw refused;
+    }
+}
+
+} // namespace fyn
