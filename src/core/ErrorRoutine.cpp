@@ -73,9 +73,20 @@ void GeneralError() {
                                   QStringLiteral("Otillåten filåtkomst"));
         return;
     }
-    Module1.FelPath.clear();
+    // A full disk is named, with the file it refused: the drive may be a stick.
+    const QString refused = std::exchange(Module1.FelPath, QString());
+    QString full;
+    if (trimBlanks(Module1.SysFel) == platform::kDiskFull) {
+        const QString place = refused.isEmpty() ? dataFolder() : refused;
+        full = QStringLiteral("\nDisken är full: det finns ingen plats kvar på enheten ") +
+               QDir::toNativeSeparators(mountPointOf(place)) +
+               (refused.isEmpty()
+                    ? QString()
+                    : QStringLiteral(" för filen\n") + QDir::toNativeSeparators(refused)) +
+               QStringLiteral(" .\nFrigör utrymme på den, och försök sedan igen !\n");
+    }
     const QString text =
-        Module1.FelText +
+        Module1.FelText + full +
         QStringLiteral(
             "\nOfta beror fel på någon störning i filhanteringen, att"
             " någon programfil har blivit 'korrupt', har hanterats eller"

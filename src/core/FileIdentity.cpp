@@ -49,6 +49,25 @@ bool liesInDataFolder(const QString& path) {
     return false;
 }
 
+QString mountPointOf(const QString& path) {
+    QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    while (!statOf(at, st) && at != QLatin1String("/"))
+        at = QFileInfo(at).absolutePath();
+    at = QFileInfo(at).canonicalFilePath();
+    if (at.isEmpty())
+        return QStringLiteral("/");
+    // Up while the parent is on the same device.
+    while (at != QLatin1String("/")) {
+        const QString parent = QFileInfo(at).absolutePath();
+        struct stat up {};
+        if (!statOf(parent, up) || up.st_dev != st.st_dev)
+            break;
+        at = parent;
+    }
+    return at;
+}
+
 bool isOpenInProgram(const QString& path) {
     struct stat target {};
     if (path.isEmpty() || !statOf(path, target))

@@ -13,4 +13,8 @@ bool liesInDataFolder(const QString& path);
 // True when the file at path (links followed) is one the program holds open.
 bool isOpenInProgram(const QString& path);
 
+// The folder where the file system that holds path (or the nearest folder of
+// it that exists) is mounted: the drive, as a user knows it.
+QString mountPointOf(const QString& path);
+
 } // namespace fyn

@@ -58,6 +58,7 @@ void RecordFile::close() {
 qint64 RecordFile::sizeInBytes() const {
     if (fd_ < 0)
         raiseError(platform::kBadFileName);
+    settleBeforeReading(path_); // held open: what waits is finished first
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         raiseErrno(errno);
@@ -71,6 +72,7 @@ long RecordFile::count() const {
 qint64 RecordFile::readInto(char* dst, qint64 offset, qint64 size) const {
     if (fd_ < 0)
         raiseError(platform::kBadFileName);
+    settleBeforeReading(path_); // held open: what waits is finished first
     const qint64 got = readFully(fd_, dst, size, offset);
     if (got < 0)
         raiseErrno(errno);

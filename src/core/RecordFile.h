@@ -26,6 +26,10 @@ public:
     int recordLength() const { return length_; }
     void close();
 
+    // Every read goes through sizeInBytes() or readInto(): while a change
+    // that touches the file waits to be finished, it is finished first, or
+    // the read is refused (settleBeforeReading), however long the file has
+    // been held open.
     qint64 sizeInBytes() const;
     // Length / record length, rounded half to even.
     long count() const;

@@ -384,7 +384,16 @@ void WriteBatch::commit() {
 }
 
 void checkpoint() {
-    settle();
+    try {
+        settle();
+    } catch (const RuntimeError& e) {
+        if (!journal().unsettled || !e.where().isEmpty())
+            throw;
+        // What waits is named, for "Felet finns i ...".
+        RuntimeError named(e.text(), pendingChangeText());
+        named.setPath(e.path());
+        throw named;
+    }
 }
 
 void syncFolder(const QString& path) {

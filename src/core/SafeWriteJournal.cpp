@@ -169,7 +169,6 @@ QByteArray entryBytes(const EncodedEntry& entry, qint64 at) {
 std::optional<RuntimeError> appendEntry(const EncodedEntry& entry, qint64& at) {
     JournalState& j = journal();
     struct stat st {};
-    const bool existed = safeLstat(j.path, st) == 0;
     Fd fd(openJournal(O_WRONLY | O_CREAT));
     if (::fstat(fd.get(), &st) != 0)
         fail(errno, j.path);
@@ -201,15 +200,17 @@ std::optional<RuntimeError> appendEntry(const EncodedEntry& entry, qint64& at) {
     std::optional<RuntimeError> uncertain;
     try {
         syncFile(fd.get(), j.path);
-        // A journal made now stands only once its name does.
-        if (!existed)
+        // A journal made by this run stands only once its name does.
+        if (!j.named) {
             syncFolderOrFail(dataRoot());
+            j.named = true;
+        }
     } catch (const RuntimeError& e) {
         // Its bytes may be on disk or not, and a later sync would not tell:
         // only a cut that is synced makes sure it never comes back.
         if (cutBack(fd.get(), at))
             throw;
-        if (!existed)
+        if (!j.named)
             j.files.folderChanged(dataRoot());
         uncertain = e;
     }

@@ -78,6 +78,9 @@ struct JournalState {
     bool fresh = true;
     qint64 end = 0; // where the next entry goes, when not fresh
     quint64 epoch = 0;
+    // The journal's name is on disk: it was there at the start, or its
+    // folder was synced once it was made. Until then no entry in it stands.
+    bool named = false;
     EpochFiles files;
     std::optional<Unsettled> unsettled;
 };

@@ -217,6 +217,7 @@ bool replayJournal(bool atStart) {
         j.epoch = decoded.epoch;
         j.end = decoded.end;
         j.fresh = false;
+        j.named = true;
     }
     for (const Entry& e : entries) {
         applyEntry(e, false);
@@ -246,6 +247,7 @@ void moveAside() {
         fail(errno, j.path);
     // A journal begun anew makes the name stand, and so does the checkpoint.
     j.fresh = true;
+    j.named = false;
     j.files.clear();
     j.files.folderChanged(dataRoot());
 }
@@ -328,6 +330,7 @@ void recoverJournal() {
     if (safeUnlink(j.path) != 0 && errno != ENOENT)
         fail(errno, j.path);
     j.fresh = true;
+    j.named = false;
     j.files.folderChanged(dataRoot());
     removeWholeFiles();
 }

@@ -442,13 +442,16 @@ void HeadForm::Exit_Konto() {
     };
     // Only the settings are unsaved here: a folder that cannot take them (read
     // only, full, gone) is reported once, and the program ends all the same.
-    const bool saved = trap(
-        [&] {
-            WriteBatch batch;
-            writeKontoIni(batch, kontoIniPath(), Module1.KontoNum, Module1.AnvNamn);
-            batch.commit();
-        },
-        context);
+    // Settings that stand but wait to be finished have been told of already.
+    const bool saved =
+        trap(
+            [&] {
+                WriteBatch batch;
+                writeKontoIni(batch, kontoIniPath(), Module1.KontoNum, Module1.AnvNamn);
+                batch.commit();
+            },
+            context) &&
+        !changePending();
     // A place that cannot be stored must not keep the program from ending.
     positionQuietly([&] { saveWindowPos(WindowPos::HeadForm, pos()); });
     ledger::account().closeAll();

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/RecordFile.h"
 #include "core/SafeWrite.h"
+#include "core/SafeWriteTesting.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <cstring>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -505,6 +507,104 @@ TEST_F(JournalTest, NothingWaitsOnAPipeOrAFolderInAFilesPlace) {
     EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
     EXPECT_TRUE(QFileInfo(folder).isDir());
     ::alarm(0);
+}
+
+// The program's own head, as a commit writes it.
+QByteArray ourHead(JournalTest& t) {
+    WriteBatch batch;
+    batch.write(t.kontoFil, 0, "k");
+    batch.commit();
+    const QByteArray head = readFile(journalPath()).left(4096);
+    EXPECT_TRUE(head.startsWith("FYNJ"));
+    QFile::remove(journalPath());
+    setJournalPath(journalPath());
+    return head;
+}
+
+// A journal that is a hard link to a file outside the data folder, whatever
+// it holds, is moved aside untouched before anything is written; and once the
+// program runs, no open of the journal for writing goes through one.
+TEST_F(JournalTest, AJournalThatIsAHardLinkIsMovedAsideUntouched) {
+    const QByteArray head = ourHead(*this);
+    const QString other = path("journal-utanför"); // beside the data folder
+    const std::pair<const char*, QByteArray> held[] = {
+        {"zeros", QByteArray(4096, '\0')},
+        {"shorter than an entry's header", QByteArray("FYN3\x05", 5)},
+        {"a valid head", head},
+        {"a valid head and an entry", head + registerEntry()},
+    };
+    for (const auto& [name, bytes] : held) {
+        SCOPED_TRACE(name);
+        fakes.messages->calls.clear();
+        QFile::remove(journalPath() + ".skadad");
+        writeFile(other, bytes);
+        ASSERT_EQ(::link(QFile::encodeName(other).constData(),
+                         QFile::encodeName(journalPath()).constData()),
+                  0);
+        setJournalPath(journalPath());
+        ASSERT_NO_THROW(recoverJournal());
+        expectSetAside();
+        EXPECT_EQ(readFile(other), bytes) << "the file outside was changed";
+        // The next change begins a journal of its own.
+        WriteBatch batch;
+        batch.write(kontoFil, 1, "N");
+        batch.commit();
+        checkpoint();
+        EXPECT_EQ(readFile(other), bytes);
+        QFile::remove(journalPath());
+        QFile::remove(other);
+        writeFile(kontoFil, QByteArray(82, 'k'));
+    }
+    // Planted while the program runs: no commit, no checkpoint writes through it.
+    WriteBatch first;
+    first.write(kontoFil, 2, "F");
+    first.commit();
+    writeFile(other, head);
+    QFile::remove(journalPath());
+    ASSERT_EQ(
+        ::link(QFile::encodeName(other).constData(), QFile::encodeName(journalPath()).constData()),
+        0);
+    WriteBatch next;
+    next.write(kontoFil, 3, "G");
+    EXPECT_THROW(next.commit(), RuntimeError);
+    EXPECT_THROW(checkpoint(), RuntimeError);
+    EXPECT_EQ(readFile(other), head);
+}
+
+// A sparse journal of 4 GiB less a byte, with a head of ours: nothing near
+// its size is read at a start. Empty after its head, there is nothing to
+// replay; with an entry that says it is as long as the file, it is not ours.
+TEST_F(JournalTest, ASparseJournalIsNotReadWhole) {
+    const QByteArray head = ourHead(*this);
+    QByteArray claim("FYN3");
+    put<quint64>(claim, quint64(3) << 30);
+    for (const QByteArray& start : {head, head + claim}) {
+        const bool entry = start.size() > head.size();
+        SCOPED_TRACE(entry ? "an entry of 3 GiB" : "nothing after the head");
+        fakes.messages->calls.clear();
+        QFile::remove(journalPath() + ".skadad");
+        {
+            QFile f(journalPath());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(start);
+            ASSERT_TRUE(f.resize((qint64(1) << 32) - 1));
+        }
+        setJournalPath(journalPath());
+        const long long readBefore = fyn::safewrite_testing::journalBytesRead();
+        struct rusage before {
+        }, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        ASSERT_NO_THROW(recoverJournal());
+        ::getrusage(RUSAGE_SELF, &after);
+        EXPECT_LT(fyn::safewrite_testing::journalBytesRead() - readBefore, 1 << 20);
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kB more at the peak";
+        EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k'));
+        if (entry)
+            expectSetAside();
+        else
+            EXPECT_TRUE(fakes.messages->calls.empty());
+        QFile::remove(journalPath());
+    }
 }
 
 } // namespace
