@@ -69,6 +69,13 @@ long RecordFile::count() const {
     return long(divRoundHalfEven(sizeInBytes(), length_));
 }
 
+long RecordFile::countForReport() const noexcept {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return 0;
+    return long(divRoundHalfEven(st.st_size, length_));
+}
+
 qint64 RecordFile::readInto(char* dst, qint64 offset, qint64 size) const {
     if (fd_ < 0)
         raiseError(platform::kBadFileName);

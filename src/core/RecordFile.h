@@ -33,6 +33,9 @@ public:
     qint64 sizeInBytes() const;
     // Length / record length, rounded half to even.
     long count() const;
+    // The same for an error report, which reads nothing and never fails:
+    // 0 for a file that is not open or cannot be looked at.
+    long countForReport() const noexcept;
 
     // Record n; bytes past the end read as blanks. n below 1: "Bad record number".
     QByteArray readRaw(long n) const;

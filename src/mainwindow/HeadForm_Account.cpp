@@ -422,7 +422,7 @@ void HeadForm::Inläs() {
                            QStringLiteral("Antalet poster är ") +
                                QString::number(Module1.AntalPoster),
                            QStringLiteral("Postantal i Transaktionsfilen ") +
-                               QString::number(acc.transakt.isOpen() ? acc.transakt.count() : 0),
+                               QString::number(acc.transakt.countForReport()),
                            QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn};
     };
     const QString transPath = accountFile(Module1.KontoNamn, QStringLiteral("Transakt"));

@@ -112,9 +112,7 @@ void HeadForm::transTextPressed(bool budget) {
                                 {QStringLiteral("vid ändringsförsök av trans.text"),
                                  QStringLiteral("Befintlig transaktion ?  ") + Module1.HuvudTrans,
                                  QStringLiteral("Antal poster i tr.fil ?  ") +
-                                     QString::number(ledger::account().transakt.isOpen()
-                                                         ? ledger::account().transakt.count()
-                                                         : 0),
+                                     QString::number(ledger::account().transakt.countForReport()),
                                  QStringLiteral("Inhämtat tecken från fil  ") + Module1.TransTecken,
                                  handler::kindLine()});
         });

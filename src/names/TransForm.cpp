@@ -524,7 +524,18 @@ void TransForm::Text1_KeyPress(int keyAscii) {
     setHint(QStringLiteral("Markera ev. transaktionen för 'Inkomst' eller 'Utgift'"));
     Option3->setEnabled(true);
     Option4->setEnabled(true);
-    if (is(Module1.HOptEnk, "1") && !hasNeutral()) {
+    // The names are read from the file: a read that is refused is reported.
+    bool neutral = true;
+    if (is(Module1.HOptEnk, "1") &&
+        !trap([&] { neutral = hasNeutral(); },
+              [] {
+                  return ErrorContext(
+                      QStringLiteral("Text1_KeyPress"),
+                      {QStringLiteral(" vid läsning av transaktionsregistret.")},
+                      {QStringLiteral("vid läsning av transaktionsregistret"), kindLine()});
+              }))
+        return;
+    if (is(Module1.HOptEnk, "1") && !neutral) {
         // A simple account's first neutral name: OK saves it without a sign.
         Module1.TransTecken.clear();
         Command1->setEnabled(true);
@@ -696,8 +707,7 @@ void TransForm::TransSpar() {
                  QStringLiteral("Transaktion ") + name,
                  QStringLiteral("Tecken  (") + Module1.TransTecken + QLatin1Char(')'),
                  QStringLiteral("Antal poster i transaktionsregister ") +
-                     num(ledger::account().transakt.isOpen() ? ledger::account().transakt.count()
-                                                             : 0),
+                     num(ledger::account().transakt.countForReport()),
                  kindLine(), QStringLiteral("Antal poster i Combo1 ") + num(transCombo()->count()),
                  QStringLiteral("Felet uppstod i konto ") + Module1.KontoNamn});
         });

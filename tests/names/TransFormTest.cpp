@@ -2,6 +2,7 @@
 // deleting and creating a name, each checked on the files byte for byte.
 #include "core/Paths.h"
 #include "names/NamesDriver.h"
+#include "platform/testing/PowerCut.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -398,6 +399,48 @@ TEST_F(Names, ANewNameTakesTheFirstFreeSlotAndIsReadyForOneAmount) {
             EXPECT_EQ(amount.trimmed(), "-75");
         }
     }
+}
+
+// A disk that fills up as a new name is saved: the name stands and is told
+// to be finished later, and until it is, its record is neither read nor
+// taken by the next new name.
+TEST_F(Names, ANameToBeFinishedLaterIsNeverWrittenOver) {
+    startWith("Ek", {{"2026-01-01", 1, "0", "0"}, {"2026-03-01", 2, "1500", "1500"}});
+    platform::testing::PowerCutInstalled disk;
+    bool full = true;
+    disk->fault = [&](platform::testing::PowerCut::Op op, const QString& p) {
+        return full && op == platform::testing::PowerCut::Op::Write && p.endsWith("/Transakt")
+                   ? ENOSPC
+                   : 0;
+    };
+    auto newName = [&](const QString& name) {
+        fakes.messages->onShow = [this](const platform::testing::MessageCall& c) {
+            if (c.buttons == platform::Buttons::YesNo && fakes.messages->answers.empty())
+                fakes.messages->answers.push_back(Answer::No); // no error report
+        };
+        TransForm& d = openNew();
+        enter(d.Text1, name);
+        d.Option4->click();
+        QTest::mouseClick(d.Command1, Qt::LeftButton);
+        fakes.messages->onShow = nullptr;
+        // A list that could not be read asks nothing about it.
+        fakes.messages->answers.clear();
+    };
+    newName("El");
+    QStringList told = titles();
+    EXPECT_TRUE(told.contains("Ändringen slutförs senare")) << told.join(", ").toStdString();
+    // Still full: the next name is refused, for Transakt cannot be read.
+    form->Command3_Click();
+    newName("Vatten");
+    told = titles();
+    EXPECT_TRUE(told.contains("Felspec. = Disk full")) << told.join(", ").toStdString();
+    EXPECT_FALSE(told.contains("Ny transaktion (?)")) << "asked on a list it could not read";
+    // Room again: each name in a record of its own.
+    full = false;
+    form->Command3_Click();
+    newName("Vatten");
+    EXPECT_EQ(transaktFile().mid(3 * TransPost::Length),
+              test::transakt({{"El", "-"}, {"Vatten", "-"}}));
 }
 
 TEST_F(Names, ANewNameKeepsItsLeadingBlanks) {
