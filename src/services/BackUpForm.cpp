@@ -751,7 +751,8 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
                                " är nu återställda till registerkatalogen, men de kunde inte "
                                "skrivas färdigt till disken (%1).\r\n\r\n"
                                "Återställningen står kvar i programmets logg över pågående "
-                               "ändringar och skrivs färdigt när programmet startar.\r\n\r\n"
+                               "ändringar och skrivs färdigt innan något mer sparas eller "
+                               "läses, senast när programmet startar.\r\n\r\n"
                                "Kontrollera disken (ledigt utrymme, anslutning), avsluta sedan "
                                "programmet och starta om det för att läsa in alla filer !")
                     .arg(unsynced),

@@ -284,10 +284,12 @@ INSTANTIATE_TEST_SUITE_P(
                     return t.registerEntry() +
                            entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo);
                 }},
-        // A hard link in a data file's place leads out of the data folder.
+        // A hard link in a data file's place leads out of the data folder; the
+        // region stays within the file, so that only the link refuses it.
         Planted{"RegionWrittenIntoAHardLink",
                 [](JournalTest& t) {
-                    return t.registerEntry() + entry({}, {overVictim("Konto/B-mall")});
+                    return t.registerEntry() +
+                           entry({}, {{"Konto/B-mall", true, 6, 6, {{0, "HACKED"}}}});
                 },
                 [](JournalTest& t) {
                     ASSERT_EQ(::link(QFile::encodeName(t.victim).constData(),
