@@ -226,6 +226,8 @@ std::optional<RuntimeError> appendEntry(const EncodedEntry& entry, qint64& at) {
 
 void nextEpoch() {
     JournalState& j = journal();
+    if (j.path.isEmpty())
+        return;
     pointStep(j.path);
     struct stat st {};
     if (safeLstat(j.path, st) != 0 && errno == ENOENT) {

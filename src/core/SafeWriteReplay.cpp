@@ -312,8 +312,9 @@ void recoverJournal() {
         settle();
     } catch (const RuntimeError& e) {
         // The journal stays whole; what it stands for is finished before
-        // anything more is written or read, or at the next start.
-        if (!j.unsettled)
+        // anything more is written or read, or at the next start. (Past its
+        // files' syncs only the new head failed: nothing waits.)
+        if (!j.unsettled && !j.fresh)
             unsettle(e,
                      QStringLiteral("en ändring som inte hann slutföras när programmet senast "
                                     "avslutades"),
