@@ -178,23 +178,6 @@ void WriteBatch::replaceFile(const QString& path, const QByteArray& bytes) {
 
 namespace {
 
-// What waits from an earlier failure is put right first; while it cannot be,
-// nothing more is written.
-void settleFirst() {
-    JournalState& j = journal();
-    if (!j.unsettled)
-        return;
-    try {
-        settle();
-    } catch (const RuntimeError& e) {
-        if (!j.unsettled)
-            return; // only the journal's new head failed: the next entry begins it anew
-        RuntimeError refused(e.text(), pendingChangeText());
-        refused.setPath(e.path());
-        throw refused;
-    }
-}
-
 // Room first: what the files written in place grow by is reserved before
 // anything stands.
 void reserveGrowth(const Entry& entry) {
@@ -224,7 +207,10 @@ void WriteBatch::commit() {
     JournalState& j = journal();
     if (j.path.isEmpty())
         raiseError(platform::kPathNotFound);
-    settleFirst();
+    // What waits from an earlier failure is put right first; while it cannot
+    // be, nothing more is written.
+    if (j.unsettled)
+        settleOrRefuse({}, {});
 
     // 1. Everything is checked; nothing is written.
     Entry entry;

@@ -118,6 +118,11 @@ void nextEpoch();
 // file named) when a step fails: the state stays, with that failure.
 void settle();
 
+// settle() where what waits must be put right before anything goes on: a
+// failure that leaves it waiting is thrown as a refusal that names it, with
+// the words before and after.
+void settleOrRefuse(const QString& before, const QString& after);
+
 // The failure a step left: the state to be put right, with its reason.
 void unsettle(const RuntimeError& e, const QString& what, bool settingsOnly);
 

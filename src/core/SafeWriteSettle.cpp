@@ -110,24 +110,31 @@ bool changePending() {
     return safewrite::journal().unsettled.has_value();
 }
 
+namespace safewrite {
+
+void settleOrRefuse(const QString& before, const QString& after) {
+    JournalState& j = journal();
+    try {
+        settle();
+    } catch (const RuntimeError& e) {
+        if (!j.unsettled)
+            return; // only the journal's new head failed: nothing waits
+        RuntimeError refused(e.text(), before + pendingChangeText() + after);
+        refused.setPath(e.path());
+        throw refused;
+    }
+}
+
+} // namespace safewrite
+
 void settleBeforeReading(const QString& path) {
     using namespace safewrite;
     JournalState& j = journal();
     if (!j.unsettled || !j.files.journalHolds(path))
         return;
-    try {
-        settle();
-    } catch (const RuntimeError& e) {
-        if (!j.unsettled)
-            return; // only the journal's new head failed: the files hold what they should
-        RuntimeError refused(e.text(), QFileInfo(path).fileName() + QStringLiteral(", där ") +
-                                           pendingChangeText() +
-                                           QStringLiteral(". Filen läses inte förrän det är "
-                                                          "gjort: frigör utrymme på disken eller "
-                                                          "åtgärda felet, och försök sedan igen"));
-        refused.setPath(e.path());
-        throw refused;
-    }
+    settleOrRefuse(QFileInfo(path).fileName() + QStringLiteral(", där "),
+                   QStringLiteral(". Filen läses inte förrän det är gjort: frigör utrymme på "
+                                  "disken eller åtgärda felet, och försök sedan igen"));
 }
 
 } // namespace fyn
