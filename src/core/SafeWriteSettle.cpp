@@ -103,7 +103,8 @@ QString pendingChangeText() {
         return j.unsettled->what + QStringLiteral(", som ännu inte har kunnat sparas färdigt "
                                                   "(dina poster är sparade där de ligger)");
     return j.unsettled->what + QStringLiteral(", som är påbörjad men ännu inte har kunnat "
-                                              "slutföras");
+                                              "slutföras (den slutförs senast när programmet "
+                                              "startar nästa gång)");
 }
 
 bool changePending() {
