@@ -4,6 +4,7 @@
 #include "names/NameDialogs.h"
 #include "output/UtskrStatForm.h"
 #include "platform/Platform.h"
+#include "platform/SwedishTexts.h"
 #include "services/BackUpForm.h"
 #include "services/DonateForm.h"
 #include "services/RappForm.h"
@@ -26,6 +27,7 @@ public:
 int main(int argc, char** argv) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fynlar"));
+    platform::installSwedishTexts();
     platform::installReal();
     fyn::installReportForm();
     fyn::installNameDialogs();

@@ -67,11 +67,15 @@ platform::ClickLabel* valueLabel(QWidget* parent, const char* name, int l, int t
     return lab;
 }
 
+constexpr int kBudgetingHelp = 60000;
+
 } // namespace
 
 HolidayForm::HolidayForm(BudgAltForm& caller) : QWidget(nullptr, Qt::Dialog), caller_(caller) {
     setObjectName(QStringLiteral("HolidayForm"));
     setWindowTitle(kQuote + QStringLiteral("Röda dagar") + kQuote);
+    // F1: the help on budgeting, which tells what the red days do.
+    platform::setHelpTopic(*this, kBudgetingHelp);
     setFont(uiFont(kArial, 9.75));
     setFixedSize(twips(5520), twips(5400));
 

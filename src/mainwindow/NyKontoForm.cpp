@@ -92,11 +92,15 @@ QStringList existingNames() {
            QDir(dataFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
 }
 
+constexpr int kAccountsHelp = 40000;
+
 } // namespace
 
 NyKontoForm::NyKontoForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head) {
     setObjectName(QStringLiteral("NyKontoForm"));
     setWindowTitle(QStringLiteral("Nytt konto"));
+    // F1: the help on accounts, as the main window's "Konton".
+    platform::setHelpTopic(*this, kAccountsHelp);
     setFixedSize(twips(6720), twips(4980));
     setFont(uiFont(kArial, 9.75));
 

@@ -1,6 +1,7 @@
 #include "platform/FileDialogs.h"
 
 #include "platform/Platform.h"
+#include "platform/SwedishTexts.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,6 +31,7 @@ public:
         box.setLabelText(QFileDialog::Accept, QStringLiteral("Spara"));
         box.setLabelText(QFileDialog::Reject, QStringLiteral("Avbryt"));
         box.setNameFilter(QStringLiteral("Alla filer (*)"));
+        box.setProxyModel(swedishFileColumns(&box));
         if (!request.suggestedName.isEmpty())
             box.selectFile(request.suggestedName);
         for (;;) {

@@ -1,6 +1,9 @@
-// F1 in every window: the topic the window's own help item or label opens,
-// from the window and from a control that has the focus, and nothing while a
-// dialog has the window disabled.
+// F1 in every window the user opens: the topic the window's own help item or
+// label opens (the account dialog the accounts' topic, the holiday register
+// the budgeting's), from the window and from a control that has the focus,
+// and nothing while a dialog has the window disabled. The error report and the
+// fund account's information window have no topic, as the backup and donation
+// windows here.
 #include "app/ProgramDriver.h"
 
 using namespace fyn;
@@ -53,15 +56,26 @@ TEST_F(HelpKey, F1OpensTheTopicOfEveryWindowWhileItIsEnabled) {
          "Command3",
          {70000, 70000},
          {"HeadForm"}},
-        // Windows without a help item or label have no topic of their own.
+        // The account dialog has the accounts' topic, the holiday register the
+        // budgeting's.
+        {"NyKontoForm",
+         [&]() -> QWidget& {
+             fakes.messages->answers.push_back(platform::Answer::Yes);
+             test::chooseMenuItem(f.menuBar(), f.Ark_mn, f.Nykonto_mn);
+             return opened("NyKontoForm");
+         },
+         "Text2",
+         {40000, 40000},
+         {"HeadForm"}},
         {"HolidayForm",
          [&]() -> QWidget& {
              click(openBudgeting().Command4);
              return opened("HolidayForm");
          },
          "Text1",
-         {},
+         {60000, 60000},
          {"BudgAltForm", "HeadForm"}},
+        // Windows without a help item or label have no topic of their own.
         {"BackUpForm",
          [&]() -> QWidget& {
              test::chooseMenuItem(f.menuBar(), f.Ark_mn, f.Bu_mn);
@@ -70,6 +84,14 @@ TEST_F(HelpKey, F1OpensTheTopicOfEveryWindowWhileItIsEnabled) {
          "Command2",
          {},
          {}},
+        {"DonateForm",
+         [&]() -> QWidget& {
+             test::chooseMenuItem(f.menuBar(), f.KB_InfAnv_mn, f.Donera_mn);
+             return opened("DonateForm");
+         },
+         "Command2",
+         {},
+         {"HeadForm"}},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(w.window);

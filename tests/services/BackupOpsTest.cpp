@@ -44,10 +44,11 @@ TEST(BackupNames, AFolderCountsOnlyAsTheKeyAndTwelveDigits) {
 }
 
 TEST(BackupNames, TheStampIsOneReadingInAFixedForm) {
+    const QLocale before;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(backup::stamp(QDateTime(QDate(2016, 8, 8), QTime(14, 5, 59))), "201608081405");
     EXPECT_EQ(backup::stamp(QDateTime(QDate(2026, 12, 10), QTime(0, 30))), "202612100030");
-    QLocale::setDefault(QLocale::c());
+    QLocale::setDefault(before);
 }
 
 TEST(BackupNames, ANameThatCannotNameABackupIsRefused) {

@@ -1,4 +1,7 @@
-// Runs the tests inside a QApplication on the offscreen platform.
+// Runs the tests inside a QApplication on the offscreen platform, with Qt's
+// texts in Swedish as the program has them.
+#include "platform/SwedishTexts.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -19,6 +22,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt's own texts as the program shows them.
+    platform::installSwedishTexts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
