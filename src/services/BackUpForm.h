@@ -96,6 +96,7 @@ private:
     void setScope(bool thisAccount, bool allAccounts);
     void uncheckOptions();
     void placeDriveList(bool restore);
+    void showDrivePaths();
     void showModeButtons();
     void startLayout();
     void noScope();
