@@ -9,6 +9,7 @@
 #include "ledger/Account.h"
 #include "mainwindow/DialogSupport.h"
 #include "mainwindow/HeadForm.h"
+#include "mainwindow/NyKontoForm.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 #include "services/BackupOps.h"
@@ -799,11 +800,13 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
         } catch (const RuntimeError& e) {
             unsynced = e.text();
         }
+        const QString left = RestoreScope == QLatin1String("0") ? leftInPlace() : QString();
         if (unsynced.isEmpty())
             platform::messages().show(
                 QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
                                " är nu återställda till registerkatalogen !\r\n\r\n"
-                               "Starta om programmet  för att läsa in alla filer ! !"),
+                               "Starta om programmet  för att läsa in alla filer ! !") +
+                    left,
                 Buttons::Ok, Icon::Information, QStringLiteral("Återställning utförd"));
         else
             platform::messages().show(
@@ -814,10 +817,29 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
                                "ändringar och skrivs färdigt när programmet startar.\r\n\r\n"
                                "Kontrollera disken (ledigt utrymme, anslutning), avsluta sedan "
                                "programmet och starta om det för att läsa in alla filer !")
-                    .arg(unsynced),
+                        .arg(unsynced) +
+                    left,
                 Buttons::Ok, Icon::Warning, QStringLiteral("Återställning utförd"));
     }
     Command2_Click();
+}
+
+// The account folders a restore of every account left as they were because
+// the restored register does not list them, said for the closing message.
+QString BackUpForm::leftInPlace() {
+    QStringList left;
+    try {
+        left = backup::unlistedAccountFolders();
+    } catch (const RuntimeError&) {
+        return {}; // the restore stands; only the list is not told
+    }
+    if (left.isEmpty())
+        return {};
+    return kBr + kBr +
+           QStringLiteral("Dessa kontokataloger finns kvar i datamappen men inte i det "
+                          "återställda kontoregistret, och har lämnats orörda:") +
+           kBr + kBr + left.join(kBr) + kBr + kBr +
+           QStringLiteral("Ett sådant konto tas upp igen med 'Nytt konto' och kontots namn.");
 }
 
 void BackUpForm::refuse(const QString& refusal, bool thisAccount) {
@@ -1132,6 +1154,12 @@ void showBackUpForm(HeadForm& head) {
 
 void installBackUpForm() {
     HeadForm::openBackUpForm = showBackUpForm;
+    // "Nytt konto" with the name of a folder a restore left unlisted takes it
+    // up again, checked as a restore checks an account.
+    NyKontoForm::readLeftFolder = [](const QString& name, const QString& chosen) {
+        const backup::LeftAccount left = backup::readLeftAccount(name, chosen);
+        return NyKontoForm::LeftFolder{left.refusal, left.slag, left.postings};
+    };
 }
 
 } // namespace fyn

@@ -97,6 +97,7 @@ private:
     void uncheckOptions();
     void placeDriveList(bool restore);
     void showDrivePaths();
+    static QString leftInPlace();
     void showModeButtons();
     void startLayout();
     void noScope();

@@ -7,6 +7,7 @@
 #include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
 #include "ledger/Account.h"
+#include "mainwindow/NyKontoForm.h"
 #include "mainwindow/WindowDriver.h"
 #include "platform/ClickLabel.h"
 #include "platform/Ui.h"
@@ -1397,3 +1398,78 @@ TEST_F(BackUpDialog, EveryHandlerNamesWhatTheSystemRefused) {
 }
 
 } // namespace
+
+// A restore of every account from a backup made before Resa leaves Resa's
+// folder where it is, unlisted: the closing text names it, and "Nytt konto"
+// with its name offers to take it up again, as the kind its files are and with
+// its postings.
+TEST_F(BackUpDialog, AnAccountNewerThanTheBackupIsNamedAndCanBeTakenUpAgain) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    const QString made = stick() + "FynlarBU202612081000";
+    QDir(made + "/Resa").removeRecursively();
+    test::writeFile(made + "/KontoFil", test::readFile(made + "/KontoFil").left(82));
+    // Resa has been used since.
+    const QByteArray resa = rec(test::enkel("2026-03-01", "1", "0", "0")) +
+                            rec(test::enkel("2026-03-05", "3", "-250", "-250"));
+    test::writeFile(accountFile("Resa", "KontoData"), resa);
+
+    BackUpForm& d = open();
+    choose(d, true, false);
+    boxes();
+    restoreFrom(d, "FynlarBU202612081000");
+    const auto done = boxes();
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].title, "Återställning utförd");
+    EXPECT_EQ(done[0].text,
+              "Säkerhetskopierade arbetsfiler från BackUp, är nu återställda till "
+              "registerkatalogen !\r\n\r\nStarta om programmet  för att läsa in alla filer ! !"
+              "\r\n\r\nDessa kontokataloger finns kvar i datamappen men inte i det återställda "
+              "kontoregistret, och har lämnats orörda:\r\n\r\nResa\r\n\r\nEtt sådant konto tas "
+              "upp igen med 'Nytt konto' och kontots namn.");
+    EXPECT_EQ(test::readFile(kontoFilPath()).size(), 82);
+    EXPECT_EQ(test::readFile(accountFile("Resa", "KontoData")), resa);
+    EXPECT_EQ(form->Combo3->findText("Resa", Qt::MatchContains), -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // "Nytt konto", typed as a user does, a budget account chosen.
+    answer({Answer::Yes}); // "Vill du lägga till ett nytt konto ?"
+    test::chooseMenuItem(form->menuBar(), form->Ark_mn, form->Nykonto_mn);
+    NyKontoForm& k = form->nyKontoForm();
+    ASSERT_TRUE(k.isVisible());
+    QTest::keyClicks(k.Text1, "Resa");
+    QTest::keyClick(k.Text1, Qt::Key_Tab);
+    QTest::keyClicks(k.Text2, "5544-1");
+    QTest::mouseClick(k.Option1, Qt::LeftButton, {}, QPoint(7, k.Option1->height() / 2));
+    ASSERT_TRUE(k.Option1->isChecked());
+    boxes();
+    answer({Answer::Yes, Answer::No}); // take it up; no further account
+    k.Command1->setFocus();
+    QTest::keyClick(k.Command1, Qt::Key_Return);
+
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, "Kvarlämnad kontokatalog");
+    EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(asked[0].text,
+              "Kontot 'Resa' finns inte i kontoregistret, men dess katalog finns kvar i "
+              "datamappen:\n\n" +
+                  accountFolder("Resa") +
+                  "\n\nKatalogen håller ett enkelt konto med 2 poster. En sådan katalog blir "
+                  "kvar när alla konton återställs från en BackUp som är äldre än kontot."
+                  "\n\nVill du ta upp katalogen igen som kontot 'Resa', med dess poster ?"
+                  "\n\nObservera: katalogens filer är ett enkelt konto, inte ett budgetkonto "
+                  "som du valde. Kontot tas upp som enkelt konto.");
+    EXPECT_EQ(asked[1].title, "Fortsätt skapa konton");
+    // Registered as the simple account it is, its postings untouched, and open.
+    EXPECT_EQ(test::readFile(kontoFilPath()).mid(82), "Resa" + QByteArray(31, ' ') + "5544-1" +
+                                                          QByteArray(24, ' ') + "Ek" +
+                                                          "\\FynData\\" + QByteArray(6, ' '));
+    EXPECT_EQ(test::readFile(accountFile("Resa", "KontoData")), resa);
+    EXPECT_FALSE(k.isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(Module1.KontoNamn, "Resa");
+    EXPECT_EQ(Module1.KontoSlag, "Ek");
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_NE(form->Combo3->findText("Resa", Qt::MatchContains), -1);
+}
