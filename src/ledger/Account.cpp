@@ -82,6 +82,16 @@ int createAccount(const NewAccount& a) {
     return int(slot);
 }
 
+int registerAccount(const NewAccount& a) {
+    WriteBatch batch;
+    const RecordFile kontoFil = openRecordFile<KontoFilPost>(kontoFilPath());
+    const long slot = freeRegisterSlot(kontoFil);
+    kontoFil.put(batch, slot, KontoFilPost{a.name, a.number, a.slag, kSokvagNew});
+    writeKontoIni(batch, kontoIniPath(), int(slot), a.anvNamn);
+    batch.commit();
+    return int(slot);
+}
+
 void migrateOldLayout(const QString& oldKontoFil) {
     const RecordFile from = openExistingRecordFile<KontoFilPost>(oldKontoFil);
     const RecordFile to = openRecordFile<KontoFilPost>(kontoFilPath());

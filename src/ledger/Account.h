@@ -36,6 +36,12 @@ struct NewAccount {
 // nothing is left behind.
 int createAccount(const NewAccount& a);
 
+// Registers an account whose folder the data folder already holds, its files
+// as they are, in the first free slot of KontoFil, and writes KontoIni, as one
+// commit (workDate is not used). Returns the account's number. Throws a
+// RuntimeError when it cannot; then nothing has changed.
+int registerAccount(const NewAccount& a);
+
 // Moves the accounts of the old layout (register and settings in the start
 // folder, account folders wherever Sökväg says) into the data folder: the
 // register records are copied, each account's files copied into

@@ -29,6 +29,8 @@
 
 namespace fyn {
 
+std::function<NyKontoForm::LeftFolder(const QString&, const QString&)> NyKontoForm::readLeftFolder;
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
@@ -227,6 +229,8 @@ void NyKontoForm::Command1_Click() {
                     kRed);
         return;
     }
+    if (!registered(name) && offerLeftFolder(name, number))
+        return;
     if (QFileInfo::exists(accountFolder(name)) || registered(name)) {
         platform::messages().show(QStringLiteral("Kontot, '") + name +
                                       QStringLiteral("', som du försöker skapa, existerar redan !"
@@ -288,8 +292,95 @@ void NyKontoForm::Skapa_Konto() {
             c.messageSuffix = QStringLiteral(" vid försök att nyskapa ett konto");
             return c;
         });
-    if (!created)
-        return;
+    if (created)
+        askForAnother();
+}
+
+namespace {
+
+QString kindText(const QString& slag) {
+    return slag == QLatin1String("Bg") ? QStringLiteral("budgetkonto")
+                                       : QStringLiteral("enkelt konto");
+}
+
+} // namespace
+
+bool NyKontoForm::offerLeftFolder(const QString& name, const QString& number) {
+    const QFileInfo folder(accountFolder(name));
+    if (!readLeftFolder || folder.isSymLink() || !folder.isDir())
+        return false;
+    LeftFolder left;
+    const bool read = trap([&] { left = readLeftFolder(name, Kind); },
+                           [&] {
+                               ErrorContext c(QStringLiteral("Command1_Click"), {},
+                                              {QStringLiteral("vid försök läsa kontokatalogen"),
+                                               QStringLiteral("Angivet kontonamn ") + name,
+                                               QStringLiteral("Angivet bokf.val ") + Kind});
+                               c.messageSuffix = QStringLiteral(" vid försök läsa kontokatalogen");
+                               return c;
+                           });
+    if (!read)
+        return true;
+    if (!left.refusal.isEmpty()) {
+        platform::messages().show(
+            QStringLiteral("Katalogen '") + name +
+                QStringLiteral("' finns redan i datamappen, men inget konto i kontoregistret hör "
+                               "till den, och den kan inte tas upp som konto:\n\n") +
+                left.refusal +
+                QStringLiteral("\n\nVälj annat kontonamn eller avbryt 'Nytt konto' !"),
+            Buttons::Ok, Icon::Warning, QStringLiteral("Redan befintligt konto"));
+        return true;
+    }
+    QString question =
+        QStringLiteral("Kontot '") + name +
+        QStringLiteral("' finns inte i kontoregistret, men dess katalog finns kvar i "
+                       "datamappen:\n\n") +
+        accountFolder(name) + QStringLiteral("\n\nKatalogen håller ett ") + kindText(left.slag) +
+        QStringLiteral(" med ") +
+        (left.postings == 1 ? QStringLiteral("1 post")
+                            : QString::number(left.postings) + QStringLiteral(" poster")) +
+        QStringLiteral(". En sådan katalog blir kvar när alla konton återställs från en BackUp "
+                       "som är äldre än kontot.\n\nVill du ta upp katalogen igen som kontot '") +
+        name + QStringLiteral("', med dess poster ?");
+    if (left.slag != Kind)
+        question += QStringLiteral("\n\nObservera: katalogens filer är ett ") +
+                    kindText(left.slag) + QStringLiteral(", inte ett ") + kindText(Kind) +
+                    QStringLiteral(" som du valde. Kontot tas upp som ") + kindText(left.slag) +
+                    QLatin1Char('.');
+    if (platform::messages().show(question, Buttons::YesNo, Icon::None,
+                                  QStringLiteral("Kvarlämnad kontokatalog")) != Answer::Yes)
+        return true; // all stays as it is
+    const QString slag = left.slag;
+    const bool registeredNow = trap(
+        [&] {
+            const int slot = ledger::registerAccount({name, number, slag, {}, Module1.AnvNamn});
+            ledger::account().closeAll();
+            Module1.KontoNamn = name;
+            Module1.KontoNummer = number;
+            Module1.KontoNum = slot;
+            Text1->clear();
+            Text2->clear();
+            uncheck(Option1);
+            uncheck(Option2);
+            Kind.clear();
+            head_.Inläs_Kontofil();
+        },
+        [&] {
+            ErrorContext c(QStringLiteral("Skapa_Konto"), {},
+                           {QStringLiteral("vid försök att ta upp en kvarlämnad kontokatalog"),
+                            QStringLiteral("Angivet kontonamn ") + name,
+                            QStringLiteral("Katalogens bokf.val ") + slag,
+                            QStringLiteral("Nytt kontonummer ") + number,
+                            QStringLiteral("Angiven sökväg ") + dataFolder() + QLatin1Char('/')});
+            c.messageSuffix = QStringLiteral(" vid försök att ta upp en kvarlämnad kontokatalog");
+            return c;
+        });
+    if (registeredNow)
+        askForAnother();
+    return true;
+}
+
+void NyKontoForm::askForAnother() {
     if (platform::messages().show(QStringLiteral("Vill du lägga till ytterligare ett konto ?"),
                                   Buttons::YesNo, Icon::None,
                                   QStringLiteral("Fortsätt skapa konton")) == Answer::No) {

@@ -2,6 +2,7 @@
 // The account dialog: name, number and kind of a new account, checked, then
 // created, registered and opened.
 #include <QWidget>
+#include <functional>
 
 class QColor;
 class QLabel;
@@ -27,6 +28,18 @@ public:
 
     QString Kind; // "Bg", "Ek" or "" until an option is clicked
 
+    // An account's folder that the data folder holds but the register does
+    // not list, as the backup's checks of a restored account read it.
+    struct LeftFolder {
+        QString refusal; // why it can be no account; empty when it can
+        QString slag;    // the kind its files are
+        long postings = 0;
+    };
+    // Installed by the backup library; without it such a folder is refused as
+    // an existing account. Takes the name and the kind the user chose; throws
+    // a RuntimeError when the folder cannot be read.
+    static std::function<LeftFolder(const QString& name, const QString& chosen)> readLeftFolder;
+
     QLabel *Label1, *Label2, *Label4;
     QLineEdit *Text1, *Text2;
     QRadioButton *Option1, *Option2;
@@ -39,6 +52,11 @@ private:
     void showMessage(const QString& text, const QColor& colour);
     void showOpeningText();
     void closeDialog(); // stores the position, enables the main window, hides
+    // Offers to take the unlisted folder of the name up again as an account;
+    // false when there is no such folder to offer.
+    bool offerLeftFolder(const QString& name, const QString& number);
+    // After an account was made or taken up: another, or back to the main window.
+    void askForAnother();
 
     HeadForm& head_;
     // The checked name and number, made current only once the account exists.

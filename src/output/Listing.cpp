@@ -221,6 +221,13 @@ QString amountText(const QString& field) {
     return QString::fromLatin1(out, amountText(bytes.constData(), int(bytes.size()), out));
 }
 
+QString screenText(QString text) {
+    for (qsizetype i = 1; i + 1 < text.size(); ++i)
+        if (text[i] == QLatin1Char(' ') && text[i - 1].isDigit() && text[i + 1].isDigit())
+            text[i] = QChar(0x00A0);
+    return text;
+}
+
 QString LineText::text(int i) const {
     return fromCp1252(cells_[i].data(), lengths_[i]);
 }

@@ -190,8 +190,12 @@ void UtskrStatForm::wire() {
             hideLists();
         else if (!Picture1->isHidden())
             Command10_Click();
-        else if (Command2->isEnabled())
+        // An output or a statistics run under way is cancelled; with nothing
+        // under way the dialog closes, as every other window does on Esc.
+        else if (!CancelState.isEmpty() && CancelState != QLatin1String("kto"))
             Command2_MouseUp();
+        else
+            Command3_Click();
     });
     // F1 opens what the help label opens.
     platform::setHelpTopic(*this, kHelpTopic);

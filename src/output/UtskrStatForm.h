@@ -227,6 +227,9 @@ private:
     // Refuses a listing or a printout to path with a message, before anything
     // is written; false when it may be written.
     bool refusedOutput(const QString& path);
+    // The save box for a text file: a path refusedOutput refuses is refused
+    // before anything is asked about it. Empty when cancelled or refused.
+    QString chooseTextFile();
     void closeDialog();
     QString checkValue(QCheckBox* c) const;
 

@@ -35,16 +35,12 @@ void UtskrStatForm::FilePrint() {
         Avbr_FilUtskr();
         return;
     }
-    const QString path = platform::fileDialogs().saveFileName(this, {QDir::currentPath(), {}});
-    if (path.isEmpty()) {
+    const QString path = chooseTextFile();
+    if (path.isEmpty()) { // cancelled, or refused with its reason
         Avbr_FilUtskr();
         return;
     }
     OutFileName = path;
-    if (refusedOutput(path)) {
-        Avbr_FilUtskr();
-        return;
-    }
 
     // The listing is made whole in memory and written in one piece. A record
     // that does not read stops it; what came before it is still written.
@@ -137,12 +133,10 @@ void UtskrStatForm::FilPr_7() {
     StartRec = 1;
     TopRec = 1;
     StopRec = StatCount + 1;
-    const QString path = platform::fileDialogs().saveFileName(this, {QDir::currentPath(), {}});
+    const QString path = chooseTextFile();
     if (path.isEmpty())
-        return; // cancelled: the dialog keeps its statistics
+        return; // cancelled or refused: the dialog keeps its statistics
     OutFileName = path;
-    if (refusedOutput(path))
-        return;
     // The file is made whole in memory and written in one piece under a
     // temporary name, so that a failure leaves no part of it behind.
     QByteArray bytes;
@@ -172,6 +166,11 @@ void UtskrStatForm::FilPr_7() {
     if (QDir::currentPath() != QDir(Module1.StartFolder).absolutePath())
         QDir::setCurrent(Module1.StartFolder);
     UtskrMedd(); // it ends the statistics
+}
+
+QString UtskrStatForm::chooseTextFile() {
+    return platform::chooseSaveFile(
+        this, {QDir::currentPath(), {}, [this](const QString& p) { return refusedOutput(p); }});
 }
 
 bool UtskrStatForm::refusedOutput(const QString& path) {

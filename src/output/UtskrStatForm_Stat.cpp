@@ -152,7 +152,7 @@ void UtskrStatForm::Trans_Stat() {
     if (Option1->isChecked()) {
         setFormHeight(kTallHeight);
         OutputLevel.clear();
-        Label27->setText(StatSummary);
+        Label27->setText(output::screenText(StatSummary));
         Grid1->clearContents();
         Command8->show();
         Command8->raise();
@@ -210,7 +210,8 @@ void UtskrStatForm::drawStatRows() {
         CurrentLine.set(1, row.subText());
         CurrentLine.set(2, row.amount());
         for (int c = 0; c < 3; ++c) {
-            auto* cell = new QTableWidgetItem(CurrentLine.text(c));
+            const QString text = CurrentLine.text(c);
+            auto* cell = new QTableWidgetItem(c == 2 ? output::screenText(text) : text);
             cell->setTextAlignment(kAlign[c]);
             Grid1->setItem(r, c, cell);
         }

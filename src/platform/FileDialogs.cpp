@@ -20,7 +20,7 @@ class QtFileDialogs final : public FileDialogs {
 public:
     QString saveFileName(QWidget* parent, const SaveRequest& request) override {
         // Qt's own box, so that its texts can be set; the overwrite question
-        // is asked here, in Swedish, through the message boxes.
+        // is the program's own, in Swedish (chooseSaveFile).
         QFileDialog box(parent, QStringLiteral("Spara som"), request.folder);
         box.setAcceptMode(QFileDialog::AcceptSave);
         box.setFileMode(QFileDialog::AnyFile);
@@ -34,23 +34,37 @@ public:
         box.setProxyModel(swedishFileColumns(&box));
         if (!request.suggestedName.isEmpty())
             box.selectFile(request.suggestedName);
-        for (;;) {
-            if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
-                return {};
-            const QString path = box.selectedFiles().constFirst();
-            if (!QFileInfo::exists(path))
-                return path;
-            const Answer a =
-                messages().show(QStringLiteral("Filen ") + QFileInfo(path).fileName() +
-                                    QStringLiteral(" finns redan.\n\nVill du ersätta den ?"),
-                                Buttons::YesNo, Icon::Warning, QStringLiteral("Spara som"));
-            if (a == Answer::Yes)
-                return path;
-        }
+        if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+            return {};
+        return box.selectedFiles().constFirst();
     }
 };
 
 } // namespace
+
+QString chooseSaveFile(QWidget* parent, const SaveRequest& request) {
+    SaveRequest again = request;
+    for (;;) {
+        const QString path = fileDialogs().saveFileName(parent, again);
+        if (path.isEmpty())
+            return {};
+        // A path that may not be written is refused before the user is asked
+        // whether to replace what is there.
+        if (request.refuses && request.refuses(path))
+            return {};
+        if (!QFileInfo::exists(path))
+            return path;
+        const Answer a =
+            messages().show(QStringLiteral("Filen ") + QFileInfo(path).fileName() +
+                                QStringLiteral(" finns redan.\n\nVill du ersätta den ?"),
+                            Buttons::YesNo, Icon::Warning, QStringLiteral("Spara som"));
+        if (a == Answer::Yes)
+            return path;
+        // The box opens again where the user was.
+        again.folder = QFileInfo(path).absolutePath();
+        again.suggestedName = QFileInfo(path).fileName();
+    }
+}
 
 FileDialogs& fileDialogs() {
     if (!installed())

@@ -19,6 +19,44 @@ size_t readFromFile(char* buffer, size_t size, size_t count, void* userdata) {
     return got;
 }
 
+// What went wrong, from libcurl's code; answered tells whether the server had
+// said anything at all before a time-out.
+FtpFailure failureOf(CURLcode rc, bool answered) {
+    switch (rc) {
+    case CURLE_LOGIN_DENIED:
+        return FtpFailure::LoginRefused;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_WEIRD_SERVER_REPLY: // something answered, but no FTP server
+        return FtpFailure::Unreachable;
+    case CURLE_OPERATION_TIMEDOUT:
+        return answered ? FtpFailure::ConnectionBroken : FtpFailure::Unreachable;
+    case CURLE_FTP_ACCEPT_FAILED:
+    case CURLE_FTP_ACCEPT_TIMEOUT:
+    case CURLE_FTP_WEIRD_PASV_REPLY:
+    case CURLE_FTP_WEIRD_227_FORMAT:
+    case CURLE_FTP_CANT_GET_HOST:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+        return FtpFailure::ConnectionBroken;
+    case CURLE_READ_ERROR:
+    case CURLE_ABORTED_BY_CALLBACK: // our read callback gave up
+        return FtpFailure::FileUnreadable;
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_QUOTE_ERROR:
+    case CURLE_FILESIZE_EXCEEDED:
+    case CURLE_REMOTE_DISK_FULL:
+    case CURLE_REMOTE_FILE_EXISTS:
+        return FtpFailure::FileRefused;
+    default:
+        return FtpFailure::Other;
+    }
+}
+
 class CurlFtp final : public Ftp {
 public:
     CurlFtp() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -28,11 +66,12 @@ public:
                       const QString& remoteName) override {
         std::FILE* in = std::fopen(QFile::encodeName(localPath).constData(), "rb");
         if (!in)
-            return {false, QStringLiteral("Kan inte läsa filen %1").arg(localPath)};
+            return {false, QStringLiteral("Kan inte läsa filen %1").arg(localPath),
+                    FtpFailure::FileUnreadable};
         CURL* curl = curl_easy_init();
         if (!curl) {
             std::fclose(in);
-            return {false, QStringLiteral("FTP kunde inte startas")};
+            return {false, QStringLiteral("FTP kunde inte startas"), FtpFailure::Other};
         }
         const QByteArray url = "ftp://" + QUrl::toAce(t.host) + ':' + QByteArray::number(t.port) +
                                '/' + QUrl::toPercentEncoding(remoteName);
@@ -57,14 +96,16 @@ public:
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errbuf);
 
         const CURLcode rc = curl_easy_perform(curl);
+        long lastReply = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &lastReply);
         curl_easy_cleanup(curl);
         std::fclose(in);
         if (rc == CURLE_OK)
-            return {true, {}};
-        QString why = QString::fromLocal8Bit(errbuf);
-        if (why.isEmpty())
-            why = QString::fromLocal8Bit(curl_easy_strerror(rc));
-        return {false, why};
+            return {true, {}, FtpFailure::None};
+        QString words = QString::fromLocal8Bit(errbuf);
+        if (words.isEmpty())
+            words = QString::fromLocal8Bit(curl_easy_strerror(rc));
+        return {false, words, failureOf(rc, lastReply != 0)};
     }
 };
 

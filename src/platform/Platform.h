@@ -105,9 +105,21 @@ struct FtpTarget {
     int responseTimeoutSeconds = 30;
 };
 
+// Why an upload failed, as the user can be told it.
+enum class FtpFailure {
+    None,
+    LoginRefused,     // the server refused the login
+    Unreachable,      // no server answered: no network, a wrong address, a server down
+    ConnectionBroken, // the connection broke, or stalled, after the server answered
+    FileUnreadable,   // the local file could not be read
+    FileRefused,      // the server took the login but not the file
+    Other,
+};
+
 struct FtpResult {
     bool ok = false;
-    QString error; // empty when ok
+    QString error; // the transfer's own words, for a log; empty when ok
+    FtpFailure why = FtpFailure::None;
 };
 
 class Ftp {

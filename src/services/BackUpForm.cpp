@@ -9,6 +9,7 @@
 #include "ledger/Account.h"
 #include "mainwindow/DialogSupport.h"
 #include "mainwindow/HeadForm.h"
+#include "mainwindow/NyKontoForm.h"
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 #include "services/BackupOps.h"
@@ -17,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -25,7 +27,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
+#include <algorithm>
 #include <cmath>
 
 namespace fyn {
@@ -51,9 +56,43 @@ QString partialCopyLine(const QString& left) {
 
 QPointer<BackUpForm> backUpForm_;
 
+// The drive's whole path, beside the text the list shows for it.
+constexpr int kRootRole = Qt::UserRole + 1;
+
+// A mount path as it fits in room pixels: whole when it does; else its last
+// part whole, the stick's label, after as much of the start as fits, the rest
+// left out at "…". A label that is wider than the list itself is shortened in
+// its middle.
+QString shownDrivePath(const QString& root, const QFontMetrics& fm, int room) {
+    if (fm.horizontalAdvance(root) <= room)
+        return root;
+    const QString trimmed = root.endsWith(QLatin1Char('/')) ? root.chopped(1) : root;
+    const qsizetype cut = trimmed.lastIndexOf(QLatin1Char('/'));
+    const QString last = root.mid(cut + 1); // the label, with the closing "/"
+    const QString head = root.left(cut + 1);
+    const QString ellipsis(QChar(0x2026));
+    const int left =
+        room - fm.horizontalAdvance(QStringLiteral("/") + ellipsis + QLatin1Char('/') + last);
+    if (cut <= 0 || left < 0)
+        return fm.elidedText(root, Qt::ElideMiddle, room);
+    // As much of the start as fits, cut back to a whole folder where it can be.
+    QString start = head.chopped(1);
+    while (!start.isEmpty() && fm.horizontalAdvance(start) > left)
+        start.chop(1);
+    if (const qsizetype slash = start.lastIndexOf(QLatin1Char('/')); slash > 0)
+        start = start.left(slash + 1);
+    return start + ellipsis + QLatin1Char('/') + last;
+}
+
 const QString kBr = QStringLiteral("\r\n");
-constexpr int kWidth = 5010;
+// The design's width, made wider on the right for the drive list: a mount
+// path of 48 characters needs about 300 pixels where a drive letter needed
+// none. What stands on the right moves along.
+constexpr int kWider = 1605;
+constexpr int kWidth = 5010 + kWider;
 constexpr int kHeight = 4950;
+// The drive list, beside the options of either mode.
+constexpr int kDriveListWidth = 4725;
 
 QString startText() {
     return QStringLiteral("Programmets arbetsfiler kan säkerhetskopieras och förvaras på annan"
@@ -175,23 +214,23 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     setFont(uiFont(kArial, 8.25));
 
     Text1 = makeControl<QPlainTextEdit>(this, "Text1");
-    placeTwips(Text1, 240, 240, 4455, 1335);
+    placeTwips(Text1, 240, 240, 4455 + kWider, 1335);
     Text1->setReadOnly(true);
     Text1->setAccessibleName(QStringLiteral("Anvisningar"));
 
     Command3 = makeControl<QPushButton>(this, "Command3", QStringLiteral("BackUp"));
     placeTwips(Command3, 240, 1800, 1335, 495);
     Command4 = makeControl<QPushButton>(this, "Command4", QStringLiteral("Återställ"));
-    placeTwips(Command4, 3360, 1800, 1335, 495);
+    placeTwips(Command4, 3360 + kWider, 1800, 1335, 495);
 
     Label1 = makeControl<QLabel>(this, "Label1", QStringLiteral("Drive-enheter"));
     placeTwips(Label1, 1920, 1560, 1215, 255);
     DrvList = makeControl<QListWidget>(this, "DrvList");
     placeTwips(DrvList, 1920, 1800, 1095, 570);
     DrvList->setAccessibleName(Label1->text());
-    // Placed by the mode, wide enough for a whole mount path; a longer one
-    // keeps its start and its end, and is whole in the tool tip.
-    DrvList->setTextElideMode(Qt::ElideMiddle);
+    // Placed by the mode, wide enough for a whole mount path; a longer one is
+    // shortened by showDrivePaths, its label kept, and is whole in the tool tip.
+    DrvList->setTextElideMode(Qt::ElideNone);
     DrvList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Label1->setBuddy(DrvList);
 
@@ -205,11 +244,11 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     // one group of options, as a screen reader reads them.
 
     Dir1 = makeControl<QListWidget>(this, "Dir1");
-    placeTwips(Dir1, 240, 3120, 4455, 900);
+    placeTwips(Dir1, 240, 3120, 4455 + kWider, 900);
     Dir1->setAccessibleName(QStringLiteral("BackUp-kataloger"));
 
     Label2 = makeControl<QLabel>(this, "Label2");
-    placeTwips(Label2, 1680, 4080, 1695, 735);
+    placeTwips(Label2, 1680 + kWider / 2, 4080, 1695, 735);
     Label2->setFont(uiFont(kArial, 8.25, true));
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setTextFormat(Qt::PlainText);
@@ -217,7 +256,7 @@ BackUpForm::BackUpForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(hea
     Command1 = makeControl<QPushButton>(this, "Command1", QStringLiteral("Avbryt"));
     placeTwips(Command1, 240, 4320, 1335, 495);
     Command2 = makeControl<QPushButton>(this, "Command2", QStringLiteral("Avsluta"));
-    placeTwips(Command2, 3480, 4320, 1215, 495);
+    placeTwips(Command2, 3480 + kWider, 4320, 1215, 495);
 
     for (QPushButton* b : {Command1, Command2, Command3, Command4})
         b->setAutoDefault(false);
@@ -281,7 +320,27 @@ void BackUpForm::placeDriveList(bool restore) {
     (restore ? Command3 : Command4)->hide();
     const int left = restore ? 240 : 1650;
     placeTwips(Label1, left, 1560, 1215, 240);
-    placeTwips(DrvList, left, 1800, 3045, 1275);
+    placeTwips(DrvList, left, 1800, kDriveListWidth, 1275);
+    showDrivePaths();
+}
+
+// Each entry shows its drive's whole path where the list has room for it; a
+// longer one keeps its last part, the stick's label, and loses the middle of
+// what comes before. What is shown is the item's text, so it is what is
+// painted; the path itself stays in the item for the choice.
+void BackUpForm::showDrivePaths() {
+    const QFontMetrics fm(DrvList->font());
+    const int frame = 2 * DrvList->frameWidth();
+    const int margins =
+        2 * (DrvList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DrvList) + 1);
+    int room = DrvList->width() - frame - margins;
+    const int rows = DrvList->count() * std::max(DrvList->sizeHintForRow(0), fm.height());
+    if (rows > DrvList->height() - frame)
+        room -= DrvList->verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < DrvList->count(); ++i) {
+        QListWidgetItem* item = DrvList->item(i);
+        item->setText(shownDrivePath(item->data(kRootRole).toString(), fm, room));
+    }
 }
 
 void BackUpForm::showModeButtons() {
@@ -361,7 +420,7 @@ void BackUpForm::Command3_Click() {
 
 void BackUpForm::Command4_Click() {
     enterMode(
-        QStringLiteral("RE"), 3360, QStringLiteral("Vänta !\r\nÅterställning..."),
+        QStringLiteral("RE"), 3360 + kWider, QStringLiteral("Vänta !\r\nÅterställning..."),
         QStringLiteral("Listan nedan visar möjliga drive-enheter för tidigare utförd BackUp,"
                        "  inkl. ev. USB-enhet.\r\n"
                        "Klicka i listan på antagen enhetsbeteckning !\r\n\r\n"
@@ -430,6 +489,7 @@ void BackUpForm::Enhetslista() {
                     continue;
                 auto* item = new QListWidgetItem(d.root, DrvList);
                 item->setData(Qt::UserRole, int(d.type));
+                item->setData(kRootRole, d.root);
                 item->setToolTip(d.root);
                 // A screen reader reads the whole path and the kind of drive.
                 item->setData(Qt::AccessibleTextRole, d.root);
@@ -437,6 +497,7 @@ void BackUpForm::Enhetslista() {
             }
             DrvList->setCurrentRow(-1);
             DrvList->clearSelection();
+            showDrivePaths();
         },
         [](const Failure& sys) {
             report(sys,
@@ -455,7 +516,7 @@ void BackUpForm::DrvList_MouseDown(QListWidgetItem* item) {
         [&] {
             const bool restore = BackupMode == QLatin1String("RE");
             const int type = item->data(Qt::UserRole).toInt();
-            const QString root = item->text();
+            const QString root = item->data(kRootRole).toString();
             const QString question =
                 restore ? QStringLiteral("Använd denna diskenhet för Återställning ?")
                         : QStringLiteral("Använd denna diskenhet för BackUp ?");
@@ -739,11 +800,13 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
         } catch (const RuntimeError& e) {
             unsynced = e.text();
         }
+        const QString left = RestoreScope == QLatin1String("0") ? leftInPlace() : QString();
         if (unsynced.isEmpty())
             platform::messages().show(
                 QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
                                " är nu återställda till registerkatalogen !\r\n\r\n"
-                               "Starta om programmet  för att läsa in alla filer ! !"),
+                               "Starta om programmet  för att läsa in alla filer ! !") +
+                    left,
                 Buttons::Ok, Icon::Information, QStringLiteral("Återställning utförd"));
         else
             platform::messages().show(
@@ -755,10 +818,29 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
                                "läses, senast när programmet startar.\r\n\r\n"
                                "Kontrollera disken (ledigt utrymme, anslutning), avsluta sedan "
                                "programmet och starta om det för att läsa in alla filer !")
-                    .arg(unsynced),
+                        .arg(unsynced) +
+                    left,
                 Buttons::Ok, Icon::Warning, QStringLiteral("Återställning utförd"));
     }
     Command2_Click();
+}
+
+// The account folders a restore of every account left as they were because
+// the restored register does not list them, said for the closing message.
+QString BackUpForm::leftInPlace() {
+    QStringList left;
+    try {
+        left = backup::unlistedAccountFolders();
+    } catch (const RuntimeError&) {
+        return {}; // the restore stands; only the list is not told
+    }
+    if (left.isEmpty())
+        return {};
+    return kBr + kBr +
+           QStringLiteral("Dessa kontokataloger finns kvar i datamappen men inte i det "
+                          "återställda kontoregistret, och har lämnats orörda:") +
+           kBr + kBr + left.join(kBr) + kBr + kBr +
+           QStringLiteral("Ett sådant konto tas upp igen med 'Nytt konto' och kontots namn.");
 }
 
 void BackUpForm::refuse(const QString& refusal, bool thisAccount) {
@@ -1073,6 +1155,12 @@ void showBackUpForm(HeadForm& head) {
 
 void installBackUpForm() {
     HeadForm::openBackUpForm = showBackUpForm;
+    // "Nytt konto" with the name of a folder a restore left unlisted takes it
+    // up again, checked as a restore checks an account.
+    NyKontoForm::readLeftFolder = [](const QString& name, const QString& chosen) {
+        const backup::LeftAccount left = backup::readLeftAccount(name, chosen);
+        return NyKontoForm::LeftFolder{left.refusal, left.slag, left.postings};
+    };
 }
 
 } // namespace fyn

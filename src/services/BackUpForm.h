@@ -96,6 +96,8 @@ private:
     void setScope(bool thisAccount, bool allAccounts);
     void uncheckOptions();
     void placeDriveList(bool restore);
+    void showDrivePaths();
+    static QString leftInPlace();
     void showModeButtons();
     void startLayout();
     void noScope();

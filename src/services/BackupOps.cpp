@@ -4,7 +4,9 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/Paths.h"
+#include "core/RecordFile.h"
 #include "core/Records.h"
+#include "core/Register.h"
 #include "core/SafeOpen.h"
 #include "core/SafeWrite.h"
 #include "platform/FileWrites.h"
@@ -1000,6 +1002,80 @@ AllBackup readAllBackup(const QString& folder) {
     }
     b.refusal = targetConflict(b.tree, dataFolder());
     return b;
+}
+
+QStringList unlistedAccountFolders() {
+    QStringList listed;
+    if (QFileInfo::exists(kontoFilPath())) {
+        const RecordFile kontoFil = openExistingRecordFile<KontoFilPost>(kontoFilPath());
+        for (const RegisterItem& item : registerItems(kontoFil))
+            listed << accountNameOf(kontoFil.get<KontoFilPost>(item.number).KontoNamn);
+    }
+    Fd fd(openFolder(dataFolder()));
+    if (fd.get() < 0)
+        failOpen(errno, dataFolder());
+    QStringList out;
+    for (const Ent& e : entries(fd.get(), dataFolder(), false))
+        if (S_ISDIR(e.mode) && e.named && accountNameProblem(e.name).isEmpty() &&
+            !listed.contains(e.name))
+            out << e.name;
+    return out;
+}
+
+LeftAccount readLeftAccount(const QString& kontoNamn, const QString& chosen) {
+    LeftAccount left;
+    left.slag = chosen;
+    if (QString p = accountNameProblem(kontoNamn); !p.isEmpty()) {
+        left.refusal = p;
+        return left;
+    }
+    const QString folder = accountFolder(kontoNamn);
+    Fd fd(openFolder(folder));
+    if (fd.get() < 0) {
+        if (errno == ELOOP || errno == ENOTDIR) {
+            left.refusal =
+                QStringLiteral("Katalogen är en symbolisk länk, som programmet inte följer.");
+            return left;
+        }
+        failOpen(errno, folder);
+    }
+    // The checks of a restore of one account, the folder being its own target.
+    Tree tree;
+    Reader r;
+    listTree(fd.get(), folder, QString(), 0, tree, r);
+    left.refusal = sharedRefusal(tree, r);
+    if (left.refusal.isEmpty() && findFile(tree, QStringLiteral("KontoFil")))
+        left.refusal = QStringLiteral("Katalogen är en BackUp av samtliga konton, eftersom den "
+                                      "innehåller kontoregistret 'KontoFil'.");
+    if (left.refusal.isEmpty())
+        left.refusal = accountFilesProblem(tree, QString(), QString(), false);
+    if (!left.refusal.isEmpty())
+        return left;
+    readContents(fd.get(), folder, tree);
+    // The kind is the files': the record length and the dates at each record's
+    // start; a budget template tells where both would do.
+    const bool budget = accountFilesProblem(tree, QString(), QStringLiteral("Bg"), true).isEmpty();
+    const bool simple = accountFilesProblem(tree, QString(), QStringLiteral("Ek"), true).isEmpty();
+    const TreeFile* mall = findFile(tree, QStringLiteral("B-mall"));
+    if (budget && simple)
+        left.slag = mall && mall->size > 0 ? QStringLiteral("Bg") : chosen;
+    else if (budget || simple)
+        left.slag = budget ? QStringLiteral("Bg") : QStringLiteral("Ek");
+    else {
+        const TreeFile& data = *findFile(tree, QStringLiteral("KontoData"));
+        const QString likely = data.size % BudgetKontoPost::Length == 0  ? QStringLiteral("Bg")
+                               : data.size % EnkelKontoPost::Length == 0 ? QStringLiteral("Ek")
+                                                                         : chosen;
+        left.refusal = accountFilesProblem(tree, QString(), likely, true);
+        return left;
+    }
+    const TreeFile& data = *findFile(tree, QStringLiteral("KontoData"));
+    const int length =
+        left.slag == QLatin1String("Bg") ? BudgetKontoPost::Length : EnkelKontoPost::Length;
+    for (qsizetype at = 0; at + length <= data.bytes.size(); at += length)
+        if (data.bytes.at(at) != ' ')
+            ++left.postings;
+    return left;
 }
 
 void restoreAccount(const Tree& tree, const QString& kontoNamn) {

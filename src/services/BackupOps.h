@@ -119,6 +119,26 @@ struct AllBackup {
 };
 AllBackup readAllBackup(const QString& folder);
 
+// ---- A folder the register does not list -------------------------------------
+
+// The account folders in the data folder that its register does not list, in
+// name order: a restore of every account from a backup older than an account
+// leaves that account's folder so. Throws a RuntimeError when the data folder
+// or its register cannot be read.
+QStringList unlistedAccountFolders();
+
+// Such a folder of the data folder, read whole and checked as a restore checks
+// an account's backup, to be taken up again as an account. slag is the kind
+// its files are, "Bg" or "Ek" (chosen, when they would do for either);
+// postings the records of KontoData that hold a posting. Throws a
+// RuntimeError when the folder cannot be read.
+struct LeftAccount {
+    QString refusal; // why it can be no account; empty when it can
+    QString slag;
+    long postings = 0;
+};
+LeftAccount readLeftAccount(const QString& kontoNamn, const QString& chosen);
+
 // Writes a checked backup over the account's folder, or over the data folder,
 // as one commit: files of the same name replaced, what only the data folder
 // holds kept. Throws a RuntimeError; then nothing has changed. Once it returns

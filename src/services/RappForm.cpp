@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <unistd.h>
 
 namespace fyn {
 
@@ -104,6 +105,61 @@ platform::FtpResult FtpSendReport(const platform::FtpTarget& login) {
     return platform::ftp().putFile(login, Module1.FelRapportPath, Module1.FelRapportPath);
 }
 
+namespace {
+
+// Writes the report and reads it back: true only when the file on disk holds
+// every byte of it, synced.
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written =
+        file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0;
+    file.close();
+    if (!written)
+        return false;
+    QFile back(path);
+    return back.open(QIODevice::ReadOnly) && back.readAll() == bytes;
+}
+
+bool holdsWhole(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
+// Why the report did not go, as the user can understand it.
+QString failureText(platform::FtpFailure why) {
+    switch (why) {
+    case platform::FtpFailure::LoginRefused:
+        return QStringLiteral("Servern för felrapporter godtog inte programmets inloggning.");
+    case platform::FtpFailure::Unreachable:
+        return QStringLiteral("Servern för felrapporter gick inte att nå. Datorn kan sakna "
+                              "förbindelse med Internet, eller servern vara ur drift just nu.");
+    case platform::FtpFailure::ConnectionBroken:
+        return QStringLiteral("Förbindelsen med servern för felrapporter bröts innan rapporten "
+                              "hade kommit fram.");
+    case platform::FtpFailure::FileUnreadable:
+        return QStringLiteral("Rapportfilen gick inte att läsa när den skulle skickas.");
+    case platform::FtpFailure::FileRefused:
+        return QStringLiteral("Servern för felrapporter tog emot inloggningen men inte "
+                              "rapportfilen.");
+    case platform::FtpFailure::None:
+    case platform::FtpFailure::Other:
+        break;
+    }
+    return QStringLiteral("Överföringen till servern för felrapporter misslyckades.");
+}
+
+void notWritten(const QString& fullPath) {
+    platform::messages().show(QStringLiteral("Felrapporten kunde inte skrivas till filen\n%1\n\n"
+                                             "Ingen rapport har skickats.")
+                                  .arg(fullPath),
+                              platform::Buttons::Ok, platform::Icon::Warning,
+                              QStringLiteral("Felrapporten skickades inte"));
+}
+
+} // namespace
+
 void RappForm::Command1_Click() {
     const QString time = timeText(platform::clock().timeOfDay());
     Module1.FelRapportPath = reportFileName(Module1.DagensDatum, time);
@@ -114,15 +170,14 @@ void RappForm::Command1_Click() {
          reportLines(Module1.SysFel, Module1.DagensDatum, time, Module1.AnvNamn,
                      Module1.InstallDatum, Text1->toPlainText(), Module1.FelDump))
         bytes += toCp1252(line) + "\r\n";
-    QFile file(fullPath);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(bytes) == bytes.size() && file.flush();
-    file.close();
+    if (!writeWhole(fullPath, bytes)) {
+        QFile::remove(fullPath);
+        notWritten(fullPath);
+        Command2_Click();
+        return;
+    }
 
-    platform::FtpResult sent;
-    if (written)
-        sent = FtpSendReport(FtpLogin());
-
+    const platform::FtpResult sent = FtpSendReport(FtpLogin());
     if (sent.ok) {
         QFile::remove(fullPath);
         platform::messages().show(
@@ -133,24 +188,25 @@ void RappForm::Command1_Click() {
                            "             /Moxel"),
             platform::Buttons::Ok, platform::Icon::Information,
             QStringLiteral("Skickad felrapport"));
-    } else if (written) {
-        // Nothing was sent: the report stays where the user can find it.
-        platform::messages().show(
-            QStringLiteral("Felrapporten kunde inte skickas !\n\n%1\n\n"
-                           "Rapporten finns sparad i filen\n%2\n\n"
-                           "Du kan skicka den senare, när förbindelsen fungerar.")
-                .arg(sent.error, fullPath),
-            platform::Buttons::Ok, platform::Icon::Warning,
-            QStringLiteral("Felrapporten skickades inte"));
-    } else {
-        QFile::remove(fullPath);
-        platform::messages().show(
-            QStringLiteral("Felrapporten kunde inte skrivas till filen\n%1\n\n"
-                           "Ingen rapport har skickats.")
-                .arg(fullPath),
-            platform::Buttons::Ok, platform::Icon::Warning,
-            QStringLiteral("Felrapporten skickades inte"));
+        Command2_Click();
+        return;
     }
+    // Nothing was sent: the report stays, whole, where the user can find it,
+    // written again should the attempt have left it otherwise.
+    if (!holdsWhole(fullPath, bytes) && !writeWhole(fullPath, bytes)) {
+        QFile::remove(fullPath);
+        notWritten(fullPath);
+        Command2_Click();
+        return;
+    }
+    platform::messages().show(
+        QStringLiteral("Felrapporten kunde inte skickas !\n\n") + failureText(sent.why) +
+            QStringLiteral("\n\nRapporten finns sparad, hel, i filen\n") + fullPath +
+            QStringLiteral("\n\nVill du ändå att den kommer fram, kan du skicka filen som "
+                           "bilaga i ett e-brev till ") +
+            platform::authorServer().mail + QLatin1Char('.'),
+        platform::Buttons::Ok, platform::Icon::Warning,
+        QStringLiteral("Felrapporten skickades inte"));
     Command2_Click();
 }
 

@@ -4,6 +4,8 @@
 #include "core/Paths.h"
 #include "core/State.h"
 #include "mainwindow/HeadForm.h"
+#include "mainwindow/WindowDriver.h"
+#include "services/BackUpForm.h"
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
@@ -445,6 +447,136 @@ TEST_F(NyKonto, ReopeningStartsEmptyAtTheStoredPlace) {
     EXPECT_EQ(form.Kind, "");
     EXPECT_FALSE(form.Option1->isChecked() || form.Option2->isChecked());
     EXPECT_EQ(form.Label4->text(), kOpening);
+}
+
+// ---- A folder that the register no longer lists --------------------------------
+
+struct LeftFolderCase {
+    const char* name;
+    QString chosen;                   // the kind the user clicks
+    std::vector<QByteArray> postings; // KontoData; none: no such file
+    QByteArray bmall;                 // B-mall, when not empty
+    Answer answer;                    // to the question, when it is asked
+    QString asked;                    // the question's kind sentence and note; empty: refused
+    QString registeredAs;             // the kind taken up; empty: nothing registered
+};
+
+void PrintTo(const LeftFolderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LeftFolder : public NyKonto, public ::testing::WithParamInterface<LeftFolderCase> {
+protected:
+    LeftFolder() { NyKontoForm::readLeftFolder = nullptr; }
+    ~LeftFolder() override { NyKontoForm::readLeftFolder = nullptr; }
+};
+
+// "Resa" typed into the dialog, whose folder a restore of every account left
+// in the data folder while the register lost its record: taken up again as the
+// kind its files are, on Yes, with its postings; refused when its files are no
+// account's; No leaves everything as it was.
+TEST_P(LeftFolder, IsOfferedAsTheAccountItsFilesAre) {
+    const LeftFolderCase& c = GetParam();
+    installBackUpForm();
+    HeadForm::openBackUpForm = nullptr;
+    writeAccount(named("Hem"), 1);
+    FixtureAccount resa = named("Resa");
+    resa.slag = c.registeredAs.isEmpty() ? QString("Ek") : c.registeredAs;
+    resa.postings = c.postings;
+    writeAccount(resa, 2);
+    blankSlot(2);
+    if (c.postings.empty())
+        QFile::remove(accountFile("Resa", "KontoData"));
+    if (!c.bmall.isEmpty())
+        writeFile(accountFile("Resa", "B-mall"), c.bmall);
+    const QByteArray kontoFil = readFile(kontoFilPath());
+    const QByteArray kontoData = readFile(accountFile("Resa", "KontoData"));
+
+    QTest::keyClicks(form.Text1, "Resa");
+    QTest::keyClicks(form.Text2, "77-1");
+    QRadioButton* option = c.chosen == "Bg" ? form.Option1 : form.Option2;
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(7, option->height() / 2));
+    const QString label = form.Label4->text();
+    fakes.messages->answers = {c.answer, Answer::No};
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+
+    const auto& calls = fakes.messages->calls;
+    ASSERT_GE(calls.size(), 1u);
+    if (c.asked.isEmpty()) {
+        EXPECT_EQ(calls[0].title, "Redan befintligt konto");
+        EXPECT_TRUE(calls[0].text.startsWith("Katalogen 'Resa' finns redan i datamappen, men inget "
+                                             "konto i kontoregistret hör till den"))
+            << calls[0].text.toStdString();
+        fakes.messages->answers.clear();
+    } else {
+        EXPECT_EQ(calls[0].title, "Kvarlämnad kontokatalog");
+        EXPECT_EQ(calls[0].buttons, Buttons::YesNo);
+        EXPECT_TRUE(calls[0].text.contains(c.asked)) << calls[0].text.toStdString();
+        if (c.answer == Answer::No)
+            fakes.messages->answers.clear();
+    }
+    EXPECT_EQ(readFile(accountFile("Resa", "KontoData")), kontoData);
+    if (c.registeredAs.isEmpty() || c.answer == Answer::No) {
+        EXPECT_EQ(calls.size(), 1u);
+        EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.Label4->text(), label);
+        return;
+    }
+    EXPECT_EQ(readFile(kontoFilPath()).mid(82), field("Resa", 35) + field("77-1", 30) +
+                                                    c.registeredAs.toLatin1() +
+                                                    field("\\FynData\\", 15));
+    EXPECT_EQ(Module1.KontoNamn, "Resa");
+    EXPECT_EQ(Module1.KontoSlag, c.registeredAs);
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_EQ(head.Combo3->count(), 2);
+    EXPECT_FALSE(form.isVisible());
+}
+
+const std::vector<QByteArray> kSimple = {rec(enkel("2026-03-01", "1", "0", "0")),
+                                         rec(enkel("2026-03-05", "3", "-250", "-250"))};
+const std::vector<QByteArray> kBudget = {
+    rec(budget("2026-03-01", "1", "0", "0", "0", "0", "0")),
+    rec(budget("2026-04-01", "3", "-80", "-80", "-80", "-80", "0", " "))};
+
+INSTANTIATE_TEST_SUITE_P(
+    NyKonto, LeftFolder,
+    ::testing::Values(
+        LeftFolderCase{"AsChosen",
+                       "Ek",
+                       kSimple,
+                       {},
+                       Answer::Yes,
+                       "Katalogen håller ett enkelt konto med 2 poster. En sådan katalog",
+                       "Ek"},
+        // The files are a budget account's whatever the user clicked.
+        LeftFolderCase{"ItsOwnKind", "Ek", kBudget, mall("3", "-80", "04", "01"), Answer::Yes,
+                       "Observera: katalogens filer är ett budgetkonto, inte ett enkelt konto som "
+                       "du valde. Kontot tas upp som budgetkonto.",
+                       "Bg"},
+        LeftFolderCase{"NoLeavesItAsItIs",
+                       "Ek",
+                       kSimple,
+                       {},
+                       Answer::No,
+                       "Vill du ta upp katalogen igen som kontot 'Resa', med dess poster ?",
+                       "Ek"},
+        LeftFolderCase{"NoPostingFile", "Ek", {}, {}, Answer::Yes, {}, {}},
+        LeftFolderCase{"NoDates", "Bg", {QByteArray(77, 'x')}, {}, Answer::Yes, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A name the register lists is refused as before, whatever its folder holds.
+TEST_F(NyKonto, AListedNameIsRefusedEvenWithTheFolderCheckInstalled) {
+    installBackUpForm();
+    HeadForm::openBackUpForm = nullptr;
+    writeAccount(named("Resa"), 1);
+    fill("Resa", "1", "Ek");
+    form.Command1_Click();
+    ASSERT_EQ(fakes.messages->calls.size(), 1u);
+    EXPECT_EQ(fakes.messages->calls[0].title, "Redan befintligt konto");
+    EXPECT_TRUE(fakes.messages->calls[0].text.startsWith(
+        "Kontot, 'Resa', som du försöker skapa, existerar redan !"));
+    NyKontoForm::readLeftFolder = nullptr;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QWindow>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,19 +31,36 @@ QString posPair(int pair) {
 
 } // namespace
 
+// Esc with nothing under way: the account chosen and nothing more, or no
+// account at all.
+static void escape(UtskrStatForm& d) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_Escape);
+}
+
 TEST_F(OutputTest, OpensFromTheMenuAndGivesTheMainWindowBackHoweverItCloses) {
-    for (const bool closeBox : {false, true}) {
+    const std::vector<std::pair<const char*, std::function<void(UtskrStatForm&)>>> ways = {
+        {"Avsluta", [](UtskrStatForm& d) { press(d.Command3); }},
+        {"close box", [](UtskrStatForm& d) { d.windowHandle()->close(); }},
+        {"Esc", [](UtskrStatForm& d) { escape(d); }},
+        {"Esc, no account chosen",
+         [](UtskrStatForm& d) {
+             press(d.Command2); // "Avbryt Konto"
+             ASSERT_EQ(d.CancelState, "");
+             escape(d);
+         }},
+    };
+    for (const auto& [how, close] : ways) {
+        SCOPED_TRACE(how);
         UtskrStatForm& d = openOn(test::simpleHem());
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.windowTitle(), "Utskrift KontoData och Statistik");
         EXPECT_FALSE(form->isEnabled());
         EXPECT_EQ(d.parentWidget(), nullptr); // a disabled caller would disable it too
+        d.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &d);
         d.move(d.pos() + QPoint(30, 20));
         const QPoint moved = d.pos();
-        if (closeBox)
-            d.windowHandle()->close();
-        else
-            press(d.Command3);
+        close(d);
         settle();
         EXPECT_EQ(utskrStatForm(), nullptr);
         EXPECT_TRUE(form->isEnabled());
@@ -331,6 +349,11 @@ TEST_F(OutputTest, HelpAndEscapeFromTheKeyboard) {
     EXPECT_EQ(d.CancelState, "fusk");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(d.CancelState, "kto");
+    // With nothing more under way it closes, as "Avsluta" does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(utskrStatForm(), nullptr);
+    EXPECT_TRUE(form->isEnabled());
 }
 
 // Check3 without Check2 cannot be ticked by the user; were it so, nothing

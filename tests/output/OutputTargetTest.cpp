@@ -5,7 +5,11 @@
 #include "output/OutputDriver.h"
 #include "platform/Printer.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QTimer>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -130,4 +134,50 @@ TEST_F(OutputTarget, AFolderThatRefusesTheFileIsNamedNotTheDataFolder) {
     }
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+namespace {
+
+// The desktop's save box, answered as a user does: the path typed into its
+// name field and Enter pressed, once the box is up.
+void typeIntoSaveBox(const QString& target) {
+    QTimer::singleShot(0, [target] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return typeIntoSaveBox(target); // not up yet
+        auto* name = box->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(target);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+}
+
+} // namespace
+
+// A text listing aimed at a file of the data folder is refused before the
+// user is asked whether to replace it; a file elsewhere is replaced only on Yes.
+TEST_F(OutputTarget, TheSaveBoxRefusesTheDataFolderBeforeAskingToReplace) {
+    platform::setFileDialogs(platform::makeQtFileDialogs());
+    UtskrStatForm& d = openOn(test::budgetBud());
+    const auto before = dataFiles();
+
+    tick(d.Option2);
+    typeIntoSaveBox(accountFile("Bud", "KontoData"));
+    press(d.Command1);
+    EXPECT_EQ(titles(), QStringList{"Konto- eller statistikutskrift "});
+    EXPECT_TRUE(lastBox().text.startsWith("Utskriften kan inte sparas i programmets datamapp"))
+        << lastBox().text.toStdString();
+    EXPECT_EQ(dataFiles(), before);
+    EXPECT_EQ(d.CancelState, "kto");
+
+    // Outside the data folder the user says whether the file goes.
+    test::writeFile(path("lista.txt"), "gammal");
+    tick(d.Option2);
+    typeIntoSaveBox(path("lista.txt"));
+    fakes.messages->answers.push_back(platform::Answer::Yes);
+    press(d.Command1);
+    EXPECT_EQ(titles(), (QStringList{"Spara som", "Konto- eller statistikutskrift "}));
+    EXPECT_EQ(fakes.messages->calls[fakes.messages->calls.size() - 2].text,
+              "Filen lista.txt finns redan.\n\nVill du ersätta den ?");
+    EXPECT_TRUE(test::readFile(path("lista.txt")).startsWith("Utskrift av"));
 }

@@ -5,6 +5,9 @@
 #include "core/Paths.h"
 #include "output/OutputDriver.h"
 #include "support/TestSupport.h"
+#include <QApplication>
+#include <QRegularExpression>
+#include <QTextLayout>
 
 using namespace fyn;
 using fyn::test::OutputTest;
@@ -311,8 +314,8 @@ TEST_F(OutputTest, AStatisticsFileThatCannotBeWrittenLeavesNothingAndClaimsNothi
 }
 
 TEST_F(OutputTest, ADamagedPostingStopsTheStatisticsWithAReport) {
-    UtskrStatForm& d = openOnDamaged(test::simpleHem(), 4,
-                                     test::rec(test::enkel("2024-02-20", "3", "sju", "0")));
+    UtskrStatForm& d =
+        openOnDamaged(test::simpleHem(), 4, test::rec(test::enkel("2024-02-20", "3", "sju", "0")));
     chooseTransaction(d, "Hyra");
     fakes.messages->answers.push_back(platform::Answer::No);
     listOnScreen(d);
@@ -325,4 +328,101 @@ TEST_F(OutputTest, ADamagedPostingStopsTheStatisticsWithAReport) {
     // Nothing half gathered is shown.
     EXPECT_FALSE(d.Frame1->isVisible() || d.Command8->isVisible());
     EXPECT_EQ(d.CancelState, "stk");
+}
+
+namespace {
+
+// A pensioner's food: six postings whose mean has a thousands group.
+test::FixtureAccount foodAccount() {
+    test::FixtureAccount a;
+    a.name = "Hushåll";
+    a.trans = {{"Kontostart", " "}, {"Mat", "-"}};
+    a.kategori = {"Ica"};
+    a.postings = test::postingsOf("Ek", {{"2024-01-01", 1, "0", "31021,15"},
+                                         {"2024-01-05", 2, "0", "-1200"},
+                                         {"2024-01-12", 2, "0", "-1500,25", "1"},
+                                         {"2024-01-19", 2, "0", "-1438,25"},
+                                         {"2024-01-26", 2, "0", "-1500"},
+                                         {"2024-02-02", 2, "0", "-1500"},
+                                         {"2024-02-09", 2, "0", "-1500"}});
+    return a;
+}
+
+// The amounts in a text: digit groups joined by blanks of either kind.
+QStringList amountsIn(const QString& text) {
+    static const QRegularExpression amount(
+        QStringLiteral("-?\\d{1,3}(?:[ \\x{00A0}]\\d{3})*,\\d\\d"));
+    QStringList out;
+    for (auto it = amount.globalMatch(text); it.hasNext();)
+        out << it.next().captured();
+    return out;
+}
+
+// The lines a word-wrapped label paints its text in, laid out as Qt lays out
+// a label's plain text: at word boundaries within the label's width.
+QStringList paintedLines(const QLabel& label) {
+    const QString text = label.text();
+    QTextLayout layout(text, label.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+bool ordinaryBlankBetweenDigits(const QString& text) {
+    return text.contains(QRegularExpression(QStringLiteral("\\d \\d")));
+}
+
+QString withBlanks(QString text) {
+    return text.replace(QChar(0x00A0), QLatin1Char(' '));
+}
+
+} // namespace
+
+// Amounts on the screen keep their digit groups together, so that a wrapped
+// line never parts "-1" from "439,75"; the statistics file keeps its blanks.
+TEST_F(OutputTest, NoTextOnTheScreenBreaksInsideAnAmount) {
+    UtskrStatForm& d = openOn(foodAccount());
+    chooseTransaction(d, "Mat");
+    listOnScreen(d);
+    QApplication::processEvents();
+
+    const QString summary = d.Label27->text();
+    EXPECT_EQ(withBlanks(summary), "Antal = 6, Totalbel. = -8 638,50, Medel = -1 439,75");
+    EXPECT_FALSE(ordinaryBlankBetweenDigits(summary)) << summary.toStdString();
+    // As painted: every amount whole on one line, and every line in sight.
+    ASSERT_TRUE(d.Label27->wordWrap());
+    const QStringList lines = paintedLines(*d.Label27);
+    QStringList whole;
+    for (const QString& line : lines)
+        whole += amountsIn(line);
+    EXPECT_EQ(whole, amountsIn(summary)) << lines.join('|').toStdString();
+    EXPECT_EQ(amountsIn(summary).size(), 2);
+    EXPECT_LE(lines.size() * QFontMetrics(d.Label27->font()).lineSpacing(),
+              d.Label27->contentsRect().height());
+    EXPECT_TRUE(d.grab().toImage().save(QCoreApplication::applicationDirPath() +
+                                        "/utskrstatform-statistik-summa.png"));
+
+    // The amounts of the tables, the statistics' and the listing's.
+    EXPECT_EQ(withBlanks(row(d, 1)[2]), "-1 500,25");
+    EXPECT_FALSE(ordinaryBlankBetweenDigits(row(d, 1)[2]));
+    press(d.Command2);
+    listOnScreen(d);
+    const QStringList first = row(d, 0);
+    EXPECT_EQ(withBlanks(first.join('|')), "2024-01-01|Kontostart|31 021,15|31 021,15");
+    EXPECT_FALSE(ordinaryBlankBetweenDigits(first.join('|'))) << first.join('|').toStdString();
+
+    // The file holds the summary as before, with ordinary blanks.
+    press(d.Command2);
+    chooseTransaction(d, "Mat");
+    listToFile(d, path("mat.txt"));
+    EXPECT_TRUE(test::readFile(path("mat.txt"))
+                    .contains("Antal = 6, Totalbel. = -8 638,50, Medel = -1 439,75\r\n"));
 }

@@ -7,6 +7,7 @@
 #include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
 #include "ledger/Account.h"
+#include "mainwindow/NyKontoForm.h"
 #include "mainwindow/WindowDriver.h"
 #include "platform/ClickLabel.h"
 #include "platform/Ui.h"
@@ -202,7 +203,7 @@ TEST_F(BackUpDialog, OpensBesideTheMainWindowAndComesBackWhereItWasLeft) {
     EXPECT_TRUE(d.isWindow());
     EXPECT_EQ(d.parentWidget(), nullptr);
     EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(d.width(), twips(5010));
+    EXPECT_EQ(d.width(), twips(5010 + 1605)); // wider for the drive list
     expectStart(d);
     EXPECT_EQ(
         d.Text1->toPlainText(),
@@ -264,7 +265,8 @@ TEST_F(BackUpDialog, EachModeListsTheReadyDrivesAndAsksAboutThePressedOne) {
          "USB-enhet.\r\nKlicka i listan på antagen enhetsbeteckning !\r\n\r\nEn sammanställning "
          "visas av enhetens katalogstruktur, där någon av de tidigare skapade BackUp-katalogerna "
          "bör återfinnas !\r\n\r\n",
-         "Vänta !\r\nÅterställning...", 3360, "Den valda diskenheten är flyttbar (ex. USB) !",
+         "Vänta !\r\nÅterställning...", 3360 + 1605,
+         "Den valda diskenheten är flyttbar (ex. USB) !",
          "Diskenheten är ansluten till annan dator i nätverket\r\noch därmed kanske inte "
          "tillgänglig f n (?)",
          "Diskenheten är en hårddiskdrive (HDD) i denna dator.",
@@ -1077,35 +1079,58 @@ TEST_F(BackUpDialog, TheScopeOptionsReadAsOptionsAndAskBeforeTheyChoose) {
     EXPECT_TRUE(treeOf(stick(), true).size() == treeOf(stick()).size());
 }
 
-// Two sticks whose mount paths differ only at the end, beside the other
-// drives: each entry shows its whole path, in sight, and a screen reader reads
-// it whole; the list covers nothing that is in use.
+// Sticks known by their labels, two whose mount paths differ only at the end,
+// beside the other drives: each entry shows its whole path up to 48
+// characters, in sight, and a longer one keeps its label whole; a screen
+// reader reads every path whole, and the list covers nothing that is in use.
 TEST_F(BackUpDialog, TheDriveListShowsEveryMountPathWhole) {
+    const QString labelled = "/media/anna/SAMSUNG USB 64GB/";
+    const QString longest = "/media/margareta/SAMSUNG PORTABLE SSD T7 USB 12/";
+    const QString longer = "/media/margareta-andersson/SAMSUNG PORTABLE SSD T7/";
     const QString first = "/media/användare/3A4F-1B2C/";
     const QString second = "/media/användare/3A4F-1B2D/";
-    fakes.drives->drives.insert(
-        fakes.drives->drives.begin(),
-        {{first, DriveType::Removable, true}, {second, DriveType::Removable, true}});
+    ASSERT_EQ(longest.size(), 48);
+    ASSERT_GT(longer.size(), 48);
+    fakes.drives->drives.insert(fakes.drives->drives.begin(),
+                                {{labelled, DriveType::Removable, true},
+                                 {longest, DriveType::Removable, true},
+                                 {longer, DriveType::Removable, true},
+                                 {first, DriveType::Removable, true},
+                                 {second, DriveType::Removable, true}});
+    const QStringList roots = {labelled, longest, longer,           first,
+                               second,   stick(), net.path() + "/", Module1.BaseFolder};
     for (bool restore : {false, true}) {
         SCOPED_TRACE(restore ? "Återställ" : "BackUp");
         BackUpForm& d = open();
         click(restore ? d.Command4 : d.Command3);
         QApplication::processEvents();
-        const QStringList roots = {first, second, stick(), net.path() + "/", Module1.BaseFolder};
-        ASSERT_EQ(texts(d.DrvList), roots);
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(d.DrvList);
         ASSERT_NE(list, nullptr);
         ASSERT_EQ(list->childCount(), roots.size());
+        ASSERT_EQ(d.DrvList->count(), roots.size());
         const QFontMetrics fm(d.DrvList->font());
         const QRect inside = d.DrvList->viewport()->rect();
         for (int i = 0; i < roots.size(); ++i) {
+            SCOPED_TRACE(roots[i].toStdString());
             QListWidgetItem* item = d.DrvList->item(i);
             EXPECT_EQ(item->toolTip(), roots[i]);
             EXPECT_EQ(list->child(i)->text(QAccessible::Name), roots[i]);
-            // Whole in sight: the row holds the text, the list the row.
+            // What is painted is the item's text, whole in its row: the row
+            // lies in the list and holds the text with the margins.
+            const QString shown = item->text();
+            d.DrvList->scrollToItem(item); // more drives than rows: the list scrolls
+            EXPECT_EQ(d.DrvList->textElideMode(), Qt::ElideNone);
             const QRect row = d.DrvList->visualItemRect(item);
-            EXPECT_TRUE(inside.contains(row)) << i;
-            EXPECT_LE(fm.horizontalAdvance(roots[i]) + 8, row.width()) << roots[i].toStdString();
+            EXPECT_TRUE(inside.contains(row));
+            EXPECT_LE(fm.horizontalAdvance(shown) + 8, inside.width()) << shown.toStdString();
+            if (roots[i].size() <= 48) {
+                EXPECT_EQ(shown, roots[i]);
+            } else {
+                // The label whole at the end, the start shortened.
+                EXPECT_TRUE(shown.endsWith("/SAMSUNG PORTABLE SSD T7/")) << shown.toStdString();
+                EXPECT_TRUE(shown.startsWith("/media/")) << shown.toStdString();
+                EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+            }
         }
         // It lies in the dialog and over nothing else that is shown.
         EXPECT_TRUE(d.rect().contains(d.DrvList->geometry()));
@@ -1115,12 +1140,16 @@ TEST_F(BackUpDialog, TheDriveListShowsEveryMountPathWhole) {
                     << w->objectName().toStdString();
             }
         }
-        // The options, shown once a drive is chosen, too.
+        // The options, shown once a drive is chosen, too; the shortened entry
+        // stands for its whole path.
         answer({Answer::Yes});
-        press(d.DrvList, stick());
+        QTest::mouseClick(d.DrvList->viewport(), Qt::LeftButton, {},
+                          d.DrvList->visualItemRect(d.DrvList->item(2)).center());
+        EXPECT_EQ(d.BackupDrive, longer);
         ASSERT_TRUE(d.Option1->isVisible());
         for (QWidget* o : {static_cast<QWidget*>(d.Option1), static_cast<QWidget*>(d.Option2)})
             EXPECT_FALSE(o->geometry().intersects(d.DrvList->geometry()));
+        d.DrvList->scrollToTop();
         QApplication::processEvents();
         EXPECT_TRUE(d.grab().toImage().save(
             QCoreApplication::applicationDirPath() +
@@ -1369,3 +1398,78 @@ TEST_F(BackUpDialog, EveryHandlerNamesWhatTheSystemRefused) {
 }
 
 } // namespace
+
+// A restore of every account from a backup made before Resa leaves Resa's
+// folder where it is, unlisted: the closing text names it, and "Nytt konto"
+// with its name offers to take it up again, as the kind its files are and with
+// its postings.
+TEST_F(BackUpDialog, AnAccountNewerThanTheBackupIsNamedAndCanBeTakenUpAgain) {
+    startProgram();
+    backup::makeBackup(dataFolder(), stick(), "FynlarBU202612081000");
+    const QString made = stick() + "FynlarBU202612081000";
+    QDir(made + "/Resa").removeRecursively();
+    test::writeFile(made + "/KontoFil", test::readFile(made + "/KontoFil").left(82));
+    // Resa has been used since.
+    const QByteArray resa = rec(test::enkel("2026-03-01", "1", "0", "0")) +
+                            rec(test::enkel("2026-03-05", "3", "-250", "-250"));
+    test::writeFile(accountFile("Resa", "KontoData"), resa);
+
+    BackUpForm& d = open();
+    choose(d, true, false);
+    boxes();
+    restoreFrom(d, "FynlarBU202612081000");
+    const auto done = boxes();
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].title, "Återställning utförd");
+    EXPECT_EQ(done[0].text,
+              "Säkerhetskopierade arbetsfiler från BackUp, är nu återställda till "
+              "registerkatalogen !\r\n\r\nStarta om programmet  för att läsa in alla filer ! !"
+              "\r\n\r\nDessa kontokataloger finns kvar i datamappen men inte i det återställda "
+              "kontoregistret, och har lämnats orörda:\r\n\r\nResa\r\n\r\nEtt sådant konto tas "
+              "upp igen med 'Nytt konto' och kontots namn.");
+    EXPECT_EQ(test::readFile(kontoFilPath()).size(), 82);
+    EXPECT_EQ(test::readFile(accountFile("Resa", "KontoData")), resa);
+    EXPECT_EQ(form->Combo3->findText("Resa", Qt::MatchContains), -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // "Nytt konto", typed as a user does, a budget account chosen.
+    answer({Answer::Yes}); // "Vill du lägga till ett nytt konto ?"
+    test::chooseMenuItem(form->menuBar(), form->Ark_mn, form->Nykonto_mn);
+    NyKontoForm& k = form->nyKontoForm();
+    ASSERT_TRUE(k.isVisible());
+    QTest::keyClicks(k.Text1, "Resa");
+    QTest::keyClick(k.Text1, Qt::Key_Tab);
+    QTest::keyClicks(k.Text2, "5544-1");
+    QTest::mouseClick(k.Option1, Qt::LeftButton, {}, QPoint(7, k.Option1->height() / 2));
+    ASSERT_TRUE(k.Option1->isChecked());
+    boxes();
+    answer({Answer::Yes, Answer::No}); // take it up; no further account
+    k.Command1->setFocus();
+    QTest::keyClick(k.Command1, Qt::Key_Return);
+
+    const auto asked = boxes();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, "Kvarlämnad kontokatalog");
+    EXPECT_EQ(asked[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(asked[0].text,
+              "Kontot 'Resa' finns inte i kontoregistret, men dess katalog finns kvar i "
+              "datamappen:\n\n" +
+                  accountFolder("Resa") +
+                  "\n\nKatalogen håller ett enkelt konto med 2 poster. En sådan katalog blir "
+                  "kvar när alla konton återställs från en BackUp som är äldre än kontot."
+                  "\n\nVill du ta upp katalogen igen som kontot 'Resa', med dess poster ?"
+                  "\n\nObservera: katalogens filer är ett enkelt konto, inte ett budgetkonto "
+                  "som du valde. Kontot tas upp som enkelt konto.");
+    EXPECT_EQ(asked[1].title, "Fortsätt skapa konton");
+    // Registered as the simple account it is, its postings untouched, and open.
+    EXPECT_EQ(test::readFile(kontoFilPath()).mid(82), "Resa" + QByteArray(31, ' ') + "5544-1" +
+                                                          QByteArray(24, ' ') + "Ek" +
+                                                          "\\FynData\\" + QByteArray(6, ' '));
+    EXPECT_EQ(test::readFile(accountFile("Resa", "KontoData")), resa);
+    EXPECT_FALSE(k.isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(Module1.KontoNamn, "Resa");
+    EXPECT_EQ(Module1.KontoSlag, "Ek");
+    EXPECT_EQ(Module1.KontoNum, 2);
+    EXPECT_NE(form->Combo3->findText("Resa", Qt::MatchContains), -1);
+}

@@ -1,6 +1,7 @@
 // The upload through libcurl, against an FTP server of our own on the loopback.
 #include "ReportFixture.h"
 
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QProcess>
 #include <QTcpServer>
@@ -36,8 +37,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(serverRoot.isValid());
         server.setProgram(QStringLiteral(FYN_PYTHON3));
-        server.setArguments({QStringLiteral("-c"), QString::fromUtf8(kServer), kUser, kPassword,
-                             serverRoot.path()});
+        server.setArguments({QStringLiteral("-c"), QString::fromUtf8(kServer), kUser,
+                             serverPassword, serverRoot.path()});
         server.setStandardErrorFile(serverLog());
         server.start();
         ASSERT_TRUE(server.waitForStarted(kWaitMs)) << server.errorString().toStdString();
@@ -70,10 +71,34 @@ protected:
         return t;
     }
 
+    // Points the report form at our server.
+    void useOurServer(int atPort) {
+        platform::setFtp(platform::makeCurlFtp());
+        platform::authorServer().ftpHost = QStringLiteral("127.0.0.1");
+        platform::authorServer().ftpPort = atPort;
+    }
+
+    QString serverPassword = kPassword;
     QTemporaryDir serverRoot;
     QProcess server;
     int port = 0;
 };
+
+// The report as the fixture's failure and the message "Rad ett" make it.
+const QByteArray kReport = "Systemrapporterat fel = Type mismatch\r\n"
+                           "Datum = 2026-12-09, Tidpunkt = 07:05:09\r\n"
+                           "\r\n"
+                           "Anv\xe4ndare = \xc5sa\r\n"
+                           "\r\n"
+                           "Installationsdatum = 2025-03-01\r\n"
+                           "\r\n"
+                           "Meddelande fr\xe5n anv\xe4ndaren:\r\n"
+                           "\r\n"
+                           "Rad ett\r\n"
+                           "\r\n"
+                           "Data samlade vid felk\xe4llan: \r\n"
+                           "\r\n"
+                           "Form_Load\r\n";
 
 TEST_F(FtpUpload, ReportFromTheFormArrivesByteForByte) {
     platform::setFtp(platform::makeCurlFtp());
@@ -110,6 +135,7 @@ struct FailureCase {
     const char* name;
     // Spoils one thing of an upload that would otherwise succeed.
     void (*spoil)(platform::FtpTarget& target, QString& localPath);
+    platform::FtpFailure why;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
@@ -130,6 +156,7 @@ TEST_P(FtpFailure, FailsWithAReason) {
 
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.why, GetParam().why) << result.error.toStdString();
     // Unspoiled, the same upload goes through: the failure came from the spoil.
     const platform::FtpResult sound = ftp->putFile(login(), path(name), name);
     EXPECT_TRUE(sound.ok) << sound.error.toStdString();
@@ -148,14 +175,58 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, FtpFailure,
     ::testing::Values(
         FailureCase{"WrongPassword",
-                    [](platform::FtpTarget& t, QString&) { t.password = QStringLiteral("fel"); }},
-        FailureCase{"NoServer", [](platform::FtpTarget& t, QString&) { t.port = closedPort(); }},
+                    [](platform::FtpTarget& t, QString&) { t.password = QStringLiteral("fel"); },
+                    platform::FtpFailure::LoginRefused},
+        FailureCase{"NoServer", [](platform::FtpTarget& t, QString&) { t.port = closedPort(); },
+                    platform::FtpFailure::Unreachable},
         FailureCase{"NoLocalFile",
-                    [](platform::FtpTarget&, QString& p) { p += QStringLiteral(".saknas"); }},
+                    [](platform::FtpTarget&, QString& p) { p += QStringLiteral(".saknas"); },
+                    platform::FtpFailure::FileUnreadable},
         // Opens, but reading fails at the first byte: no cut report may pass as sent.
-        FailureCase{"ReadError", [](platform::FtpTarget&,
-                                    QString& p) { p = QStringLiteral("/proc/self/mem"); }}),
+        FailureCase{"ReadError",
+                    [](platform::FtpTarget&, QString& p) { p = QStringLiteral("/proc/self/mem"); },
+                    platform::FtpFailure::FileUnreadable}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A server that does not know the program's password.
+class FtpRefusingLogin : public FtpUpload {
+protected:
+    FtpRefusingLogin() { serverPassword = QStringLiteral("annat"); }
+};
+
+// The server refuses the login, or there is no server: the user reads why in
+// Swedish, and the report stays whole where the message says.
+TEST_F(FtpRefusingLogin, ARefusedLoginIsToldAndTheReportKeptWhole) {
+    useOurServer(port);
+    Module1.FelDump = QStringLiteral("Form_Load");
+    send(QStringLiteral("Rad ett"));
+
+    EXPECT_EQ(readFile(path(reportName)), kReport);
+    EXPECT_FALSE(QFileInfo::exists(arrived(reportName)));
+    ASSERT_EQ(fakes.messages->calls.size(), 2u);
+    const QString text = fakes.messages->calls[1].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Felrapporten kunde inte skickas !\n\nServern för "
+                                               "felrapporter godtog inte programmets inloggning.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Rapporten finns sparad, hel, i filen\n") +
+                              QDir(dir.path()).absoluteFilePath(reportName)))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Access denied")) || text.contains("530"));
+}
+
+TEST_F(FtpUpload, AServerThatCannotBeReachedIsToldAndTheReportKeptWhole) {
+    useOurServer(closedPort());
+    Module1.FelDump = QStringLiteral("Form_Load");
+    send(QStringLiteral("Rad ett"));
+
+    EXPECT_EQ(readFile(path(reportName)), kReport);
+    ASSERT_EQ(fakes.messages->calls.size(), 2u);
+    const QString text = fakes.messages->calls[1].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Felrapporten kunde inte skickas !\n\nServern för "
+                                               "felrapporter gick inte att nå.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir(dir.path()).absoluteFilePath(reportName)));
+}
 
 } // namespace
 } // namespace fyn::test

@@ -102,8 +102,24 @@ TEST_F(RappFormTest, SentReportIsDeletedAndTheUserThanked) {
         << thanks.text.toStdString();
 }
 
-TEST_F(RappFormTest, UnsentReportIsKeptAndItsPlaceShown) {
-    fakes.ftp->result = {false, QStringLiteral("Could not connect to server")};
+struct UnsentCase {
+    const char* name;
+    platform::FtpFailure why;
+    const char* reason; // the first words after the heading
+};
+
+void PrintTo(const UnsentCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Unsent : public ReportFixture, public ::testing::WithParamInterface<UnsentCase> {};
+
+// A report that did not go is told in Swedish, with its cause, and stays whole
+// where the user is told it is, with a road the user can take; no promise of
+// a later sending, which the program has no way to do.
+TEST_P(Unsent, ReportIsKeptWholeAndTheCauseAndItsPlaceTold) {
+    fakes.ftp->result = {false, QStringLiteral("Access denied: 530"), GetParam().why};
+    Module1.FelDump = QStringLiteral("Form_Load") + kSep + QStringLiteral("Nivå = 3");
 
     send(QStringLiteral("Det hängde sig"));
 
@@ -111,14 +127,40 @@ TEST_F(RappFormTest, UnsentReportIsKeptAndItsPlaceShown) {
     const QString fullPath = QDir(dir.path()).absoluteFilePath(reportName);
     EXPECT_EQ(leftInFolder(), QStringList{reportName});
     EXPECT_EQ(readFile(fullPath), fakes.ftp->calls[0].bytes);
+    EXPECT_TRUE(readFile(fullPath).startsWith(kHead));
+    EXPECT_TRUE(readFile(fullPath).endsWith(kDataHead + "Form_Load\r\nNiv\xe5 = 3\r\n"));
     ASSERT_EQ(fakes.messages->calls.size(), 2u);
     const auto& warning = fakes.messages->calls[1];
     EXPECT_EQ(warning.buttons, Buttons::Ok);
     EXPECT_EQ(warning.icon, Icon::Warning);
-    EXPECT_TRUE(warning.text.contains(fullPath)) << warning.text.toStdString();
-    EXPECT_FALSE(warning.text.contains(QStringLiteral("har nu skickats")))
-        << warning.text.toStdString();
+    EXPECT_EQ(warning.title, QStringLiteral("Felrapporten skickades inte"));
+    EXPECT_EQ(warning.text,
+              QStringLiteral("Felrapporten kunde inte skickas !\n\n") +
+                  QString::fromUtf8(GetParam().reason) +
+                  QStringLiteral("\n\nRapporten finns sparad, hel, i filen\n") + fullPath +
+                  QStringLiteral("\n\nVill du ändå att den kommer fram, kan du skicka filen som "
+                                 "bilaga i ett e-brev till moxel@fynlar.se."));
+    EXPECT_FALSE(warning.text.contains(QStringLiteral("Access denied")));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, Unsent,
+    ::testing::Values(
+        UnsentCase{"LoginRefused", platform::FtpFailure::LoginRefused,
+                   "Servern för felrapporter godtog inte programmets inloggning."},
+        UnsentCase{"Unreachable", platform::FtpFailure::Unreachable,
+                   "Servern för felrapporter gick inte att nå. Datorn kan sakna förbindelse med "
+                   "Internet, eller servern vara ur drift just nu."},
+        UnsentCase{"ConnectionBroken", platform::FtpFailure::ConnectionBroken,
+                   "Förbindelsen med servern för felrapporter bröts innan rapporten hade kommit "
+                   "fram."},
+        UnsentCase{"FileUnreadable", platform::FtpFailure::FileUnreadable,
+                   "Rapportfilen gick inte att läsa när den skulle skickas."},
+        UnsentCase{"FileRefused", platform::FtpFailure::FileRefused,
+                   "Servern för felrapporter tog emot inloggningen men inte rapportfilen."},
+        UnsentCase{"Other", platform::FtpFailure::Other,
+                   "Överföringen till servern för felrapporter misslyckades."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct CancelCase {
     const char* name;
