@@ -52,9 +52,10 @@ int columnIndex(Variant v, Column c);
 QString amountText(const QString& field);
 // The same from the field's bytes into out (room for 32); returns the length.
 int amountText(const char* field, int size, char* out);
-// The text as the screen shows it: each blank between two digits (the
+// The text as a label that wraps shows it: each blank between two digits (the
 // thousands separator of an amount) a no-break space, so that a line is never
-// broken inside an amount. Files and printouts keep the ordinary blanks.
+// broken inside an amount. Files, printouts and the one-line cells of the
+// grids keep the ordinary blanks.
 QString screenText(QString text);
 // A count of hundredths as "### ### ##0.#0" shows it, without a sign, into out
 // (room for 48); returns the length. Digits beyond the pattern's nine go to

@@ -205,9 +205,7 @@ void UtskrStatForm::drawRows(Variant v) {
         CurrentRecord = i;
         Data.line(v, i, CurrentLine);
         for (int c = 0; c < int(cols.size()); ++c) {
-            const QString text = CurrentLine.text(c);
-            auto* cell = new QTableWidgetItem(
-                output::isAmountColumn(cols[size_t(c)]) ? output::screenText(text) : text);
+            auto* cell = new QTableWidgetItem(CurrentLine.text(c));
             cell->setTextAlignment(alignmentOf(cols[size_t(c)]));
             Grid1->setItem(r, c, cell);
         }

@@ -152,6 +152,8 @@ void UtskrStatForm::Trans_Stat() {
     if (Option1->isChecked()) {
         setFormHeight(kTallHeight);
         OutputLevel.clear();
+        // A line that wraps: never inside an amount. The grids' cells are one
+        // line each, and keep the listing's own text.
         Label27->setText(output::screenText(StatSummary));
         Grid1->clearContents();
         Command8->show();
@@ -210,8 +212,7 @@ void UtskrStatForm::drawStatRows() {
         CurrentLine.set(1, row.subText());
         CurrentLine.set(2, row.amount());
         for (int c = 0; c < 3; ++c) {
-            const QString text = CurrentLine.text(c);
-            auto* cell = new QTableWidgetItem(c == 2 ? output::screenText(text) : text);
+            auto* cell = new QTableWidgetItem(CurrentLine.text(c));
             cell->setTextAlignment(kAlign[c]);
             Grid1->setItem(r, c, cell);
         }

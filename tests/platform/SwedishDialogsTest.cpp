@@ -403,7 +403,7 @@ TEST(SwedishDialogs, TheSaveBoxItsFolderListAndItsNameBoxsMenuSpeakSwedish) {
     FileBoxTexts seen;
     whileModal(
         [&] {
-            EXPECT_EQ(boxes->saveFileName(nullptr, {folder.path(), QStringLiteral("Lista.txt")}),
+            EXPECT_EQ(boxes->saveFileName(nullptr, {folder.path(), QStringLiteral("Lista.txt"), {}}),
                       QString());
         },
         [&](QWidget& box) { readFileBox(box, seen, "savebox.png"); });
