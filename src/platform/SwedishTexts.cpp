@@ -4,10 +4,12 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QPointer>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace platform {
 
@@ -43,9 +45,19 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Show)
-            if (auto* box = qobject_cast<QFileDialog*>(watched); box && !box->proxyModel())
-                box->setProxyModel(swedishFileColumns(box));
+        auto* box = e->type() == QEvent::Show ? qobject_cast<QFileDialog*>(watched) : nullptr;
+        if (!box)
+            return false;
+        if (!box->proxyModel())
+            box->setProxyModel(swedishFileColumns(box));
+        // Size, kind and date whole; the name takes the rest.
+        if (auto* view = box->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+            QHeaderView* header = view->header();
+            header->setStretchLastSection(false);
+            header->setSectionResizeMode(0, QHeaderView::Stretch);
+            for (int c = 1; c < header->count(); ++c)
+                header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        }
         return false;
     }
 };

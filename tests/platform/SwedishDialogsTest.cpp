@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -264,6 +265,17 @@ void readFileBox(QWidget& box, FileBoxTexts& seen, const char* pictureName) {
     }));
     detail.window(&box);
     seen.detail = detail.texts;
+    // Sizes, kinds and dates whole in their columns, not cut short.
+    auto* tree = qobject_cast<QTreeView*>(view);
+    ASSERT_TRUE(tree);
+    QApplication::processEvents();
+    for (int r = 0; r < 3; ++r)
+        for (int c = 1; c < 4; ++c) {
+            const QModelIndex i = view->model()->index(r, c, view->rootIndex());
+            EXPECT_LE(view->fontMetrics().horizontalAdvance(i.data().toString()),
+                      tree->columnWidth(c))
+                << i.data().toString().toStdString();
+        }
     if (pictureName)
         picture(box, pictureName);
     seen.nameMenu = contextMenu(box.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")));
@@ -403,8 +415,9 @@ TEST(SwedishDialogs, TheSaveBoxItsFolderListAndItsNameBoxsMenuSpeakSwedish) {
     FileBoxTexts seen;
     whileModal(
         [&] {
-            EXPECT_EQ(boxes->saveFileName(nullptr, {folder.path(), QStringLiteral("Lista.txt"), {}}),
-                      QString());
+            EXPECT_EQ(
+                boxes->saveFileName(nullptr, {folder.path(), QStringLiteral("Lista.txt"), {}}),
+                QString());
         },
         [&](QWidget& box) { readFileBox(box, seen, "savebox.png"); });
     expectSwedish(seen.face, {"Spara som", "Spara i:", "Filnamn:", "Filformat:", "Spara", "Avbryt",
