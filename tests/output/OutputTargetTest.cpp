@@ -158,6 +158,7 @@ void typeIntoSaveBox(const QString& target) {
 // user is asked whether to replace it; a file elsewhere is replaced only on Yes.
 TEST_F(OutputTarget, TheSaveBoxRefusesTheDataFolderBeforeAskingToReplace) {
     platform::setFileDialogs(platform::makeQtFileDialogs());
+    fakes.files = nullptr; // the double went with it
     UtskrStatForm& d = openOn(test::budgetBud());
     const auto before = dataFiles();
 
