@@ -3,6 +3,7 @@
 #include "budget/BudgAltForm.h"
 #include "budget/BudgetErrors.h"
 #include "core/State.h"
+#include "mainwindow/DialogSupport.h"
 #include "names/NameSupport.h"
 #include "platform/ClickLabel.h"
 #include "platform/Platform.h"
@@ -25,6 +26,14 @@ void BudgAltForm::amountBox_KeyPress(int month, int keyAscii) {
     if (keyAscii != 13 || month < 1 || month > 12)
         return;
     QLineEdit* box = amountBox[size_t(month)];
+    if (moreThanTwoDecimals(box->text())) {
+        // Nothing is posted from the rows until the box is corrected.
+        Command2->setEnabled(false);
+        Command6->setEnabled(false);
+        refuseDecimals();
+        box->setFocus();
+        return;
+    }
     if (ForstaBelopp.isEmpty())
         ForstaBelopp = trimBlanks(box->text());
     putAmount(month, budget::formatOnEnter(box->text()));

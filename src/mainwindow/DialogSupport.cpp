@@ -64,6 +64,32 @@ void uncheck(QRadioButton* option) {
             b->setFocusPolicy(Qt::FocusPolicy(b->focusPolicy() | Qt::TabFocus));
 }
 
+bool moreThanTwoDecimals(const QString& typed) {
+    qsizetype comma = -1;
+    for (qsizetype i = typed.size() - 1; i >= 0 && comma < 0; --i)
+        if (typed.at(i) == QLatin1Char(',') || typed.at(i) == QLatin1Char('.'))
+            comma = i;
+    if (comma < 0)
+        return false;
+    // Only a number's fraction counts: other characters have a message of their own.
+    int digits = 0;
+    for (qsizetype i = comma + 1; i < typed.size(); ++i) {
+        const QChar c = typed.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            ++digits;
+        else if (c != QLatin1Char(' ') && c != QChar(0xA0) && c != QChar(0x202F))
+            return false;
+    }
+    return digits > 2;
+}
+
+void refuseDecimals() {
+    platform::messages().show(
+        QStringLiteral("Beloppet har fler än två decimaler !\n"
+                       "Rätta beloppet till kronor och ören och tryck ENTER."),
+        platform::Buttons::Ok, platform::Icon::Information, QStringLiteral("För många decimaler"));
+}
+
 void showRefusal(ledger::Refusal refusal) {
     if (refusal == ledger::Refusal::OverLimit) {
         MaxLevel_Msg();

@@ -52,4 +52,11 @@ void uncheck(QRadioButton* option);
 // Why the posting engine refused an edit; nothing was written.
 void showRefusal(ledger::Refusal refusal);
 
+// An amount typed with more decimals than kronor and öre have: the boxes show
+// two, so a third would be stored unseen and carried by every balance after
+// it. Every box where an amount is typed refuses it with these words and keeps
+// the text for correcting.
+bool moreThanTwoDecimals(const QString& typed);
+void refuseDecimals();
+
 } // namespace fyn

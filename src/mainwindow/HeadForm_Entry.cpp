@@ -13,6 +13,7 @@
 #include "ledger/Account.h"
 #include "ledger/Engine.h"
 #include "mainwindow/AmountTexts.h"
+#include "mainwindow/DialogSupport.h"
 #include "mainwindow/DropDownCombo.h"
 #include "mainwindow/HandlerTexts.h"
 #include "platform/ClickLabel.h"
@@ -634,6 +635,12 @@ void HeadForm::amountEnter(QLineEdit* box) {
     }
     if (Module1.HuvudTrans.isEmpty() || Module1.BelEditFlag < 1)
         return;
+    if (moreThanTwoDecimals(box->text())) {
+        // The edit stays open (BelEditFlag 1): the next keys correct the text.
+        refuseDecimals();
+        box->setFocus();
+        return;
+    }
     Module1.BelEditFlag = 0;
     const TypedAmount typed = cleanTyped(box->text());
     QString cleaned = typed.cleaned;
@@ -699,6 +706,13 @@ void HeadForm::amountEnter(QLineEdit* box) {
 
 // The new balance of a fund account, typed or pasted.
 void HeadForm::balanceEntered() {
+    if (moreThanTwoDecimals(Bel_Enkel->text())) {
+        NyttSaldoText.clear();
+        Module1.BelEditFlag = 1; // the text stays to be corrected
+        refuseDecimals();
+        Bel_Enkel->setFocus();
+        return;
+    }
     Module1.BelEditFlag = 0;
     NyttSaldoText = trimBlanks(Bel_Enkel->text());
     Amount balance;

@@ -752,3 +752,37 @@ TEST_F(Budgeting, TheAmountFilterHoldsForEveryEditOfAPlacedAmount) {
     EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-10-15 10", "2026-11-16 25"}));
     click(d.Command1);
 }
+
+// The boxes take whole kronor; an amount with more decimals than an amount
+// has is refused at Enter and nothing is posted until it is corrected.
+TEST_F(Budgeting, AnAmountWithMoreThanTwoDecimalsIsRefusedAndStaysForCorrecting) {
+    startBudget({{"2026-01-01", 1, "0", "0"}}, {{"Kontostart", " "}, {"Ränta", "+"}},
+                test::mallRows({{"2", "20", "11", "16", "  "}}));
+    BudgAltForm& d = openBudgeting();
+    answer({Answer::Yes});
+    pickTransaction(d, "Ränta");
+    titles();
+    ASSERT_TRUE(d.Command2->isEnabled());
+    const QByteArray before = data();
+
+    typeAmount(d, 11, "20,125");
+    EXPECT_EQ(titles(), QStringList{"För många decimaler"});
+    QLineEdit* box = d.amountBox[11];
+    EXPECT_EQ(box->text(), "20,125");
+    EXPECT_EQ(d.focusWidget(), box);
+    EXPECT_FALSE(d.Command2->isEnabled());
+    EXPECT_FALSE(d.Command6->isEnabled());
+    EXPECT_EQ(data(), before);
+
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, "6");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(titles(), QStringList{});
+    EXPECT_EQ(box->text(), "  21");
+    ASSERT_TRUE(d.Command2->isEnabled());
+    click(d.Command2);
+    EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-11-16 21"}));
+    click(d.Command1);
+}

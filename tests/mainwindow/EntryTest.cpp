@@ -58,8 +58,7 @@ TEST_F(Entry, EnterCleansTheAmountOrRefusesIt) {
         {",", "Insättning", "0,00", "0,00", zero},
         {"--5", "Insättning", "0,00", "0,00", zero},
         {"5-", "Insättning", "0,00", "0,00", zero},
-        {"1,23456", "Insättning", "0,00", "0,00", zero}, // more than four decimals
-        {"99 999 999,50", "Insättning", "", "", limit},  // rounds to 100 000 000
+        {"99 999 999,50", "Insättning", "", "", limit}, // rounds to 100 000 000
         {"100000000", "Uttag", "", "", limit},
         {"123456789012345678901234567890", "Insättning", "", "", limit},
     };
@@ -87,6 +86,77 @@ TEST_F(Entry, EnterCleansTheAmountOrRefusesIt) {
         }
     }
     EXPECT_EQ(data(), before);
+}
+
+// An amount with more decimals than the boxes show is refused before anything
+// is stored, in every box where one is typed, and stays there to be corrected.
+TEST_F(Entry, AnAmountWithMoreThanTwoDecimalsIsRefusedAndStaysForCorrecting) {
+    const char* decimals = "För många decimaler";
+    const struct {
+        const char* what;
+        bool budgetKind;
+        bool marked; // the amount of a posting clicked in the grid
+        QLineEdit* HeadForm::*box;
+        const char* corrected; // the box once "12,35" is taken
+        QByteArray after;      // the account once the corrected amount is in
+    } cases[] = {
+        {"a new posting", false, false, &HeadForm::Bel_Enkel, "-12,35",
+         records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                  rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                  rec(test::enkel("2026-06-01", "3", "-500", "1000")),
+                  rec(test::enkel("2026-12-09", "3", "-12,35", "987,65"))})},
+        {"a changed posting", false, true, &HeadForm::Bel_Enkel, "12,35",
+         records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                  rec(test::enkel("2026-03-01", "2", "12,35", "12,35")),
+                  rec(test::enkel("2026-06-01", "3", "-500", "-487,65"))})},
+        {"a budget amount", true, false, &HeadForm::BudgBel_Budget, "-12,35",
+         records({rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                  rec(test::budget("2026-03-01", "2", "1500", "1400", "1500", "1400", "-100")),
+                  rec(test::budget("2026-12-09", "3", "-12,35", "-12,35", "1487,65", "1387,65",
+                                   "-100"))})},
+        {"an actual amount", true, false, &HeadForm::VerklBel_Budget, "-12,35",
+         records(
+             {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+              rec(test::budget("2026-03-01", "2", "1500", "1400", "1500", "1400", "-100")),
+              rec(test::budget("2026-12-09", "3", "-0", "-12,35", "1500", "1387,65", "-112,35"))})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        ledger::account().closeAll();
+        HeadForm& f = c.budgetKind ? budgetAccount() : simple();
+        QLineEdit* box = f.*c.box;
+        const QByteArray before = data();
+        if (c.marked)
+            clickRow(1);
+        else
+            pick("Uttag");
+        if (c.box == &HeadForm::VerklBel_Budget)
+            box->setReadOnly(false); // as the budget amount's Enter leaves it
+        box->setFocus();
+        retype(box, "12,345");
+        EXPECT_EQ(titles(), QStringList{decimals});
+        EXPECT_EQ(lastBox().text, "Beloppet har fler än två decimaler !\n"
+                                  "Rätta beloppet till kronor och ören och tryck ENTER.");
+        EXPECT_EQ(box->text(), "12,345");
+        EXPECT_FALSE(f.Command2->isEnabled() && f.Command2->text() != "Flytta")
+            << f.Command2->text().toStdString();
+        EXPECT_EQ(data(), before);
+
+        // The text stays to be corrected where it stands.
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, "5");
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(titles(), QStringList{});
+        EXPECT_EQ(box->text(), c.corrected);
+        ASSERT_TRUE(f.Command2->isEnabled());
+        if (c.marked)
+            fakes.messages->answers = {Answer::Yes};
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        titles();
+        EXPECT_EQ(data(), c.after);
+    }
 }
 
 // A neutral transaction has no sign of its own: the one typed stays, also
@@ -515,6 +585,34 @@ TEST_F(BalanceEntry, TheComputedAmountIsShownBeforeItIsInserted) {
     EXPECT_EQ(f.Bel_Enkel->text(), "1 234,50");
     f.Command2->click();
     EXPECT_EQ(lastBox().text, "Framräknat belopp från nytt saldo den 2026-12-09 blir\n\n 234,5");
+}
+
+TEST_F(BalanceEntry, ABalanceWithMoreThanTwoDecimalsIsRefusedAndStaysForCorrecting) {
+    HeadForm& f = begin("");
+    const QByteArray before = data();
+    f.Bel_Enkel->setFocus();
+    type(f.Bel_Enkel, "1250,505");
+    EXPECT_EQ(titles(), QStringList{"För många decimaler"});
+    EXPECT_EQ(f.Bel_Enkel->text(), "1250,505");
+    EXPECT_NE(f.Command2->text(), "Beräkna");
+    EXPECT_EQ(Module1.Avb, "saldo");
+    // A pasted balance is read on the mouse's release: refused the same way.
+    QTest::mouseClick(f.Bel_Enkel, Qt::LeftButton);
+    EXPECT_EQ(titles(), QStringList{"För många decimaler"});
+    EXPECT_NE(f.Command2->text(), "Beräkna");
+
+    QTest::keyClick(f.Bel_Enkel, Qt::Key_End);
+    QTest::keyClick(f.Bel_Enkel, Qt::Key_Backspace);
+    QTest::keyClick(f.Bel_Enkel, Qt::Key_Return);
+    EXPECT_EQ(titles(), QStringList{});
+    EXPECT_EQ(f.Command2->text(), "Beräkna");
+    EXPECT_EQ(f.NyttSaldoText, "1250,50");
+    f.Command2->click();
+    EXPECT_EQ(data(), records({rec(test::enkel("2026-01-01", "1", "0", "0")),
+                               rec(test::enkel("2026-03-01", "2", "1500", "1500")),
+                               rec(test::enkel("2026-06-01", "3", "-500", "1000")),
+                               rec(test::enkel("2026-12-09", "4", "250,5", "1250,5"))}));
+    EXPECT_NE(data(), before);
 }
 
 TEST_F(BalanceEntry, ABalanceThatIsNoNumberIsAskedForAgain) {
