@@ -398,6 +398,25 @@ bool BudgAltForm::eventFilter(QObject* watched, QEvent* e) {
 
 // ---- The posting run -------------------------------------------------------------------
 
+// A run over months that already hold the transaction asks before it posts it again.
+bool BudgAltForm::postTwiceAsked(const budget::Plan& plan) {
+    const std::vector<int> months =
+        budget::monthsAlreadyPosted(ledger::account().kontoData, Module1.AntalPoster, plan);
+    if (months.empty())
+        return true;
+    QString named;
+    for (size_t i = 0; i < months.size(); ++i) {
+        if (i > 0)
+            named += i + 1 == months.size() ? QStringLiteral(" och ") : QStringLiteral(", ");
+        named += budget::monthName(months[i]).toLower();
+    }
+    return ask(QStringLiteral("Transaktionen ") + Module1.HuvudTrans +
+                   QStringLiteral(" har redan poster i ") + named + QLatin1Char(' ') + Budgetar +
+                   QStringLiteral(".\n\nVill du ändå lägga in ovanstående poster, också i dessa "
+                                  "månader ?"),
+               QStringLiteral("Redan budgeterade månader"));
+}
+
 void BudgAltForm::Command2_Click() {
     // Only a transaction picked here is posted: the shared name may be left
     // over from the main window.
@@ -435,6 +454,8 @@ void BudgAltForm::Command2_Click() {
                 platform::Buttons::Ok, platform::Icon::Warning, QStringLiteral("Ogiltigt datum"));
             return;
         }
+        if (!plan.postings.empty() && !postTwiceAsked(plan))
+            return;
         if (!plan.postings.empty()) {
             const ledger::PostingFile& data = ledger::account().kontoData;
             date = plan.postings.front().datum;

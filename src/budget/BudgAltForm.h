@@ -5,6 +5,7 @@
 // The rules are the plain functions beside it; this window asks the user and
 // shows the result.
 #include "budget/AmountRows.h"
+#include "budget/Generator.h"
 #include "budget/HolidayForm.h"
 #include "budget/Placement.h"
 
@@ -122,6 +123,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    bool postTwiceAsked(const budget::Plan& plan);
     void buildPeriodRow(QWidget* body);
     void buildRows(QWidget* body);
     void buildTransactionSide(QWidget* body);

@@ -3,6 +3,9 @@
 #include "core/Amount.h"
 #include "core/DateText.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace fyn::budget {
 
 Plan planFrom(const MonthList& list, int year, long transRef, const QString& today) {
@@ -26,6 +29,32 @@ Plan planFrom(const MonthList& list, int year, long transRef, const QString& tod
         plan.months.push_back(m);
     }
     return plan;
+}
+
+std::vector<int> monthsAlreadyPosted(const ledger::PostingFile& f, long n, const Plan& plan) {
+    std::vector<int> out;
+    n = std::min(n, f.recordCount());
+    for (size_t i = 0; i < plan.postings.size(); ++i) {
+        const ledger::NewPosting& p = plan.postings[i];
+        const QByteArray month = p.datum.left(8).toLatin1(); // "yyyy-mm-"
+        const QByteArray ref = QByteArray::number(qlonglong(std::abs(p.transRef)));
+        // The month's records when the file is in date order; every record otherwise.
+        long first = 1, last = n;
+        if (f.inDateOrder(n)) {
+            first = f.lastOnOrBefore(QString::fromLatin1(month + "00"), n) + 1;
+            last = f.lastOnOrBefore(QString::fromLatin1(month + "99"), n);
+        }
+        for (long k = first; k <= last; ++k) {
+            const char* rec = f.record(k);
+            if (!rec || std::memcmp(rec, month.constData(), 8) != 0)
+                continue;
+            if (QByteArray(rec + 10, 4).trimmed() == ref) {
+                out.push_back(plan.months[i]);
+                break;
+            }
+        }
+    }
+    return out;
 }
 
 ledger::EditResult postPlan(ledger::PostingFile& f, long n, const Plan& plan) {

@@ -19,6 +19,10 @@ struct Plan {
 // no subtransaction; confirmed when dated on or before today.
 Plan planFrom(const MonthList& list, int year, long transRef, const QString& today);
 
+// The months of the plan in which records 1..n already hold a posting of the
+// plan's transaction: a second run over them would post it twice.
+std::vector<int> monthsAlreadyPosted(const ledger::PostingFile& f, long n, const Plan& plan);
+
 // Posts the plan into the open posting file of n postings as one commit: each
 // posting after the postings of its day, every later balance raised. Checked
 // in full first (every balance and amount within the limit, every field wide

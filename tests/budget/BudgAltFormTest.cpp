@@ -786,3 +786,47 @@ TEST_F(Budgeting, AnAmountWithMoreThanTwoDecimalsIsRefusedAndStaysForCorrecting)
     EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-11-16 21"}));
     click(d.Command1);
 }
+
+// A second run of a transaction over months that already hold its postings
+// asks first, naming them; No posts nothing and leaves the rows for another try.
+TEST_F(Budgeting, ARunOverMonthsThatHoldTheTransactionAsksFirst) {
+    startBudget(
+        {{"2026-01-01", 1, "0", "0"}}, {{"Kontostart", " "}, {"Pension", "+"}},
+        test::mallRows({{"2", "18440", "10", "23", "  "}, {"2", "18440", "11", "23", "  "}}));
+    BudgAltForm& d = openBudgeting();
+    answer({Answer::Yes});
+    pickTransaction(d, "Pension");
+    ASSERT_TRUE(d.Command2->isEnabled());
+    click(d.Command2);
+    EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-10-23 18440", "2026-11-23 18440"}));
+    EXPECT_EQ(titles(), QStringList{"Budgetera transaktion"}); // months of its own: no question
+
+    // December by hand beside the months the template fills again.
+    answer({Answer::Yes});
+    pickTransaction(d, "Pension");
+    chooseDay(d, 12, "21");
+    typeAmount(d, 12, "18440");
+    titles();
+    const QByteArray before = data();
+    const QStringList rows = days(d);
+    answer({Answer::No});
+    ASSERT_TRUE(d.Command2->isEnabled());
+    click(d.Command2);
+    EXPECT_EQ(titles(), QStringList{"Redan budgeterade månader"});
+    EXPECT_EQ(lastBox().text,
+              "Transaktionen Pension har redan poster i oktober och november 2026.\n\n"
+              "Vill du ändå lägga in ovanstående poster, också i dessa månader ?");
+    EXPECT_EQ(lastBox().buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(data(), before);
+    EXPECT_EQ(days(d), rows);
+    EXPECT_TRUE(d.Command2->isEnabled());
+
+    // Yes posts the rows as they stand.
+    answer({Answer::Yes});
+    click(d.Command2);
+    EXPECT_EQ(titles(), QStringList{"Redan budgeterade månader"});
+    EXPECT_EQ(postedAfterStart(data()),
+              QStringList({"2026-10-23 18440", "2026-10-23 18440", "2026-11-23 18440",
+                           "2026-11-23 18440", "2026-12-21 18440"}));
+    click(d.Command1);
+}

@@ -146,3 +146,35 @@ TEST_F(Generator, ACrashAnywhereInARunLeavesAllMonthsOrNone) {
     EXPECT_GT(sawOld, 0);
     EXPECT_GT(sawNew, 0);
 }
+
+// The months of a plan that already hold its transaction, found in a file in
+// date order and in one that is not (an older file's hand-made order).
+TEST_F(Generator, FindsTheMonthsThatAlreadyHoldTheTransaction) {
+    const auto post = [](const char* date, const char* ref) {
+        return encodeRecord(fyn::test::budget(date, ref, "10", "10", "0", "0", "0"));
+    };
+    const Plan p = planFrom(listOf({{1, "05", "10"}, {3, "05", "10"}, {4, "05", "10"}}), 2027, 12,
+                            "2026-12-01");
+    const struct {
+        const char* order;
+        QByteArray file;
+        std::vector<int> inFirstThree; // the months the first three records hold
+    } cases[] = {
+        {"dated",
+         post("2026-01-01", "1") + post("2027-01-31", "12") + post("2027-03-02", "2") +
+             post("2027-04-30", "12") + post("2028-03-05", "12"),
+         {1}},
+        {"undated",
+         post("2026-01-01", "1") + post("2027-04-30", "12") + post("2027-03-02", "2") +
+             post("2027-01-31", "12") + post("2026-03-05", "12"),
+         {4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order);
+        writeFile(data, c.file);
+        f.open(data, ledger::Kind::Budget);
+        EXPECT_EQ(monthsAlreadyPosted(f, 5, p), (std::vector<int>{1, 4}));
+        EXPECT_EQ(monthsAlreadyPosted(f, 3, p), c.inFirstThree);
+        f.close();
+    }
+}
