@@ -412,6 +412,8 @@ void HeadForm::placeForKind(bool budget) {
 void HeadForm::setAvailable(QAction* a, bool on) {
     wanted_[a] = on;
     a->setEnabled(on && runnable(a));
+    if (a == Donera_mn)
+        Command14->setEnabled(a->isEnabled()); // the button and its item agree
 }
 
 bool HeadForm::hasEntry(QAction* a) const {
@@ -443,7 +445,7 @@ void HeadForm::refreshEntries() {
     KB_InfAnv_mn->menuAction()->setEnabled(isEnabled());
     for (const auto& [a, on] : wanted_)
         a->setEnabled(on && runnable(a));
-    Command14->setEnabled(bool(openDonateForm));
+    Command14->setEnabled(Donera_mn->isEnabled());
 }
 
 void HeadForm::setHelp(const QString& heading, const QString& text) {

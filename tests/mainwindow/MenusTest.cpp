@@ -168,8 +168,10 @@ TEST_F(Menus, BudgetingIsForBudgetAccountsAndTheMenusWaitForAnEntry) {
     pick("Uttag"); // an entry begins: the menus are locked
     EXPECT_FALSE(f.Ark_mn->menuAction()->isEnabled());
     EXPECT_FALSE(f.Donera_mn->isEnabled());
+    EXPECT_FALSE(f.Command14->isEnabled()); // the button agrees with its item
     choose(f.Ark_mn, f.utskrstat_mn);
     choose(f.KB_InfAnv_mn, f.Donera_mn);
+    QTest::mouseClick(f.Command14, Qt::LeftButton);
     EXPECT_TRUE(entries.opened.isEmpty());
     choose(f.KB_InfAnv_mn, f.over_mn); // help is always there
     EXPECT_EQ(fakes.help->contexts, std::vector<int>{10000});
@@ -178,8 +180,16 @@ TEST_F(Menus, BudgetingIsForBudgetAccountsAndTheMenusWaitForAnEntry) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &f; }));
     QTest::keyClick(f.Bel_Enkel, Qt::Key_Escape);
     EXPECT_TRUE(f.Ark_mn->menuAction()->isEnabled());
+    EXPECT_TRUE(f.Command14->isEnabled());
     choose(f.Ark_mn, f.utskrstat_mn);
     EXPECT_EQ(entries.opened, QStringList{"UtskrStatForm"});
+
+    // A marked posting locks them too.
+    clickRow(0);
+    EXPECT_FALSE(f.Donera_mn->isEnabled());
+    EXPECT_FALSE(f.Command14->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(f.Command14->isEnabled());
 }
 
 TEST_F(Menus, TheHelpPanelFollowsTheMouse) {
