@@ -379,6 +379,7 @@ private:
     void openAtStart();
     void openFirstAvailable(bool atStart);
     void lockDataFolder();
+    void createDataFolder();
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;

@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <cerrno>
 #include <pwd.h>
@@ -66,8 +67,8 @@ void HeadForm::Form_Load() {
                 GridSetting();
                 if (QDir::currentPath() != Module1.StartFolder)
                     QDir::setCurrent(Module1.StartFolder);
-                if (!QDir(dataFolder()).exists() && !QDir().mkpath(dataFolder()))
-                    raiseError(platform::kPathNotFound);
+                if (!QDir(dataFolder()).exists())
+                    createDataFolder();
                 lockDataFolder();
                 // A commit that a crash cut short is put back before anything is read.
                 setJournalPath(dataFolder() + QStringLiteral("/.journal"));
@@ -106,13 +107,19 @@ void HeadForm::Form_Load() {
 
 namespace {
 
-// Why the folder, or its lock file refused, cannot be written, and what to
-// do; the user whose rights the program has is the one to compare with.
-QString notWritableText(const QString& folder, const QString& refused, int error) {
-    const bool lockFile = refused != folder;
+// What refused: the data folder itself, its lock file, or (at a first start)
+// the folder where the data folder was to be made.
+enum class Refuser { Folder, LockFile, Parent };
+
+// Why the folder cannot be written (or made), and what to do; the user whose
+// rights the program has is the one to compare with.
+QString notWritableText(const QString& folder, const QString& refused, int error, Refuser by) {
     const QString it =
-        lockFile ? QStringLiteral("dess låsfil\n%1\n").arg(QDir::toNativeSeparators(refused))
-                 : QStringLiteral("den ");
+        by == Refuser::LockFile
+            ? QStringLiteral("dess låsfil\n%1\n").arg(QDir::toNativeSeparators(refused))
+        : by == Refuser::Parent
+            ? QStringLiteral("mappen\n%1\n").arg(QDir::toNativeSeparators(refused))
+            : QStringLiteral("den ");
     QString why;
     QString todo;
     struct stat st {};
@@ -144,15 +151,44 @@ QString notWritableText(const QString& folder, const QString& refused, int error
         todo = QStringLiteral("Kontrollera disken som datamappen ligger på, och starta sedan "
                               "programmet igen !");
     }
-    return QStringLiteral("Datamappen\n%1\nkan inte skrivas, ")
-               .arg(QDir::toNativeSeparators(folder)) +
-           why +
+    const QString cannot = by == Refuser::Parent ? QStringLiteral("kan inte skapas, ")
+                                                 : QStringLiteral("kan inte skrivas, ");
+    return QStringLiteral("Datamappen\n%1\n").arg(QDir::toNativeSeparators(folder)) + cannot + why +
            QStringLiteral("\n\nProgrammet skriver i datamappen vid varje ändring och håller "
                           "den låst medan det arbetar, så det kan inte arbeta där.\n\n") +
            todo + QStringLiteral("\n\nProgrammet avslutas nu.");
 }
 
 } // namespace
+
+// The data folder made at a first start, each missing folder on the way. A
+// medium or folder that refuses to be written is said as an unwritable data
+// folder is; any other refusal is the start's own error.
+void HeadForm::createDataFolder() {
+    const QString folder = QDir::cleanPath(dataFolder());
+    QStringList missing;
+    QString at = folder;
+    while (!QFileInfo(at).exists() && at != QDir::cleanPath(at + QStringLiteral("/.."))) {
+        missing.prepend(at);
+        at = QDir::cleanPath(at + QStringLiteral("/.."));
+    }
+    for (const QString& f : missing) {
+        if (::mkdir(QFile::encodeName(f).constData(), 0777) == 0 || errno == EEXIST) {
+            at = f;
+            continue;
+        }
+        const int error = errno;
+        if (error == EROFS || error == EACCES || error == EPERM) {
+            platform::messages().show(notWritableText(folder, at, error, Refuser::Parent),
+                                      Buttons::Ok, Icon::Warning,
+                                      QStringLiteral("Datamappen kan inte skrivas"));
+            platform::programEnd().endNow();
+        }
+        raiseError(platform::kPathNotFound);
+    }
+    if (!QFileInfo(folder).isDir())
+        raiseError(platform::kPathNotFound);
+}
 
 // One program at a time on a data folder, and one that can write there.
 void HeadForm::lockDataFolder() {
@@ -167,8 +203,10 @@ void HeadForm::lockDataFolder() {
     // Without the lock another copy may be writing here: nothing is read or
     // written, the journal least of all.
     if (outcome == FolderLock::Outcome::NotWritable) {
-        platform::messages().show(notWritableText(dataFolder(), refused, error), Buttons::Ok,
-                                  Icon::Warning, QStringLiteral("Datamappen kan inte skrivas"));
+        platform::messages().show(
+            notWritableText(dataFolder(), refused, error,
+                            refused != dataFolder() ? Refuser::LockFile : Refuser::Folder),
+            Buttons::Ok, Icon::Warning, QStringLiteral("Datamappen kan inte skrivas"));
         platform::programEnd().endNow();
     }
     if (outcome == FolderLock::Outcome::Unusable) {

@@ -596,6 +596,62 @@ TEST_F(MainWindowTest, ADataFolderThatCannotBeWrittenEndsTheStartAndSaysWhy) {
     }
 }
 
+// A first start where the data folder cannot be made: a write-protected stick,
+// or a folder this user may not write in. Said as the unwritable data folder
+// is, with what to do; nothing is made.
+TEST_F(MainWindowTest, ADataFolderThatCannotBeMadeEndsTheFirstStartAndSaysWhy) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a read-only medium and another user's files need root";
+    QDir(dataFolder()).removeRecursively();
+    setJournalPath(QString()); // a program that has not started yet
+    const QString root = dir.path();
+    constexpr uid_t kUser = 65534; // the user the program runs as, in OrdinaryUser
+    const struct {
+        const char* name;
+        bool readOnly;
+        const char* why;
+        const char* todo;
+    } cases[] = {
+        {"read-only medium", true, "som den ligger på är monterad skrivskyddad",
+         "Skjut minnesstickans skrivskydd"},
+        {"a folder without write permission", false, "du saknar skrivrätt till mappen\n",
+         "Ge dig själv skrivrätt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray raw = QFile::encodeName(root);
+        ASSERT_EQ(::chown(raw.constData(), kUser, kUser), 0);
+        ASSERT_EQ(::chmod(raw.constData(), c.readOnly ? 0755 : 0555), 0);
+        test::ReadOnlyFolder readOnly;
+        if (c.readOnly)
+            if (const QString why = readOnly.mount(root); !why.isEmpty())
+                GTEST_SKIP() << why.toStdString();
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        {
+            std::optional<test::OrdinaryUser> user;
+            if (!c.readOnly)
+                user.emplace();
+            EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        }
+        readOnly.undo();
+        ASSERT_EQ(::chown(raw.constData(), 0, 0), 0);
+        ASSERT_EQ(::chmod(raw.constData(), 0755), 0);
+        EXPECT_FALSE(form->isVisible());
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const auto& told = fakes.messages->calls[0];
+        EXPECT_EQ(told.title, "Datamappen kan inte skrivas");
+        EXPECT_TRUE(told.text.startsWith("Datamappen\n" + QDir::toNativeSeparators(dataFolder()) +
+                                         "\nkan inte skapas, "))
+            << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(c.why))) << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(c.todo))) << told.text.toStdString();
+        EXPECT_FALSE(told.text.contains("Path not found")) << told.text.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dataFolder()));
+        form.reset();
+    }
+}
+
 TEST_F(MainWindowTest, ALockFileLeftByAnotherHostDoesNotRefuse) {
     twoAccounts();
     // What a lock marker of another machine holds: its process, program and host.
