@@ -193,7 +193,8 @@ void HeadForm::buildControls() {
     G1->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll1 = makeControl<QScrollBar>(Frame1, "VScroll1", Qt::Vertical);
     VScroll1->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
-    G1->setWheelTarget(VScroll1);
+    VScroll1->setPageStep(10); // a page is the ten rows shown
+    G1->setScrollBar(VScroll1);
     connect(G1, &QTableWidget::cellClicked, this, &HeadForm::G1_Click);
     connect(G1, &PostingGrid::hovered, this, &HeadForm::G1_MouseMove);
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
@@ -261,7 +262,8 @@ void HeadForm::buildControls() {
     G2->setAccessibleName(QStringLiteral("Kontoposter"));
     VScroll2 = makeControl<QScrollBar>(Frame2, "VScroll2", Qt::Vertical);
     VScroll2->setAccessibleName(QStringLiteral("Bläddra bland kontoposter"));
-    G2->setWheelTarget(VScroll2);
+    VScroll2->setPageStep(10); // a page is the ten rows shown
+    G2->setScrollBar(VScroll2);
     connect(G2, &QTableWidget::cellClicked, this, &HeadForm::G2_Click);
     connect(G2, &PostingGrid::hovered, this, &HeadForm::G2_MouseMove);
     connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -23,7 +24,10 @@ PostingGrid::PostingGrid(const std::vector<int>& widths, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFocusPolicy(Qt::NoFocus);
+    // The grid takes the focus, by a click on a row or by Tab, so that the
+    // keys that scroll it reach it and a screen reader follows its cells.
+    setFocusPolicy(Qt::StrongFocus);
+    setTabKeyNavigation(false);
     setMouseTracking(true);
     setFont(platform::uiFont(platform::kArial, 9));
     for (int r = 0; r < rowCount(); ++r)
@@ -86,20 +90,44 @@ int PostingGrid::rowsHeight() const {
 bool PostingGrid::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::HoverMove)
         emit hovered();
-    if (e->type() == QEvent::Wheel && wheelTarget_) {
+    if (e->type() == QEvent::Wheel && bar_) {
         // The ten rows always fit, so the grid has nothing of its own to
         // scroll: the turn goes to the bar as if made over it, and its steps,
         // limits and state (a disabled bar takes none) are the grid's.
         const auto* wheel = static_cast<QWheelEvent*>(e);
-        const QPointF at = QRectF(wheelTarget_->rect()).center();
-        QWheelEvent turn(at, wheelTarget_->mapToGlobal(at), wheel->pixelDelta(),
-                         wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(),
-                         wheel->inverted(), wheel->source(), wheel->pointingDevice());
-        QCoreApplication::sendEvent(wheelTarget_, &turn);
+        const QPointF at = QRectF(bar_->rect()).center();
+        QWheelEvent turn(at, bar_->mapToGlobal(at), wheel->pixelDelta(), wheel->angleDelta(),
+                         wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted(),
+                         wheel->source(), wheel->pointingDevice());
+        QCoreApplication::sendEvent(bar_, &turn);
         e->accept();
         return true;
     }
     return QTableWidget::viewportEvent(e);
+}
+
+void PostingGrid::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        break;
+    default:
+        QTableWidget::keyPressEvent(e);
+        return;
+    }
+    // The rows are the bar's window, not a list of their own to move in: the
+    // key goes to the bar, whose steps and narrowed range decide. A disabled
+    // bar (ten postings or fewer, an amount being changed) takes none.
+    if (bar_ && bar_->isEnabled()) {
+        QKeyEvent key(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(),
+                      ushort(e->count()));
+        QCoreApplication::sendEvent(bar_, &key);
+    }
+    e->accept();
 }
 
 } // namespace fyn

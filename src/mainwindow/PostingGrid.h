@@ -38,17 +38,19 @@ public:
     // The grid's height for ten rows of the row height.
     int rowsHeight() const;
     // The scroll bar beside the grid, which moves its window of postings: a
-    // wheel turn over the rows is a turn over it.
-    void setWheelTarget(QScrollBar* bar) { wheelTarget_ = bar; }
+    // wheel turn over the rows is a turn over it, and so are its keys (arrows,
+    // Page Up/Down, Home, End) pressed while the grid has the focus.
+    void setScrollBar(QScrollBar* bar) { bar_ = bar; }
 
 signals:
     void hovered();
 
 protected:
     bool viewportEvent(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QScrollBar* wheelTarget_ = nullptr;
+    QScrollBar* bar_ = nullptr;
 };
 
 } // namespace fyn

@@ -1,5 +1,6 @@
 // The posting grids: which postings show, how they look, scrolling, marking,
 // ticking, and failures that end in the error routine.
+#include "core/Numbers.h"
 #include "core/Paths.h"
 #include "core/RecordFile.h"
 #include "core/State.h"
@@ -11,6 +12,8 @@
 #include "support/AccountFixture.h"
 #include "support/TestSupport.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
@@ -21,6 +24,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
 #include <memory>
@@ -450,6 +454,144 @@ TEST_P(GridKindTest, AWheelTurnOverAFewPostingsMovesNothing) {
         EXPECT_EQ(f.WindowEnd, 3);
         EXPECT_EQ(g->cellText(0, 0), dayText(0));
     }
+}
+
+// ---- Keys over the rows --------------------------------------------------------------------
+
+// The real window on an account of 35 postings, which opens on the last ten.
+class GridKeys : public test::WindowTest, public testing::WithParamInterface<bool> {
+protected:
+    static constexpr int kN = 35;
+    Kind k{GetParam()};
+
+    HeadForm& startMany() {
+        form.reset();
+        ledger::account().closeAll();
+        std::vector<QByteArray> postings;
+        for (int i = 0; i < kN; ++i)
+            postings.push_back(posting(k, i, "2", "10", QString::number(10 * (i + 1))));
+        HeadForm& f = start(account(k.slag(), postings));
+        f.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+        return f;
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : form.get(), key, mods);
+    }
+    // The window starting at value: the bar's value, its last posting and the
+    // dates in its first and last rows.
+    void expectWindow(long value) {
+        EXPECT_EQ(k.bar(*form)->value(), value);
+        EXPECT_EQ(form->WindowEnd, value + 9);
+        EXPECT_EQ(k.grid(*form)->cellText(0, 0), dayText(int(value) - 1));
+        EXPECT_EQ(k.grid(*form)->cellText(9, 0), dayText(int(value) + 8));
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, GridKeys, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& i) {
+                             return i.param ? std::string("Budget") : std::string("Enkel");
+                         });
+
+// After a click on a row, the keys move the window as the same keys on the bar
+// do: one posting, a page of ten, or to the end of the range, which reaches
+// ten postings either side; the last window ends at the last posting.
+TEST_P(GridKeys, AfterAClickOnARowTheKeysScrollAsTheBarsOwnKeys) {
+    const struct {
+        Qt::Key key;
+        long value;
+    } steps[] = {
+        {Qt::Key_Home, 16}, // from the bottom: ten postings up at most
+        {Qt::Key_End, 26},   {Qt::Key_PageUp, 16},   {Qt::Key_PageUp, 6},
+        {Qt::Key_Up, 5},     {Qt::Key_Home, 1},      {Qt::Key_Up, 1}, // held at the top
+        {Qt::Key_PageUp, 1}, {Qt::Key_Down, 2},      {Qt::Key_PageDown, 12},
+        {Qt::Key_End, 22},   {Qt::Key_End, 26}, // clamped to the last ten
+        {Qt::Key_Down, 26},  {Qt::Key_PageDown, 26},
+    };
+    enum class Start { MarkedRow, OkColumn, Bar };
+    for (const Start how : {Start::MarkedRow, Start::OkColumn, Start::Bar}) {
+        SCOPED_TRACE(int(how));
+        HeadForm& f = startMany();
+        QScrollBar* bar = k.bar(f);
+        EXPECT_EQ(bar->singleStep(), 1);
+        EXPECT_EQ(bar->pageStep(), 10);
+        expectWindow(26);
+        if (how == Start::MarkedRow) {
+            clickRow(4);
+            ASSERT_EQ(Module1.Avb, k.avb());
+            // A screen reader names what has the keys.
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_TRUE(focus);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name),
+                      "Kontoposter");
+        } else if (how == Start::OkColumn) {
+            clickRow(4, k.okCol());
+            ASSERT_EQ(k.grid(f)->cellText(4, k.okCol()), "x");
+        } else {
+            bar->setFocus(Qt::TabFocusReason);
+            ASSERT_EQ(QApplication::focusWidget(), bar);
+        }
+        for (size_t i = 0; i < std::size(steps); ++i) {
+            SCOPED_TRACE(i);
+            press(steps[i].key);
+            expectWindow(steps[i].value);
+            if (i == 0) {
+                // The scroll ended the marking.
+                EXPECT_EQ(Module1.Avb, "");
+                EXPECT_EQ(f.MarkRow, -1);
+                EXPECT_EQ(f.MarkRecord, 0);
+                EXPECT_TRUE(k.amountBox(f)->text().isEmpty());
+            }
+        }
+    }
+}
+
+// Ten postings or fewer: the bar is off, so the keys move nothing and the
+// posting stays marked.
+TEST_P(GridKeys, OverAFewPostingsTheKeysMoveNothing) {
+    HeadForm& f =
+        start(account(k.slag(), {posting(k, 0, "1", "0", "0"), posting(k, 1, "2", "10", "10"),
+                                 posting(k, 2, "2", "10", "20")}));
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    clickRow(1);
+    for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_End, Qt::Key_Up, Qt::Key_Home}) {
+        press(key);
+        EXPECT_EQ(k.bar(f)->value(), 1);
+        EXPECT_EQ(f.WindowEnd, 3);
+        EXPECT_EQ(k.grid(f)->cellText(0, 0), dayText(0));
+        EXPECT_EQ(Module1.Avb, k.avb());
+        EXPECT_EQ(f.MarkRow, 1);
+    }
+}
+
+// The amount box of a marked posting keeps its keys: Home moves in the typed
+// text, Enter ends it, and the change is written.
+TEST_P(GridKeys, TypingInTheAmountBoxAfterARowClickChangesTheAmount) {
+    HeadForm& f = startMany();
+    clickRow(4); // posting 30
+    QLineEdit* box = k.amountBox(f);
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_7);
+    press(Qt::Key_Home);
+    press(Qt::Key_1);
+    EXPECT_EQ(box->text(), "17");
+    EXPECT_EQ(Module1.Avb, "chg");
+    press(Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), f.Command2);
+    fakes.messages->answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+    press(Qt::Key_Return); // "Ändra"
+    EXPECT_EQ(titles(), QStringList{"Ändring av tidigare belopp"});
+    const QByteArray all = data();
+    const qsizetype length = all.size() / kN;
+    const QByteArray record = all.mid(29 * length, length);
+    EXPECT_EQ(trimBlanks(k.budget ? decodeRecord<BudgetKontoPost>(record).VerklBelopp
+                                  : decodeRecord<EnkelKontoPost>(record).Belopp),
+              "17");
+    expectWindow(26);
 }
 
 TEST_P(GridKindTest, ClickBelowTheLastPostingMarksNothingAndResetsTheDate) {
