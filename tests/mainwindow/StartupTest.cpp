@@ -70,6 +70,23 @@ protected:
         return *form;
     }
 
+    // A start that the data folder refuses, with folder mounted read-only or run
+    // as an ordinary user: it ends before the window shows. Empty, or why a
+    // read-only medium cannot be had here (for a skip).
+    QString startRefused(bool readOnly, const QString& folder) {
+        test::ReadOnlyFolder medium;
+        if (readOnly)
+            if (QString why = medium.mount(folder); !why.isEmpty())
+                return why;
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        std::optional<test::OrdinaryUser> user;
+        if (!readOnly)
+            user.emplace();
+        EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        return {};
+    }
+
     // The input box answers name, as typed with Enter and "OK".
     void answerInput(const QString& text) {
         fakes.modal->actions.push_back([text](QDialog& d) {
@@ -561,19 +578,8 @@ TEST_F(MainWindowTest, ADataFolderThatCannotBeWrittenEndsTheStartAndSaysWhy) {
             ASSERT_TRUE(own(lock, c.owner, 0644));
         }
         ASSERT_TRUE(own(data, c.owner, c.mode));
-        test::ReadOnlyFolder readOnly;
-        if (c.readOnly)
-            if (const QString why = readOnly.mount(data); !why.isEmpty())
-                GTEST_SKIP() << why.toStdString();
-        fakes.messages->calls.clear();
-        form = std::make_unique<HeadForm>();
-        {
-            std::optional<test::OrdinaryUser> user;
-            if (!c.readOnly)
-                user.emplace();
-            EXPECT_THROW(form->Form_Load(), ProgramEnded);
-        }
-        readOnly.undo();
+        if (const QString why = startRefused(c.readOnly, data); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
         ASSERT_TRUE(own(data, 0, 0755));
         EXPECT_FALSE(form->isVisible());
         ASSERT_EQ(fakes.messages->calls.size(), 1u);
@@ -622,19 +628,8 @@ TEST_F(MainWindowTest, ADataFolderThatCannotBeMadeEndsTheFirstStartAndSaysWhy) {
         const QByteArray raw = QFile::encodeName(root);
         ASSERT_EQ(::chown(raw.constData(), kUser, kUser), 0);
         ASSERT_EQ(::chmod(raw.constData(), c.readOnly ? 0755 : 0555), 0);
-        test::ReadOnlyFolder readOnly;
-        if (c.readOnly)
-            if (const QString why = readOnly.mount(root); !why.isEmpty())
-                GTEST_SKIP() << why.toStdString();
-        fakes.messages->calls.clear();
-        form = std::make_unique<HeadForm>();
-        {
-            std::optional<test::OrdinaryUser> user;
-            if (!c.readOnly)
-                user.emplace();
-            EXPECT_THROW(form->Form_Load(), ProgramEnded);
-        }
-        readOnly.undo();
+        if (const QString why = startRefused(c.readOnly, root); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
         ASSERT_EQ(::chown(raw.constData(), 0, 0), 0);
         ASSERT_EQ(::chmod(raw.constData(), 0755), 0);
         EXPECT_FALSE(form->isVisible());
