@@ -120,6 +120,8 @@ QString notWritableText(const QString& folder, const QString& refused, int error
         : by == Refuser::Parent
             ? QStringLiteral("mappen\n%1\n").arg(QDir::toNativeSeparators(refused))
             : QStringLiteral("den ");
+    const QString where = by == Refuser::Parent ? QStringLiteral("mappen där datamappen ska ligga")
+                                                : QStringLiteral("datamappen och filerna i den");
     QString why;
     QString todo;
     struct stat st {};
@@ -138,13 +140,13 @@ QString notWritableText(const QString& folder, const QString& refused, int error
         why = QStringLiteral("eftersom ") + it +
               QStringLiteral("tillhör en annan användare (%1).").arg(owner);
         todo = QStringLiteral("Starta programmet som den användaren, eller låt den användaren "
-                              "(eller en administratör) göra dig till ägare av datamappen och "
-                              "filerna i den, och starta sedan programmet igen !");
+                              "(eller en administratör) göra dig till ägare av ") +
+               where + QStringLiteral(", och starta sedan programmet igen !");
     } else if (error == EACCES || error == EPERM) {
         why = QStringLiteral("eftersom du saknar skrivrätt till ") + it.trimmed() +
               QStringLiteral(".");
-        todo = QStringLiteral("Ge dig själv skrivrätt till datamappen och filerna i den "
-                              "(i filhanteraren under Egenskaper, Rättigheter), och starta "
+        todo = QStringLiteral("Ge dig själv skrivrätt till ") + where +
+               QStringLiteral(" (i filhanteraren under Egenskaper, Rättigheter), och starta "
                               "sedan programmet igen !");
     } else {
         why = QStringLiteral("eftersom systemet svarar: %1.").arg(platform::sysErrorText(error));

@@ -621,7 +621,7 @@ TEST_F(MainWindowTest, ADataFolderThatCannotBeMadeEndsTheFirstStartAndSaysWhy) {
         {"read-only medium", true, "som den ligger på är monterad skrivskyddad",
          "Skjut minnesstickans skrivskydd"},
         {"a folder without write permission", false, "du saknar skrivrätt till mappen\n",
-         "Ge dig själv skrivrätt"},
+         "Ge dig själv skrivrätt till mappen där datamappen ska ligga"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
