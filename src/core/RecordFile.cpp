@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/Numbers.h"
 #include "core/SafeOpen.h"
+#include "core/SafeWrite.h"
 #include "platform/SysError.h"
 
 #include <QFile>
@@ -18,7 +19,7 @@ RecordFile::RecordFile(const QString& path, int recordLength, Missing missing)
     : path_(path), length_(recordLength) {
     settleBeforeReading(path); // never a mix that a failed commit left
     const bool create = missing == Missing::Create;
-    fd_ = safeOpen(path, O_RDONLY | (create ? O_CREAT : 0));
+    fd_ = create ? openMakingIt(path) : safeOpen(path, O_RDONLY);
     if (fd_ < 0) {
         const int e = errno;
         if (e == ENOENT && create)

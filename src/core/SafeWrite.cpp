@@ -386,8 +386,18 @@ void syncFolder(const QString& path) {
     syncFolderOrFail(path);
 }
 
+int openMakingIt(const QString& path) {
+    const int fd = safeOpen(path, O_RDONLY);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    Fd made(safeOpen(path, O_RDONLY | O_CREAT));
+    if (made.get() >= 0)
+        syncFolderOrFail(parentOf(path));
+    return made.release();
+}
+
 void ensureFileExists(const QString& path) {
-    const int fd = safeOpen(path, O_RDONLY | O_CREAT);
+    const int fd = openMakingIt(path);
     if (fd < 0) {
         if (errno == ENOENT)
             raiseError(platform::kPathNotFound);

@@ -98,11 +98,18 @@ bool changePending();
 // What waits, in the user's words, for an error's "Felet finns i ...".
 QString pendingChangeText();
 
-// Makes what was removed from a folder (outside a commit) stay removed.
+// Makes what was removed from or made in a folder (outside a commit) stay so.
 void syncFolder(const QString& path);
 
 // Creates the file empty when it is missing (a harmless single step). Throws a
 // RuntimeError ("Path not found", ...) when it cannot.
 void ensureFileExists(const QString& path);
+
+// Opens the file read-only, made empty first when it is missing. A file made
+// so has its name synced into its folder before it is used: a commit writes
+// into it in place, and after a power cut the replay takes a file it finds
+// missing for one removed on purpose. The descriptor, or -1 with errno set;
+// a RuntimeError naming the folder when its sync fails.
+int openMakingIt(const QString& path);
 
 } // namespace fyn

@@ -13,6 +13,7 @@
 #include "core/PosFil.h"
 #include "core/RecordFile.h"
 #include "core/Register.h"
+#include "core/SafeOpen.h"
 #include "core/SafeWrite.h"
 #include "core/State.h"
 #include "core/TextFiles.h"
@@ -163,30 +164,33 @@ QString notWritableText(const QString& folder, const QString& refused, int error
 
 } // namespace
 
-// The data folder made at a first start, each missing folder on the way. A
+// The data folder made at a first start, each missing folder on the way, as a
+// change of the data folder: each name is synced into the folder that holds
+// it, or a power cut could take the data folder with all written into it. A
 // medium or folder that refuses to be written is said as an unwritable data
 // folder is; any other refusal is the start's own error.
 void HeadForm::createDataFolder() {
     const QString folder = QDir::cleanPath(dataFolder());
+    const auto parentOf = [](const QString& f) { return QFileInfo(f).absolutePath(); };
     QStringList missing;
     QString at = folder;
-    while (!QFileInfo(at).exists() && at != QDir::cleanPath(at + QStringLiteral("/.."))) {
+    while (!QFileInfo::exists(at) && at != parentOf(at)) {
         missing.prepend(at);
-        at = QDir::cleanPath(at + QStringLiteral("/.."));
+        at = parentOf(at);
     }
     for (const QString& f : missing) {
-        if (::mkdir(QFile::encodeName(f).constData(), 0777) == 0 || errno == EEXIST) {
-            at = f;
-            continue;
+        if (safeMkdir(f, 0777) != 0 && errno != EEXIST) {
+            const int error = errno;
+            if (error == EROFS || error == EACCES || error == EPERM) {
+                platform::messages().show(notWritableText(folder, at, error, Refuser::Parent),
+                                          Buttons::Ok, Icon::Warning,
+                                          QStringLiteral("Datamappen kan inte skrivas"));
+                platform::programEnd().endNow();
+            }
+            raiseError(platform::kPathNotFound);
         }
-        const int error = errno;
-        if (error == EROFS || error == EACCES || error == EPERM) {
-            platform::messages().show(notWritableText(folder, at, error, Refuser::Parent),
-                                      Buttons::Ok, Icon::Warning,
-                                      QStringLiteral("Datamappen kan inte skrivas"));
-            platform::programEnd().endNow();
-        }
-        raiseError(platform::kPathNotFound);
+        syncFolder(at);
+        at = f;
     }
     if (!QFileInfo(folder).isDir())
         raiseError(platform::kPathNotFound);

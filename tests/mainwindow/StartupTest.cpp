@@ -12,6 +12,7 @@
 #include "mainwindow/NyKontoForm.h"
 #include "mainwindow/WindowDriver.h"
 #include "platform/ClickLabel.h"
+#include "platform/testing/PowerCut.h"
 #include "support/AccountFixture.h"
 #include "support/LoopImage.h"
 #include "support/TestSupport.h"
@@ -43,6 +44,7 @@ using fyn::test::FixtureAccount;
 using fyn::test::readFile;
 using fyn::test::writeFile;
 using platform::Answer;
+using platform::testing::PowerCut;
 using platform::testing::ProgramEnded;
 
 namespace {
@@ -218,6 +220,41 @@ TEST_F(MainWindowTest, FirstRunCreatesTheDataFolderAndTheFirstAccount) {
     EXPECT_EQ(f.Text10->text(), "Hushåll");
     EXPECT_EQ(Module1.AntalPoster, 1);
     EXPECT_EQ(Module1.InstallDatum, "2026-12-09");
+}
+
+// The data folder a first start makes stands after a power cut, with the
+// first account saved into it.
+TEST_F(MainWindowTest, TheFirstStartsDataFolderOutlivesAPowerCut) {
+    QDir(dataFolder()).removeRecursively();
+    setJournalPath(QString()); // a program that has not started yet
+    platform::testing::PowerCutInstalled disk;
+    answerInput("Anna Berg");
+    fakes.messages->answers = {Answer::Yes, // a first account now
+                               Answer::Yes, // the summary is right
+                               Answer::No}; // no further account
+    HeadForm& f = start();
+    NyKontoForm& dlg = f.nyKontoForm();
+    ASSERT_TRUE(dlg.isVisible());
+    dlg.Text1->setText("Hushåll");
+    dlg.Text2->setText("8327-9");
+    QTest::mouseClick(dlg.Option2, Qt::LeftButton);
+    QTest::mouseClick(dlg.Command1, Qt::LeftButton);
+    ASSERT_FALSE(dlg.isVisible());
+    ASSERT_EQ(Module1.KontoNamn, "Hushåll");
+    const QByteArray kontoFil = readFile(kontoFilPath());
+
+    disk->cut();
+    // The program went with the power: nothing it does on its way reaches the disk.
+    disk->fault = [](PowerCut::Op, const QString&) { return EIO; };
+    form.reset();
+    ledger::account().closeAll();
+    disk->fault = nullptr;
+    ASSERT_TRUE(QDir(dataFolder()).exists());
+    // The next start finishes what the journal holds and opens the account.
+    HeadForm& again = start();
+    EXPECT_EQ(readFile(kontoFilPath()), kontoFil);
+    EXPECT_EQ(Module1.KontoNamn, "Hushåll");
+    EXPECT_EQ(again.Text10->text(), "Hushåll");
 }
 
 TEST_F(MainWindowTest, DecliningTheFirstAccountLocksTheWindow) {
