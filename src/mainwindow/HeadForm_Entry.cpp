@@ -52,7 +52,8 @@ struct TypedAmount {
 
 // A leading "-" is set apart (a signed transaction gives the sign); blanks go,
 // "." becomes ","; any other character makes the text no amount. More than
-// one comma, no digit or more than four decimals is no amount either.
+// one comma or no digit is no amount either. (More than two decimals were
+// refused before.)
 TypedAmount cleanTyped(const QString& typed) {
     QString t = typed;
     TypedAmount r;
@@ -73,8 +74,7 @@ TypedAmount cleanTyped(const QString& typed) {
     const qsizetype comma = r.cleaned.indexOf(QLatin1Char(','));
     const QString whole = comma < 0 ? r.cleaned : r.cleaned.left(comma);
     const QString fraction = comma < 0 ? QString() : r.cleaned.mid(comma + 1);
-    if (fraction.contains(QLatin1Char(',')) || fraction.size() > 4 ||
-        whole.size() + fraction.size() == 0)
+    if (fraction.contains(QLatin1Char(',')) || whole.size() + fraction.size() == 0)
         return r;
     qsizetype lead = 0;
     while (lead < whole.size() && whole.at(lead) == QLatin1Char('0'))
@@ -636,7 +636,9 @@ void HeadForm::amountEnter(QLineEdit* box) {
     if (Module1.HuvudTrans.isEmpty() || Module1.BelEditFlag < 1)
         return;
     if (moreThanTwoDecimals(box->text())) {
-        // The edit stays open (BelEditFlag 1): the next keys correct the text.
+        // The edit stays open (BelEditFlag 1): the next keys correct the text,
+        // and nothing is put in until an Enter takes it.
+        Command2->setEnabled(false);
         refuseDecimals();
         box->setFocus();
         return;
