@@ -3,6 +3,7 @@
 #include "core/Amount.h"
 #include "core/DateText.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
