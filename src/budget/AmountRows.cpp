@@ -3,9 +3,6 @@
 #include "core/Amount.h"
 #include "core/Numbers.h"
 
-#include <QRegularExpression>
-#include <limits>
-
 namespace fyn::budget {
 
 QString formatWhole(const QString& pattern, qint64 value) {
@@ -33,31 +30,29 @@ QString formatWhole(const QString& pattern, qint64 value) {
     return negative ? QLatin1Char('-') + out : out;
 }
 
-std::optional<qint32> parseBoxAmount(const QString& text) {
-    QString t = text;
-    t.remove(QLatin1Char(' '));
-    t.remove(QChar(0xA0));
-    static const QRegularExpression number(QStringLiteral("^-?(\\d+(,\\d*)?|,\\d+)$"));
-    if (!number.match(t).hasMatch())
-        return std::nullopt;
-    Amount a;
-    if (!Amount::tryParse(t, a))
-        return std::nullopt;
-    const std::int64_t whole = divRoundHalfEven(a.abs().raw(), Amount::kScale);
-    const std::int64_t v = a.isNegative() ? -whole : whole;
-    if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(v);
+BoxAmount readBoxAmount(const QString& text) {
+    BoxAmount a;
+    a.typed = readTypedAmount(text);
+    if (a.typed.kind == TypedAmount::Kind::Empty)
+        return a;
+    using K = TypedAmount::Kind;
+    if (a.typed.kind == K::TooManyDecimals || a.typed.kind == K::NotANumber)
+        a.kind = BoxAmount::Kind::NoAmount;
+    else if (!a.typed.sign.isNull())
+        a.kind = BoxAmount::Kind::Signed;
+    else if (a.typed.kind == K::TooLarge || a.typed.wholeKronor() >= 100000000)
+        a.kind = BoxAmount::Kind::OverLimit; // over the limit once rounded, as a posting is
+    else {
+        a.kind = BoxAmount::Kind::Whole;
+        a.whole = qint32(a.typed.wholeKronor());
+    }
+    return a;
 }
 
 QString formatOnEnter(const QString& text) {
-    const std::optional<qint32> v = parseBoxAmount(text);
-    return v ? formatWhole(QStringLiteral("### ### ##0"), *v) : text;
-}
-
-bool typableAmount(const QString& text) {
-    static const QRegularExpression typable(QStringLiteral("^[0-9 ]*(,[0-9 ]*)?$"));
-    return typable.match(text).hasMatch();
+    const BoxAmount a = readBoxAmount(text);
+    return a.kind == BoxAmount::Kind::Whole ? formatWhole(QStringLiteral("### ### ##0"), a.whole)
+                                            : text;
 }
 
 ScanOutcome scanRows(const std::array<RowState, 13>& rows, bool expense,
@@ -67,7 +62,8 @@ ScanOutcome scanRows(const std::array<RowState, 13>& rows, bool expense,
         const RowState& row = rows[size_t(m)];
         if (row.day.isEmpty())
             continue;
-        if (trimBlanks(row.box).isEmpty()) {
+        const BoxAmount a = readBoxAmount(row.box);
+        if (a.kind == BoxAmount::Kind::Empty) {
             if (!askClearDay(m)) {
                 out.result = ScanOutcome::Result::Stopped;
                 out.month = m;
@@ -76,17 +72,14 @@ ScanOutcome scanRows(const std::array<RowState, 13>& rows, bool expense,
             out.cleared.push_back(m);
             continue;
         }
-        const std::optional<qint32> v = parseBoxAmount(row.box);
-        if (!v) {
+        if (a.kind != BoxAmount::Kind::Whole) {
             out.result = ScanOutcome::Result::Failed;
             out.month = m;
+            out.refused = a;
             return out;
         }
-        // An expense turns the value's sign; a negative amount never gets a
-        // second minus.
-        const qint64 signedValue = expense ? -qint64(*v) : qint64(*v);
         out.list[size_t(m)][1] = row.day;
-        out.list[size_t(m)][2] = QString::number(signedValue);
+        out.list[size_t(m)][2] = QString::number(expense ? -qint64(a.whole) : qint64(a.whole));
     }
     return out;
 }

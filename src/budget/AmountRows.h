@@ -2,6 +2,8 @@
 // The amounts of the twelve month rows: how a box shows an amount, how its
 // text is read, and the scan of the rows into the month list the posting run
 // reads. Plain functions, no widgets.
+#include "core/Amount.h"
+
 #include <QString>
 #include <array>
 #include <functional>
@@ -16,19 +18,27 @@ namespace fyn::budget {
 // places go before the first. A negative value gets "-" in front.
 QString formatWhole(const QString& pattern, qint64 value);
 
-// A box's amount: blanks anywhere, an optional "-", digits and one decimal
-// comma; rounded to whole kronor, half to even. Nothing when the text is no
-// such number or lies outside 32 bits.
-std::optional<qint32> parseBoxAmount(const QString& text);
+// A box's amount: read as every typed amount is, then rounded to whole
+// kronor, half to even. It has no sign of its own (the transaction gives it)
+// and stays below the amount limit.
+struct BoxAmount {
+    enum class Kind {
+        Empty,
+        Whole,
+        NoAmount,  // typed.kind tells why: no number, or too many decimals
+        Signed,    // a number typed with a sign
+        OverLimit, // 100 000 000 or more once rounded
+    };
+    Kind kind = Kind::Empty;
+    qint32 whole = 0;
+    TypedAmount typed; // what the reading made of the text
+};
+BoxAmount readBoxAmount(const QString& text);
 
 // What Enter shows in a box: the amount as "### ### ##0", or the text as it
 // was when it is no amount. The rounding is the scan's, so what shows is what
 // is posted.
 QString formatOnEnter(const QString& text);
-
-// Whether text may stand in an amount box while it is typed: digits, blanks
-// and at most one decimal comma.
-bool typableAmount(const QString& text);
 
 // The month list: for month m, [m][1] the day "dd" and [m][2] the amount,
 // signed for an expense; both empty when the month is not planned.
@@ -45,6 +55,7 @@ struct ScanOutcome {
     MonthList list;
     Result result = Result::Complete;
     int month = 0;            // where a stopped or failed scan ended
+    BoxAmount refused;        // the amount that failed it
     std::vector<int> cleared; // months whose day the user had cleared
 };
 

@@ -88,15 +88,6 @@ QListWidget* popupList(QWidget* parent, const char* name, const QString& accessi
     return l;
 }
 
-// Refuses a keystroke that would leave anything but an amount being typed.
-class AmountValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& text, int&) const override {
-        return budget::typableAmount(text) ? Acceptable : Invalid;
-    }
-};
-
 } // namespace
 
 BudgAltForm::BudgAltForm(HeadForm& head) : QWidget(nullptr, Qt::Dialog), head_(head) {
@@ -186,8 +177,6 @@ void BudgAltForm::buildRows(QWidget* body) {
         b->setAccessibleName(QStringLiteral("Belopp för ") + budget::monthName(m).toLower());
         b->setToolTip(QStringLiteral("Sätt budgetbelopp"));
         b->installEventFilter(this);
-        // Only digits, blanks and one decimal comma are typed into an amount.
-        b->setValidator(new AmountValidator(b));
         connect(b, &QLineEdit::textEdited, this, [this] {
             // What the last scan took is no longer what the box holds.
             Command2->setEnabled(false);
@@ -272,7 +261,9 @@ void BudgAltForm::setBoxColour(int month, const QColor& c) {
 }
 
 void BudgAltForm::putAmount(int month, const QString& text) {
-    amountBox[size_t(month)]->setText(budget::typableAmount(text) ? text : QString());
+    // What the rows cannot take (a damaged template amount) leaves the box empty.
+    const bool taken = budget::readBoxAmount(text).kind == budget::BoxAmount::Kind::Whole;
+    amountBox[size_t(month)]->setText(taken ? text : QString());
 }
 
 void BudgAltForm::setCommand3(Command3Mode mode, const QString& caption, const QString& tip) {

@@ -134,10 +134,10 @@ private:
     void setFilter(budget::Filter f);
     void applyView(const budget::ConditionsView& v);
     void setBoxColour(int month, const QColor& c);
-    // The amount box of month m takes text only in a form its filter takes, so
-    // that the filter holds for every edit after it; anything else leaves it
-    // empty.
+    // The amount box of month m is given only an amount the rows take;
+    // anything else leaves it empty.
     void putAmount(int month, const QString& text);
+    bool refusedAmount(int month, const budget::BoxAmount& a);
     void reportUnplaced(const std::vector<budget::UnplacedRecord>& unplaced,
                         const std::function<void(const budget::UnplacedRecord&)>& damaged);
     // The period changed: what the last scan took is no plan any more.

@@ -26,19 +26,38 @@ void BudgAltForm::amountBox_KeyPress(int month, int keyAscii) {
     if (keyAscii != 13 || month < 1 || month > 12)
         return;
     QLineEdit* box = amountBox[size_t(month)];
-    if (moreThanTwoDecimals(box->text())) {
-        // Nothing is posted from the rows until the box is corrected.
-        Command2->setEnabled(false);
-        Command6->setEnabled(false);
-        refuseDecimals();
-        box->setFocus();
+    if (refusedAmount(month, budget::readBoxAmount(box->text())))
         return;
-    }
     if (ForstaBelopp.isEmpty())
         ForstaBelopp = trimBlanks(box->text());
     putAmount(month, budget::formatOnEnter(box->text()));
     box->setToolTip(QStringLiteral("Beloppet kan justeras"));
     BudgScanna();
+}
+
+// A box's text the rows cannot take is refused with its reason; nothing is
+// posted from the rows until it is corrected, and it stays to be corrected.
+bool BudgAltForm::refusedAmount(int month, const budget::BoxAmount& a) {
+    using K = budget::BoxAmount::Kind;
+    if (a.kind == K::Empty || a.kind == K::Whole)
+        return false;
+    Command2->setEnabled(false);
+    Command6->setEnabled(false);
+    QLineEdit* box = amountBox[size_t(month)];
+    box->setFocus();
+    if (a.kind == K::Signed)
+        platform::messages().show(
+            QStringLiteral("Beloppet för %1 skrivs utan tecken !\n"
+                           "Transaktionens tecken ger posternas tecken. Rätta beloppet och "
+                           "tryck ENTER.")
+                .arg(budget::monthName(month).toLower()),
+            platform::Buttons::Ok, platform::Icon::Information,
+            QStringLiteral("Belopp utan tecken"));
+    else if (a.kind == K::OverLimit)
+        MaxLevel_Msg();
+    else
+        refusedTyped(a.typed);
+    return true;
 }
 
 bool BudgAltForm::BudgScanna() {
@@ -68,10 +87,12 @@ bool BudgAltForm::BudgScanna() {
             for (int m = 1; m <= 12; ++m)
                 if (!MonthList[size_t(m)][1].isEmpty())
                     setBoxColour(m, kScanned);
-            // An amount that cannot be read fails the scan there, the months
-            // before it kept.
-            if (out.result == budget::ScanOutcome::Result::Failed)
-                raiseError(QStringLiteral("Type mismatch"));
+            // An amount the rows cannot take stops the scan there, the months
+            // before it kept, and is refused as Enter in its box refuses it.
+            if (out.result == budget::ScanOutcome::Result::Failed) {
+                refusedAmount(out.month, out.refused);
+                return;
+            }
             if (out.result == budget::ScanOutcome::Result::Stopped)
                 return;
             InfoBox(17);

@@ -154,6 +154,82 @@ Amount Amount::parseField(const char* data, qsizetype size) {
 }
 
 namespace {
+
+bool isGroupSpace(QChar c) {
+    return c == QLatin1Char(' ') || c == QChar(0xA0) || c == QChar(0x202F);
+}
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Digit groups split at full stops: the first of one to three digits, every
+// other of three.
+bool groupedByThree(const QString& whole) {
+    const QStringList groups = whole.split(QLatin1Char('.'));
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const qsizetype n = groups[i].size();
+        if (i == 0 ? (n < 1 || n > 3) : n != 3)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TypedAmount readTypedAmount(const QString& text) {
+    TypedAmount r;
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return r;
+    r.kind = TypedAmount::Kind::NotANumber;
+    const QChar first = t.at(0);
+    if (first == QLatin1Char('-') || first == QChar(0x2212) || first == QLatin1Char('+')) {
+        r.sign = first == QLatin1Char('+') ? QLatin1Char('+') : QLatin1Char('-');
+        t = t.mid(1);
+    }
+    QString body;
+    for (const QChar c : t) {
+        if (isDigit(c) || c == QLatin1Char(',') || c == QLatin1Char('.'))
+            body += c;
+        else if (!isGroupSpace(c))
+            return r;
+    }
+    const qsizetype comma = body.indexOf(QLatin1Char(','));
+    if (comma >= 0 && body.indexOf(QLatin1Char(','), comma + 1) >= 0)
+        return r;
+    QString whole = comma < 0 ? body : body.left(comma);
+    QString fraction = comma < 0 ? QString() : body.mid(comma + 1);
+    if (fraction.contains(QLatin1Char('.')))
+        return r;
+    const qsizetype stops = whole.count(QLatin1Char('.'));
+    const bool decimalStop = comma < 0 && stops == 1;
+    if (decimalStop) {
+        const qsizetype stop = whole.indexOf(QLatin1Char('.'));
+        fraction = whole.mid(stop + 1);
+        whole = whole.left(stop);
+    } else if (stops > 0) {
+        if (!groupedByThree(whole))
+            return r;
+        whole.remove(QLatin1Char('.'));
+    }
+    if (whole.isEmpty() && fraction.isEmpty())
+        return r;
+    const bool hasComma = comma >= 0 || decimalStop;
+    r.digits = hasComma ? whole + QLatin1Char(',') + fraction : whole;
+    if (fraction.size() > 2) {
+        r.kind = TypedAmount::Kind::TooManyDecimals;
+        return r;
+    }
+    r.kind = Amount::tryParse(r.digits, r.value) ? TypedAmount::Kind::Number
+                                                 : TypedAmount::Kind::TooLarge;
+    return r;
+}
+
+std::int64_t TypedAmount::wholeKronor() const {
+    return divRoundHalfEven(value.raw(), Amount::kScale);
+}
+
+namespace {
 // Two digits at a time.
 constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930"
                           "31323334353637383940414243444546474849505152535455565758596061"

@@ -65,6 +65,31 @@ private:
     std::int64_t v_ = 0;
 };
 
+// What a person typed or pasted into an amount box, read the one way every
+// box reads it. Blanks, no-break and narrow no-break spaces may stand between
+// digit groups; full stops before the decimal comma (or several of them) are
+// thousands separators, a single full stop without a comma is the decimal
+// comma; one leading "-" or "+" (a web page's minus sign too) is set apart.
+// Each box adds its own rule after it: the sign, whole kronor, the limit.
+struct TypedAmount {
+    enum class Kind {
+        Empty,           // nothing but blanks
+        Number,          // value and digits hold it
+        TooManyDecimals, // a number with more decimals than an amount has
+        TooLarge,        // a number beyond what an amount can hold
+        NotANumber,
+    };
+    Kind kind = Kind::Empty;
+    QChar sign;     // '-' or '+' when one led the number, else null
+    QString digits; // without sign and separators, as typed: "1234,50", ",5"
+    Amount value;   // the magnitude of a Number
+    bool minus() const { return sign == QLatin1Char('-'); }
+    // value rounded to whole kronor, half to even, as a number is shown
+    // without decimals.
+    std::int64_t wholeKronor() const;
+};
+TypedAmount readTypedAmount(const QString& text);
+
 // Shows the shared limit message "Överskriden max-nivå".
 void MaxLevel_Msg();
 

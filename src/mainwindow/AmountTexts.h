@@ -22,14 +22,14 @@ inline QString shownAmount(const QString& field) {
     return trimBlanks(field).startsWith(QLatin1Char('-')) ? QLatin1Char('-') + text : text;
 }
 
-// A balance as typed or pasted: blanks (also those a bank page groups digits
-// with) are dropped, and a leading "-" is kept.
+// A balance as typed or pasted: read as every typed amount is, and its sign
+// kept. False when it is no amount.
 inline bool balanceValue(const QString& text, Amount& out) {
-    QString t;
-    for (const QChar c : text)
-        if (c != QLatin1Char(' ') && c != QChar(0xA0) && c != QChar(0x202F))
-            t += c;
-    return !t.isEmpty() && Amount::tryParse(t, out);
+    const TypedAmount t = readTypedAmount(text);
+    if (t.kind != TypedAmount::Kind::Number)
+        return false;
+    out = t.minus() ? -t.value : t.value;
+    return true;
 }
 
 } // namespace fyn

@@ -64,30 +64,25 @@ void uncheck(QRadioButton* option) {
             b->setFocusPolicy(Qt::FocusPolicy(b->focusPolicy() | Qt::TabFocus));
 }
 
-bool moreThanTwoDecimals(const QString& typed) {
-    qsizetype comma = -1;
-    for (qsizetype i = typed.size() - 1; i >= 0 && comma < 0; --i)
-        if (typed.at(i) == QLatin1Char(',') || typed.at(i) == QLatin1Char('.'))
-            comma = i;
-    if (comma < 0)
-        return false;
-    // Only a number's fraction counts: other characters have a message of their own.
-    int digits = 0;
-    for (qsizetype i = comma + 1; i < typed.size(); ++i) {
-        const QChar c = typed.at(i);
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            ++digits;
-        else if (c != QLatin1Char(' ') && c != QChar(0xA0) && c != QChar(0x202F))
-            return false;
+bool refusedTyped(const TypedAmount& typed, bool emptyIsNoAmount) {
+    if (typed.kind == TypedAmount::Kind::TooManyDecimals) {
+        platform::messages().show(
+            QStringLiteral("Beloppet har fler än två decimaler !\n"
+                           "Rätta beloppet till kronor och ören och tryck ENTER."),
+            platform::Buttons::Ok, platform::Icon::Information,
+            QStringLiteral("För många decimaler"));
+        return true;
     }
-    return digits > 2;
-}
-
-void refuseDecimals() {
-    platform::messages().show(
-        QStringLiteral("Beloppet har fler än två decimaler !\n"
-                       "Rätta beloppet till kronor och ören och tryck ENTER."),
-        platform::Buttons::Ok, platform::Icon::Information, QStringLiteral("För många decimaler"));
+    if (typed.kind == TypedAmount::Kind::NotANumber ||
+        (emptyIsNoAmount && typed.kind == TypedAmount::Kind::Empty)) {
+        platform::messages().show(
+            QStringLiteral("Texten i fältet är inget belopp !\n"
+                           "Rätta beloppet till siffror med decimalkomma, till exempel 1 234,50, "
+                           "och tryck ENTER."),
+            platform::Buttons::Ok, platform::Icon::Information, QStringLiteral("Inget belopp"));
+        return true;
+    }
+    return false;
 }
 
 void showRefusal(ledger::Refusal refusal) {

@@ -1,5 +1,6 @@
 #pragma once
 // What the dialogs beside the main window share.
+#include "core/Amount.h"
 #include "core/Errors.h"
 #include "core/PosFil.h"
 
@@ -52,11 +53,11 @@ void uncheck(QRadioButton* option);
 // Why the posting engine refused an edit; nothing was written.
 void showRefusal(ledger::Refusal refusal);
 
-// An amount typed with more decimals than kronor and öre have: the boxes show
-// two, so a third would be stored unseen and carried by every balance after
-// it. Every box where an amount is typed refuses it with these words and keeps
-// the text for correcting.
-bool moreThanTwoDecimals(const QString& typed);
-void refuseDecimals();
+// Refuses, with its message, a typed amount that is no number, or that has
+// more decimals than kronor and öre have (the boxes show two, so a third would
+// be stored unseen and carried by every balance after it). True when it was
+// refused; the text stays in its box to be corrected. An empty text is no
+// amount where a box has no default for it.
+bool refusedTyped(const TypedAmount& typed, bool emptyIsNoAmount = false);
 
 } // namespace fyn

@@ -349,6 +349,7 @@ private:
     void amountEnter(QLineEdit* box);
     void balanceEntered();
     void amountHelp(QLineEdit* box);
+    void showLocked(QLineEdit* box);
     void insertEntry(bool budget);
     void removeMarked(bool budget);
     void changeMarked(bool budget);
@@ -357,6 +358,7 @@ private:
     void recountBalances(bool budget);
     void stepDate(int years, int months, int days);
     bool showWorkDate();
+    void labelsToWorkDate();
     void listAccounts();
     bool transTextEvent(QObject* watched, QEvent* e);
     void transTextPressed(bool budget);

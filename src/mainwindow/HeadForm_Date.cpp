@@ -116,7 +116,23 @@ void HeadForm::Finder() {
     if (!showWorkDate())
         return;
     Module1.WorkDate = Module1.DagensDatum;
+    // Under an entry or a move the labels never show a date other than the
+    // one its posting gets.
+    if (!Module1.Avb.isEmpty())
+        labelsToWorkDate();
     Command3->setFocus();
+}
+
+// A search leaves the labels at the date searched while the working date is
+// today again. A new or moved posting gets the working date, so the labels
+// show it from the moment an entry or a move starts.
+void HeadForm::labelsToWorkDate() {
+    const QString shown = YearShow->text() + QLatin1Char('-') + MonthShow->text() +
+                          QLatin1Char('-') + DayShow->text();
+    if (shown == Module1.WorkDate)
+        return;
+    FormDate = Module1.WorkDate;
+    datumset();
 }
 
 } // namespace fyn

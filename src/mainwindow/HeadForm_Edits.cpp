@@ -397,6 +397,8 @@ void HeadForm::moveRange(bool budget) {
     if (!data.isOpen())
         return;
     const long n = Module1.AntalPoster;
+    if (MoveState.isEmpty())
+        labelsToWorkDate();
     trap(
         [&] {
             if (n < 2) {

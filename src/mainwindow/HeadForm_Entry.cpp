@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace fyn {
 
@@ -41,61 +42,23 @@ const QString kMainPromptEnkel = QStringLiteral("Välj en huvudtransaktion från
 const QString kSubPrompt = QStringLiteral("Välj en subtransaktion från listan !");
 const QString kSubEmpty = QStringLiteral("Listan subtransaktioner är tom !");
 
-// What an amount box's text comes to when Enter ends it.
-struct TypedAmount {
-    enum class Kind { Number, NotNumber, OverLimit };
-    Kind kind = Kind::NotNumber;
-    QString cleaned; // digits and the decimal comma, no sign
-    Amount value;
-    bool minus = false; // the text began with "-"
-};
-
-// A leading "-" is set apart (a signed transaction gives the sign); blanks go,
-// "." becomes ","; any other character makes the text no amount. More than
-// one comma or no digit is no amount either. (More than two decimals were
-// refused before.)
-TypedAmount cleanTyped(const QString& typed) {
-    QString t = typed;
-    TypedAmount r;
-    r.minus = t.startsWith(QLatin1Char('-'));
-    t = r.minus ? trimBlanks(t.mid(1)) : trimBlanks(t);
-    for (const QChar c : t) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            r.cleaned += c;
-        else if (c == QLatin1Char(','))
-            r.cleaned += c;
-        else if (c == QLatin1Char('.'))
-            r.cleaned += QLatin1Char(',');
-        else if (c != QLatin1Char(' ')) {
-            r.cleaned.clear();
-            return r;
-        }
-    }
-    const qsizetype comma = r.cleaned.indexOf(QLatin1Char(','));
-    const QString whole = comma < 0 ? r.cleaned : r.cleaned.left(comma);
-    const QString fraction = comma < 0 ? QString() : r.cleaned.mid(comma + 1);
-    if (fraction.contains(QLatin1Char(',')) || whole.size() + fraction.size() == 0)
-        return r;
-    qsizetype lead = 0;
-    while (lead < whole.size() && whole.at(lead) == QLatin1Char('0'))
-        ++lead;
-    if (whole.size() - lead > 9) {
-        r.kind = TypedAmount::Kind::OverLimit;
-        return r;
-    }
-    if (!Amount::tryParse(r.cleaned, r.value))
-        return r;
-    // The limit is taken on the whole krona, rounded half to even.
-    const std::int64_t kronor = divRoundHalfEven(r.value.raw(), Amount::kScale);
-    r.kind = kronor >= 100000000 ? TypedAmount::Kind::OverLimit : TypedAmount::Kind::Number;
-    return r;
-}
-
 } // namespace
 
 // ---- Wiring -----------------------------------------------------------------------
 
+// A locked amount box looks locked: the window's colour behind its text, as
+// a greyed box has, while the text stays readable.
+void HeadForm::showLocked(QLineEdit* box) {
+    QPalette p = box->palette();
+    const QPalette standard = box->style()->standardPalette();
+    p.setBrush(QPalette::Base, box->isReadOnly() ? standard.brush(QPalette::Window)
+                                                 : standard.brush(QPalette::Base));
+    box->setPalette(p);
+}
+
 void HeadForm::wireEntry() {
+    for (QLineEdit* box : {Bel_Enkel, BudgBel_Budget, VerklBel_Budget})
+        showLocked(box);
     for (QWidget* w : std::initializer_list<QWidget*>{Bel_Enkel, BudgBel_Budget, VerklBel_Budget,
                                                       H_TransOptionEnk, S_TransOptionEnk,
                                                       H_TransOptionBudg, S_TransOptionBudg}) {
@@ -116,10 +79,16 @@ bool HeadForm::entryEvent(QObject* watched, QEvent* e) {
     const QEvent::Type type = e->type();
     if (watched == Bel_Enkel || watched == BudgBel_Budget || watched == VerklBel_Budget) {
         auto* box = static_cast<QLineEdit*>(watched);
+        if (type == QEvent::ReadOnlyChange) {
+            showLocked(box);
+            return false;
+        }
         if (type == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(e)->key();
-            // Tab moves on and Esc belongs to the cancel button: neither starts an amount.
-            if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape)
+            // Tab moves on and Esc belongs to the cancel button: neither starts
+            // an amount. A locked box takes no amount: its keys start nothing.
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape ||
+                box->isReadOnly())
                 return false;
             const bool enter = platform::isEnterPress(e);
             if (box == Bel_Enkel) {
@@ -432,6 +401,7 @@ void HeadForm::mainChosen(bool budget) {
     Module1.HuvudTrans = name;
     transText->setText(name);
     Module1.TransTecken = sign;
+    labelsToWorkDate();
     if (!budget && SaldoInFlag == QLatin1String("1")) {
         Bel_Enkel->setReadOnly(false);
         Bel_Enkel->setFocus();
@@ -447,8 +417,12 @@ void HeadForm::mainChosen(bool budget) {
         // Neither grid takes a click while a new posting is entered: a marking
         // would mix the two.
         (budget ? G2 : G1)->setEnabled(false);
+        // Both amounts of a budget posting are open: an actual amount typed
+        // first leaves the budget amount at 0.
         QLineEdit* first = budget ? BudgBel_Budget : Bel_Enkel;
         first->setReadOnly(false);
+        if (budget)
+            VerklBel_Budget->setReadOnly(false);
         first->setFocus();
     };
     if (!budget) {
@@ -563,6 +537,7 @@ void HeadForm::subChosen(bool budget) {
     }
     // A subtransaction first: the window waits for the main transaction, and
     // the cancel button undoes the choice like any other begun entry.
+    labelsToWorkDate();
     Lock_menues();
     Lock_Konto();
     Picture1->setEnabled(false);
@@ -635,25 +610,26 @@ void HeadForm::amountEnter(QLineEdit* box) {
     }
     if (Module1.HuvudTrans.isEmpty() || Module1.BelEditFlag < 1)
         return;
-    if (moreThanTwoDecimals(box->text())) {
+    const TypedAmount typed = readTypedAmount(box->text());
+    if (refusedTyped(typed)) {
         // The edit stays open (BelEditFlag 1): the next keys correct the text,
         // and nothing is put in until an Enter takes it.
         Command2->setEnabled(false);
-        refuseDecimals();
         box->setFocus();
         return;
     }
     Module1.BelEditFlag = 0;
-    const TypedAmount typed = cleanTyped(box->text());
-    QString cleaned = typed.cleaned;
-    QString display;
-    if (typed.kind == TypedAmount::Kind::OverLimit) {
+    // The limit is taken on the whole krona, rounded half to even.
+    if (typed.kind == TypedAmount::Kind::TooLarge ||
+        (typed.kind == TypedAmount::Kind::Number && typed.wholeKronor() >= 100000000)) {
         MaxLevel_Msg();
         Module1.CancelFlag = QStringLiteral("1");
         Command3_Click();
         return;
     }
-    if (typed.kind == TypedAmount::Kind::NotNumber) {
+    QString cleaned = typed.digits;
+    QString display;
+    if (typed.kind == TypedAmount::Kind::Empty) {
         cleaned = QStringLiteral("0,00");
         display = cleaned;
         platform::messages().show(
@@ -667,7 +643,7 @@ void HeadForm::amountEnter(QLineEdit* box) {
     // neutral transaction (a fund account's balance entries) keeps the sign
     // typed, so that a negative posting stays negative when changed.
     const bool neutral = trimBlanks(Module1.TransTecken).isEmpty();
-    if (Module1.TransTecken == QLatin1String("-") || (neutral && typed.minus)) {
+    if (Module1.TransTecken == QLatin1String("-") || (neutral && typed.minus())) {
         cleaned.prepend(QLatin1Char('-'));
         display.prepend(QLatin1Char('-'));
     }
@@ -688,8 +664,6 @@ void HeadForm::amountEnter(QLineEdit* box) {
                 VerklBelText = BudgBelText;
                 VerklBel_Budget->setText(display);
             }
-            // The actual amount may still be set apart from the budget.
-            VerklBel_Budget->setReadOnly(false);
         }
     } else if (box == VerklBel_Budget) {
         VerklBelText = cleaned;
@@ -708,32 +682,25 @@ void HeadForm::amountEnter(QLineEdit* box) {
 
 // The new balance of a fund account, typed or pasted.
 void HeadForm::balanceEntered() {
-    if (moreThanTwoDecimals(Bel_Enkel->text())) {
+    const TypedAmount typed = readTypedAmount(Bel_Enkel->text());
+    if (refusedTyped(typed, true)) {
+        // Nothing is computed until an Enter takes a balance; the text stays
+        // to be corrected.
         NyttSaldoText.clear();
-        Module1.BelEditFlag = 1; // the text stays to be corrected
-        refuseDecimals();
+        Module1.BelEditFlag = 1;
         Bel_Enkel->setFocus();
         return;
     }
     Module1.BelEditFlag = 0;
-    NyttSaldoText = trimBlanks(Bel_Enkel->text());
     Amount balance;
-    if (!balanceValue(NyttSaldoText, balance)) {
-        platform::messages().show(QStringLiteral("Det inskrivna saldot är inget belopp !\n"
-                                                 "Skriv saldot med siffror och decimalkomma."),
-                                  Buttons::Ok, Icon::Information,
-                                  QStringLiteral("Felaktigt saldo"));
-        NyttSaldoText.clear();
-        Bel_Enkel->clear();
-        return;
-    }
-    if (balance.overLimit()) {
+    if (!balanceValue(Bel_Enkel->text(), balance) || balance.overLimit()) {
         NyttSaldoText.clear();
         MaxLevel_Msg();
         Module1.CancelFlag = QStringLiteral("1");
         Command3_Click();
         return;
     }
+    NyttSaldoText = trimBlanks(Bel_Enkel->text());
     Bel_Enkel->setText(balance.display());
     Command2->setEnabled(true);
     Command2->setText(QStringLiteral("Beräkna"));
@@ -743,10 +710,10 @@ void HeadForm::balanceEntered() {
 void HeadForm::Bel_Enkel_MouseUp() {
     if (SaldoInFlag != QLatin1String("1"))
         return;
-    Amount balance;
-    // A click that only places the cursor leaves the entry as it is.
-    if (trimBlanks(Bel_Enkel->text()).isEmpty() ||
-        !balanceValue(trimBlanks(Bel_Enkel->text()), balance))
+    // A click that only places the cursor in a box being typed leaves the
+    // entry as it is; a pasted balance is read.
+    const TypedAmount::Kind kind = readTypedAmount(Bel_Enkel->text()).kind;
+    if (kind == TypedAmount::Kind::Empty || kind == TypedAmount::Kind::NotANumber)
         return;
     balanceEntered();
 }

@@ -162,6 +162,7 @@ void HeadForm::Skapa_StdTrans() {
             TransText_Enkel->setText(Module1.HuvudTrans);
             Module1.TransNr = record;
             Module1.TransTecken.clear();
+            labelsToWorkDate();
             Module1.BelEditFlag = 0;
             VerklBelText.clear();
             Bel_Enkel->clear();

@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenuBar>
 #include <QRadioButton>
 
@@ -304,10 +305,7 @@ TEST_F(Budgeting, DaysAndAmountsByHandFollowTheCalendarOfTheYear) {
     EXPECT_FALSE(d.List1->isVisible());
     EXPECT_TRUE(d.amountBox[2]->isEnabled());
     EXPECT_EQ(d.amountBox[2]->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
-    // Signs and letters are not taken.
-    QTest::keyClicks(d.amountBox[2], "-1x5");
-    EXPECT_EQ(d.amountBox[2]->text(), "15");
-    QTest::keyClicks(d.amountBox[2], "00");
+    QTest::keyClicks(d.amountBox[2], "1500");
     QTest::keyClick(d.amountBox[2], Qt::Key_Return);
     EXPECT_EQ(d.amountBox[2]->text(), " 1 500");
     EXPECT_EQ(d.ForstaBelopp, "1500");
@@ -720,36 +718,88 @@ TEST_F(RentBudgeting, ADamagedTemplateAmountIsReportedAndNothingPostedForIt) {
     click(d.Command1);
 }
 
-// The amount boxes take digits, blanks and one comma, whatever was placed in
-// them: an income's template amount below zero is not placed but named.
-TEST_F(Budgeting, TheAmountFilterHoldsForEveryEditOfAPlacedAmount) {
-    startBudget({{"2026-01-01", 1, "0", "0"}}, {{"Kontostart", " "}, {"Ränta", "+"}},
+// What is typed or pasted into a month's box is read as every amount box
+// reads it, then taken in whole kronor: a full stop (the keypad's too) is the
+// decimal comma and a bank page's groups are read whole. Nothing typed is
+// dropped, so digits never join across a refused key: a text the rows cannot
+// take, a sign among them, is refused at Enter and stays to be corrected. A
+// template amount below zero is not placed but named.
+TEST_F(Budgeting, WhatIsTypedIntoAMonthIsTakenAsTypedOrRefusedAndKeptForCorrecting) {
+    startBudget({{"2026-01-01", 1, "0", "0"}}, {{"Kontostart", " "}, {"El", "-"}},
                 test::mallRows({{"2", "-10", "10", "15", "  "}, {"2", "20", "11", "16", "  "}}));
     BudgAltForm& d = openBudgeting();
     answer({Answer::Yes});
-    pickTransaction(d, "Ränta");
+    pickTransaction(d, "El");
     EXPECT_EQ(titles(), QStringList({"Budgetera transaktion", "Negativt mallbelopp"}));
     EXPECT_TRUE(lastBox().text.contains("Oktober: -10")) << lastBox().text.toStdString();
     EXPECT_EQ(days(d).mid(9, 2), QStringList({"", "16"}));
-    for (int m = 1; m <= 12; ++m)
-        EXPECT_TRUE(budget::typableAmount(d.amountBox[size_t(m)]->text()))
+    for (int m = 1; m <= 12; ++m) {
+        const budget::BoxAmount a = budget::readBoxAmount(d.amountBox[size_t(m)]->text());
+        EXPECT_TRUE(a.kind == budget::BoxAmount::Kind::Whole ||
+                    a.kind == budget::BoxAmount::Kind::Empty)
             << d.amountBox[size_t(m)]->text().toStdString();
+    }
+    const QByteArray before = data();
 
-    QLineEdit* box = d.amountBox[11];
-    EXPECT_EQ(box->text(), "  20");
-    click(box);
-    QTest::keyClick(box, Qt::Key_End);
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, "-5x");
-    EXPECT_EQ(box->text(), "  25");
-    // October by hand: the box starts empty and keeps the filter too.
-    chooseDay(d, 10, "15");
-    QTest::keyClicks(d.amountBox[10], "-10");
-    EXPECT_EQ(d.amountBox[10]->text(), "10");
-    QTest::keyClick(d.amountBox[10], Qt::Key_Return);
+    const struct {
+        int month;
+        const char* day;                       // chosen for the month first, if any
+        bool replace;                          // the box's text selected first
+        std::function<void(QLineEdit*)> enter; // what the user does in the box
+        const char* shown;                     // the box after Enter
+        const char* refused;                   // the box's title, if any
+    } steps[] = {
+        {10, "15", true, [](QLineEdit* box) { QTest::keyClicks(box, "-950"); }, "-950",
+         "Belopp utan tecken"},
+        {10, nullptr, true,
+         [](QLineEdit* box) {
+             QTest::keyClicks(box, "950");
+             QTest::keyClick(box, Qt::Key_Period, Qt::KeypadModifier);
+             QTest::keyClick(box, Qt::Key_5, Qt::KeypadModifier);
+         },
+         "  950", nullptr},
+        {11, nullptr, false,
+         [](QLineEdit* box) {
+             QTest::keyClick(box, Qt::Key_End);
+             QTest::keyClicks(box, "-5x");
+         },
+         "  20-5x", "Inget belopp"},
+        {11, nullptr, true, [](QLineEdit* box) { QTest::keyClicks(box, "1200.5"); }, " 1 200",
+         nullptr},
+        {12, "01", true, [](QLineEdit* box) { QTest::keyClicks(box, "12a5"); }, "12a5",
+         "Inget belopp"},
+        {12, nullptr, true,
+         [](QLineEdit* box) {
+             QGuiApplication::clipboard()->setText(QString::fromUtf8("1.234,50"));
+             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+         },
+         " 1 234", nullptr},
+    };
+    for (const auto& s : steps) {
+        QLineEdit* box = d.amountBox[size_t(s.month)];
+        SCOPED_TRACE(testing::Message() << "month " << s.month << " to '" << s.shown << "'");
+        if (s.day)
+            chooseDay(d, s.month, s.day);
+        click(box);
+        if (s.replace)
+            box->selectAll();
+        s.enter(box);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(box->text(), s.shown);
+        EXPECT_EQ(titles(), s.refused ? QStringList{s.refused} : QStringList{});
+        if (s.refused) {
+            EXPECT_EQ(d.focusWidget(), box);
+            EXPECT_FALSE(d.Command2->isEnabled());
+        }
+        EXPECT_EQ(data(), before);
+    }
+    EXPECT_EQ(d.MonthList[10][2], "-950");
+    EXPECT_EQ(d.MonthList[11][2], "-1200");
+    EXPECT_EQ(d.MonthList[12][2], "-1234");
     ASSERT_TRUE(d.Command2->isEnabled());
     click(d.Command2);
-    EXPECT_EQ(postedAfterStart(data()), QStringList({"2026-10-15 10", "2026-11-16 25"}));
+    EXPECT_EQ(postedAfterStart(data()),
+              QStringList({"2026-10-15 -950", "2026-11-16 -1200", "2026-12-01 -1234"}));
     click(d.Command1);
 }
 

@@ -382,13 +382,13 @@ TEST_F(ErrorTexts, EveryHandlerReportsItsOwnMessageContextAndDump) {
          }},
         {"BudgScanna",
          pickRent,
-         {},
+         "BudgScanna (Scannar datafälten)",
          bt::At::Start,
          [&] {
              no();
-             typeAmount(*d, 10, ",");
+             typeAmount(*d, 10, "4000");
          },
-         "Type mismatch",
+         "Disk full",
          "BudgScanna (Scannar datafälten)\n",
          {"Fel i rutinen BudgScanna (Scannar datafälten).",
           "Tecken: ", "Innehåll i Label9: ", "Innehåll i Label13: ", "Innehåll i Label17: ",

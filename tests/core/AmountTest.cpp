@@ -161,6 +161,76 @@ TEST(Amount, LimitIsOneHundredMillion) {
     EXPECT_TRUE((Amount::parse("60000000") + Amount::parse("40000000")).overLimit());
 }
 
+// The forms a person types or pastes from a bank's page, read the one way
+// every amount box reads them.
+TEST(TypedAmount, EveryTypedAndPastedFormReadsTheSame) {
+    using K = TypedAmount::Kind;
+    const struct {
+        const char* text;
+        K kind;
+        const char* digits; // what the number keeps, when it is one
+        const char* value;  // its magnitude's storage form
+        char sign;
+    } cases[] = {
+        {"", K::Empty, "", "", 0},
+        {" \t ", K::Empty, "", "", 0},
+        {"1234,50", K::Number, "1234,50", "1234,5", 0},
+        {"1200.5", K::Number, "1200,5", "1200,5", 0}, // a full stop alone is the comma
+        {"950.5", K::Number, "950,5", "950,5", 0},
+        {".5", K::Number, ",5", "0,5", 0},
+        {",75", K::Number, ",75", "0,75", 0},
+        {"12,", K::Number, "12,", "12", 0},
+        {"12 500", K::Number, "12500", "12500", 0},
+        {"1\u00a0234,50", K::Number, "1234,50", "1234,5", 0},
+        {"1\u202f234\u202f567,89", K::Number, "1234567,89", "1234567,89", 0},
+        {"1.234,50", K::Number, "1234,50", "1234,5", 0}, // full stops before a comma group
+        {"1.234.567,89", K::Number, "1234567,89", "1234567,89", 0},
+        {"1.234.567", K::Number, "1234567", "1234567", 0},
+        {" 1 234,50\n", K::Number, "1234,50", "1234,5", 0}, // pasted with what stood around it
+        {"\u00a01 234,50\u00a0", K::Number, "1234,50", "1234,5", 0},
+        {"-500", K::Number, "500", "500", '-'},
+        {"- 500", K::Number, "500", "500", '-'},
+        {"\u22121 234,50", K::Number, "1234,50", "1234,5", '-'}, // a web page's minus sign
+        {"+75", K::Number, "75", "75", '+'},
+        {"007", K::Number, "007", "7", 0},
+        {"1.234", K::TooManyDecimals, "", "", 0}, // one full stop: the comma, three decimals
+        {"12,345", K::TooManyDecimals, "", "", 0},
+        {"1 250,505", K::TooManyDecimals, "", "", 0},
+        {"123456789012345678901234567890", K::TooLarge, "", "", 0},
+        {"12a", K::NotANumber, "", "", 0},
+        {"1 234,50 kr", K::NotANumber, "", "", 0},
+        {"1,234,50", K::NotANumber, "", "", 0},
+        {"1.234,5.0", K::NotANumber, "", "", 0},
+        {"12.34,50", K::NotANumber, "", "", 0}, // not groups of three
+        {"1.2.3", K::NotANumber, "", "", 0},
+        {"1234.567,00", K::NotANumber, "", "", 0},
+        {"--5", K::NotANumber, "", "", 0},
+        {"5-", K::NotANumber, "", "", 0},
+        {"-", K::NotANumber, "", "", 0},
+        {",", K::NotANumber, "", "", 0},
+        {".", K::NotANumber, "", "", 0},
+        {"1e3", K::NotANumber, "", "", 0},
+        {"1\t234", K::NotANumber, "", "", 0},
+        {"\uff11\uff12", K::NotANumber, "", "", 0}, // wide digits are no digits here
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        SCOPED_TRACE(text.toStdString());
+        const TypedAmount t = readTypedAmount(text);
+        EXPECT_EQ(t.kind, c.kind);
+        if (c.kind != K::Number)
+            continue;
+        EXPECT_EQ(t.digits, c.digits);
+        EXPECT_EQ(t.value.storage(), c.value);
+        EXPECT_EQ(t.sign, c.sign ? QChar(c.sign) : QChar());
+        EXPECT_EQ(t.minus(), c.sign == '-');
+        EXPECT_FALSE(t.value.isNegative());
+    }
+    EXPECT_EQ(readTypedAmount("12,5").wholeKronor(), 12); // half to even
+    EXPECT_EQ(readTypedAmount("13,5").wholeKronor(), 14);
+    EXPECT_EQ(readTypedAmount("99 999 999,50").wholeKronor(), 100000000);
+}
+
 class LimitMessage : public fyn::test::Sandbox {};
 
 TEST_F(LimitMessage, IsOneInformationBox) {

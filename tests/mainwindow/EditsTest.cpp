@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QLabel>
+#include <QRadioButton>
 #include <QScrollBar>
 
 using namespace fyn;
@@ -185,6 +186,102 @@ TEST_F(Edits, AMoveSetsTheGridOnItsLastPostingAndChecksFromWhereItTook) {
     // Record 10, now 7, lies between where the postings were and where they went.
     ASSERT_EQ(titles(), (QStringList{"Flytta rader", "Saldo-kontroll", "Servicemeddelande"}));
     EXPECT_TRUE(fakes.messages->calls[1].text.contains("Datum: 2026-01-10\n"));
+}
+
+// After a date search the working date is today again while the grid stays
+// at the date searched. Every road that puts a posting at the working date
+// shows that date in the labels from the moment it starts, so the date shown
+// when the posting is put in is the date it gets.
+TEST_F(Edits, AfterADateSearchEveryNewOrMovedPostingGetsTheDateTheLabelsShow) {
+    const auto label = [&](const char* name) {
+        return form->findChild<platform::ClickLabel*>(name);
+    };
+    const auto shown = [&] {
+        return form->YearShow->text() + "-" + form->MonthShow->text() + "-" + form->DayShow->text();
+    };
+    const auto dayBack = [&] { QTest::mouseClick(label("DayMinus"), Qt::LeftButton); };
+    const auto search = [&] {
+        for (int i = 0; i < 3; ++i)
+            dayBack();
+        QTest::mouseClick(label("DayShow"), Qt::LeftButton);
+        // Idle, the labels keep the date searched; under an entry, its date.
+        EXPECT_EQ(shown(), Module1.Avb.isEmpty() ? "2026-12-06" : Module1.WorkDate);
+        EXPECT_EQ(Module1.WorkDate, "2026-12-09");
+    };
+    const auto amount = [&](QLineEdit* box, const char* text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        type(box, text);
+    };
+    const struct {
+        const char* road;
+        const char* slag;
+        std::function<void()> toPut; // from the search to the click that puts it in
+    } roads[] = {
+        {"a new posting", "Ek",
+         [&] {
+             search();
+             ASSERT_TRUE(choose("Insättning"));
+             amount(form->Bel_Enkel, "50");
+         }},
+        {"a new budget posting", "Bg",
+         [&] {
+             search();
+             ASSERT_TRUE(choose("Insättning"));
+             amount(form->BudgBel_Budget, "50");
+         }},
+        {"a posting begun with its subtransaction", "Ek",
+         [&] {
+             search();
+             QTest::mouseClick(form->S_TransOptionEnk, Qt::LeftButton);
+             ASSERT_TRUE(choose("Mat"));
+             QTest::mouseClick(form->H_TransOptionEnk, Qt::LeftButton);
+             ASSERT_TRUE(choose("Insättning"));
+             amount(form->Bel_Enkel, "50");
+         }},
+        {"a fund account's new balance", "Ek",
+         [&] {
+             search();
+             QTest::mouseClick(form->Label12, Qt::LeftButton);
+             amount(form->Bel_Enkel, "2000");
+         }},
+        {"a move", "Ek",
+         [&] {
+             search();
+             QTest::mouseClick(form->Command2, Qt::LeftButton); // "Flytta"
+             clickRow(1);
+             fakes.messages->answers = {Answer::Yes, Answer::No}; // move it; no recount
+             clickRow(1);
+         }},
+        {"a search while an entry is under way", "Ek",
+         [&] {
+             ASSERT_TRUE(choose("Insättning"));
+             search();
+             amount(form->Bel_Enkel, "50");
+         }},
+    };
+    for (const auto& r : roads) {
+        SCOPED_TRACE(r.road);
+        form.reset();
+        ledger::account().closeAll();
+        test::FixtureAccount a =
+            r.slag == QString("Ek")
+                ? account("Ek", {rec(test::enkel("2026-01-01", "1", "0", "0")),
+                                 rec(test::enkel("2026-11-20", "2", "10", "10"))})
+                : account("Bg",
+                          {rec(test::budget("2026-01-01", "1", "0", "0", "0", "0", "0")),
+                           rec(test::budget("2026-11-20", "2", "10", "10", "10", "10", "0"))});
+        a.trans.push_back({"Ändrad kurs", " "});
+        start(a);
+        r.toPut();
+        const QString date = shown();
+        EXPECT_EQ(date, Module1.WorkDate);
+        ASSERT_TRUE(form->Command2->isEnabled());
+        QTest::mouseClick(form->Command2, Qt::LeftButton);
+        // The posting put in or moved is the last, dated as the labels showed.
+        const QByteArray last = data().right(r.slag == QString("Ek") ? 43 : 77);
+        EXPECT_EQ(last.left(10), date.toLatin1());
+        EXPECT_EQ(Module1.AntalPoster, r.road == QString("a move") ? 2 : 3);
+    }
 }
 
 // ---- Budget postings: confirmation status and the template ------------------------------

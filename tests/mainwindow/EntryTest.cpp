@@ -6,8 +6,10 @@
 #include "mainwindow/WindowDriver.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QRadioButton>
+#include <QStyle>
 
 using namespace fyn;
 using fyn::test::readFile;
@@ -33,56 +35,96 @@ protected:
 
 // ---- Cleaning a typed amount -----------------------------------------------------------
 
+// What happens at Enter.
+enum class Outcome {
+    Armed,   // "Lägg in" waits with the amount
+    Refused, // no amount: the text stays to be corrected, nothing armed
+    Limit,   // over the limit: the entry is undone
+};
+
 struct Typed {
     const char* typed;
+    bool pasted;       // put in with Ctrl+V, as from a bank's page
     const char* trans; // income "Insättning" or expense "Uttag"
+    Outcome outcome;
     const char* shown; // the box after Enter
     const char* text;  // the cleaned amount kept for the posting
     const char* box;   // the box shown, if any
 };
 
+// Puts text into a box as a user does: typed key by key, or pasted.
+void enter(QLineEdit* box, const QString& text, bool pasted) {
+    if (pasted) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(box, text);
+    }
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
 TEST_F(Entry, EnterCleansTheAmountOrRefusesIt) {
+    using O = Outcome;
     const char* zero = "Nollbelopp eller andra tecken";
+    const char* none = "Inget belopp";
     const char* limit = "Överskriden max-nivå";
     const Typed cases[] = {
-        {"1.5", "Insättning", "1,50", "1,5", nullptr},
-        {"12 500", "Insättning", "12 500,00", "12500", nullptr},
-        {"-500", "Insättning", "500,00", "500", nullptr}, // a typed "-" never sets the sign
-        {"500", "Uttag", "-500,00", "-500", nullptr},
-        {",75", "Uttag", "-0,75", "-,75", nullptr},
-        {"99999999,49", "Insättning", "99 999 999,49", "99999999,49", nullptr},
-        {"12a", "Insättning", "0,00", "0,00", zero},
-        {"12a", "Uttag", "-0,00", "-0,00", zero},
-        {"", "Insättning", "0,00", "0,00", zero},        // Enter as the first key
-        {"1.234,5", "Insättning", "0,00", "0,00", zero}, // two commas: no number
-        {",", "Insättning", "0,00", "0,00", zero},
-        {"--5", "Insättning", "0,00", "0,00", zero},
-        {"5-", "Insättning", "0,00", "0,00", zero},
-        {"99 999 999,50", "Insättning", "", "", limit}, // rounds to 100 000 000
-        {"100000000", "Uttag", "", "", limit},
-        {"123456789012345678901234567890", "Insättning", "", "", limit},
+        {"1.5", false, "Insättning", O::Armed, "1,50", "1,5", nullptr},
+        {"1200.5", false, "Uttag", O::Armed, "-1 200,50", "-1200,5", nullptr},
+        {"12 500", false, "Insättning", O::Armed, "12 500,00", "12500", nullptr},
+        {"-500", false, "Insättning", O::Armed, "500,00", "500", nullptr}, // "-" sets no sign
+        {"500", false, "Uttag", O::Armed, "-500,00", "-500", nullptr},
+        {",75", false, "Uttag", O::Armed, "-0,75", "-,75", nullptr},
+        {"99999999,49", false, "Insättning", O::Armed, "99 999 999,49", "99999999,49", nullptr},
+        {"1.234,50", false, "Insättning", O::Armed, "1 234,50", "1234,50", nullptr},
+        {"1.234,50", true, "Uttag", O::Armed, "-1 234,50", "-1234,50", nullptr},
+        {"1\u00a0234,50", true, "Insättning", O::Armed, "1 234,50", "1234,50", nullptr},
+        {"\u22121\u202f234,50\n", true, "Uttag", O::Armed, "-1 234,50", "-1234,50", nullptr},
+        {"", false, "Insättning", O::Armed, "0,00", "0,00", zero}, // Enter as the first key
+        {"", false, "Uttag", O::Armed, "-0,00", "-0,00", zero},
+        {"12a", false, "Insättning", O::Refused, "12a", "", none},
+        {"1 234,50 kr", true, "Uttag", O::Refused, "1 234,50 kr", "", none},
+        {"1,234,5", false, "Insättning", O::Refused, "1,234,5", "", none},
+        {",", false, "Insättning", O::Refused, ",", "", none},
+        {"--5", false, "Insättning", O::Refused, "--5", "", none},
+        {"5-", false, "Insättning", O::Refused, "5-", "", none},
+        {"99 999 999,50", false, "Insättning", O::Limit, "", "", limit}, // rounds to 100 000 000
+        {"100000000", false, "Uttag", O::Limit, "", "", limit},
+        {"123456789012345678901234567890", false, "Insättning", O::Limit, "", "", limit},
     };
     HeadForm& f = simple();
     const QByteArray before = data();
     for (const Typed& c : cases) {
         SCOPED_TRACE(testing::Message() << "'" << c.typed << "' " << c.trans);
-        pick(c.trans);
-        type(f.Bel_Enkel, c.typed);
-        EXPECT_EQ(f.Bel_Enkel->text(), c.shown);
+        ASSERT_TRUE(choose(c.trans));
+        enter(f.Bel_Enkel, QString::fromUtf8(c.typed), c.pasted);
+        EXPECT_EQ(f.Bel_Enkel->text(), QString::fromUtf8(c.shown));
         EXPECT_EQ(f.VerklBelText, c.text);
         EXPECT_EQ(titles(), c.box ? QStringList{c.box} : QStringList{});
-        EXPECT_EQ(Module1.BelEditFlag, 0);
-        if (c.box == limit) {
+        switch (c.outcome) {
+        case O::Limit:
             // Refused before anything is stored; the entry is undone.
+            EXPECT_EQ(Module1.BelEditFlag, 0);
             EXPECT_EQ(Module1.Avb, "");
             EXPECT_EQ(f.Command2->text(), "Flytta");
             EXPECT_TRUE(f.Bel_Enkel->isReadOnly());
-        } else {
+            break;
+        case O::Refused:
+            // The entry waits for the corrected amount, with nothing armed.
+            EXPECT_EQ(Module1.BelEditFlag, 1);
+            EXPECT_EQ(Module1.Avb, "cbonomark");
+            EXPECT_FALSE(f.Command2->isEnabled());
+            EXPECT_EQ(f.focusWidget(), f.Bel_Enkel);
+            f.Command3_Click();
+            break;
+        case O::Armed:
+            EXPECT_EQ(Module1.BelEditFlag, 0);
             EXPECT_EQ(Module1.Avb, "cbonomark");
             EXPECT_EQ(Module1.EditMode, "inl");
             EXPECT_EQ(f.Command2->text(), "Lägg in");
             EXPECT_TRUE(f.Command2->isEnabled());
             f.Command3_Click();
+            break;
         }
     }
     EXPECT_EQ(data(), before);
@@ -190,7 +232,7 @@ TEST_F(Entry, ANeutralTransactionKeepsTheTypedSign) {
 TEST_F(Entry, AZeroAmountIsStoredAsANumber) {
     HeadForm& f = budgetAccount();
     pick("Uttag");
-    type(f.BudgBel_Budget, "x");
+    type(f.BudgBel_Budget, "");
     f.Command2->click();
     EXPECT_EQ(data().mid(2 * 77),
               rec(test::budget("2026-12-09", "3", "-0,00", "-0,00", "1500", "1400", "-100")));
@@ -227,6 +269,71 @@ TEST_F(Entry, BudgetAmountFillsTheActualAmountUnlessItIsTypedAfter) {
     f.Command2->click();
     EXPECT_EQ(data().mid(2 * 77),
               rec(test::budget("2026-12-09", "3", "-300", "-280,5", "1200", "1119,5", "-80,5")));
+}
+
+// Both amount boxes are open once the transaction is chosen, and each takes
+// what is typed or pasted into it; an actual amount put in first leaves the
+// budget amount at 0.
+TEST_F(Entry, EachBudgetAmountBoxTakesWhatIsTypedOrPastedIntoIt) {
+    const struct {
+        const char* first; // typed into the budget amount first, if anything
+        QLineEdit* HeadForm::*box;
+        const char* text;
+        bool pasted;
+        QByteArray posted;
+    } cases[] = {
+        {nullptr, &HeadForm::VerklBel_Budget, "1234,50", false,
+         rec(test::budget("2026-12-09", "3", "-0", "-1234,50", "1500", "165,5", "-1334,5"))},
+        {nullptr, &HeadForm::BudgBel_Budget, "1.234,50", true,
+         rec(test::budget("2026-12-09", "3", "-1234,50", "-1234,50", "265,5", "165,5", "-100"))},
+        {nullptr, &HeadForm::BudgBel_Budget, "1\u00a0234,50", true,
+         rec(test::budget("2026-12-09", "3", "-1234,50", "-1234,50", "265,5", "165,5", "-100"))},
+        {"1000", &HeadForm::VerklBel_Budget, "1\u202f234.5", true,
+         rec(test::budget("2026-12-09", "3", "-1000", "-1234,5", "500", "165,5", "-334,5"))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text);
+        form.reset();
+        ledger::account().closeAll();
+        HeadForm& f = budgetAccount();
+        const QByteArray before = data();
+        QLineEdit* box = f.*c.box;
+        ASSERT_TRUE(choose("Uttag"));
+        EXPECT_FALSE(f.BudgBel_Budget->isReadOnly());
+        EXPECT_FALSE(f.VerklBel_Budget->isReadOnly());
+        if (c.first) {
+            QTest::mouseClick(f.BudgBel_Budget, Qt::LeftButton);
+            type(f.BudgBel_Budget, c.first);
+        }
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        enter(box, QString::fromUtf8(c.text), c.pasted);
+        EXPECT_EQ(titles(), QStringList{});
+        ASSERT_TRUE(f.Command2->isEnabled());
+        EXPECT_EQ(f.Command2->text(), "Lägg in");
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        EXPECT_EQ(data(), before + c.posted);
+    }
+}
+
+// A box that takes no amount looks locked, and its keys start nothing.
+TEST_F(Entry, ALockedAmountBoxLooksLockedAndItsKeysStartNothing) {
+    HeadForm& f = budgetAccount();
+    const QColor locked = f.style()->standardPalette().color(QPalette::Window);
+    for (QLineEdit* box : {f.BudgBel_Budget, f.VerklBel_Budget}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        ASSERT_TRUE(box->isReadOnly());
+        EXPECT_EQ(box->palette().color(QPalette::Base), locked);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClicks(box, "12");
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(Module1.BelEditFlag, 0);
+        EXPECT_EQ(f.Command2->text(), "Flytta");
+        EXPECT_TRUE(titles().isEmpty());
+    }
+    ASSERT_TRUE(choose("Uttag"));
+    for (QLineEdit* box : {f.BudgBel_Budget, f.VerklBel_Budget})
+        EXPECT_NE(box->palette().color(QPalette::Base), locked) << box->objectName().toStdString();
 }
 
 // ---- The lists -------------------------------------------------------------------------
@@ -615,15 +722,20 @@ TEST_F(BalanceEntry, ABalanceWithMoreThanTwoDecimalsIsRefusedAndStaysForCorrecti
     EXPECT_NE(data(), before);
 }
 
-TEST_F(BalanceEntry, ABalanceThatIsNoNumberIsAskedForAgain) {
+TEST_F(BalanceEntry, ABalanceThatIsNoNumberIsRefusedAndStaysForCorrecting) {
     HeadForm& f = begin("");
     const QByteArray before = data();
-    type(f.Bel_Enkel, "12a");
-    EXPECT_EQ(titles(), QStringList{"Felaktigt saldo"});
-    EXPECT_EQ(f.Bel_Enkel->text(), "");
-    EXPECT_NE(f.Command2->text(), "Beräkna");
-    EXPECT_EQ(Module1.Avb, "saldo");
-    type(f.Bel_Enkel, "100000000");
+    for (const char* typed : {"12a", ""}) {
+        SCOPED_TRACE(typed);
+        f.Bel_Enkel->selectAll();
+        QTest::keyClick(f.Bel_Enkel, Qt::Key_Delete);
+        type(f.Bel_Enkel, typed);
+        EXPECT_EQ(titles(), QStringList{"Inget belopp"});
+        EXPECT_EQ(f.Bel_Enkel->text(), typed);
+        EXPECT_NE(f.Command2->text(), "Beräkna");
+        EXPECT_EQ(Module1.Avb, "saldo");
+    }
+    retype(f.Bel_Enkel, "100000000");
     EXPECT_EQ(titles(), QStringList{"Överskriden max-nivå"});
     EXPECT_EQ(Module1.Avb, "");
     EXPECT_EQ(data(), before);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
@@ -268,13 +269,17 @@ TEST_F(FundAccount, TheBalanceTypedBringsTheAccountToIt) {
     };
     const struct {
         const char* typed;
+        bool pasted; // from a bank's page, then a click in the box
         const char* shown;
         QByteArray file;
         const char* message;
     } cases[] = {
-        {"1250,75", "1 250,75", head("250,75", "1250,75", "1450,75"), "\n\n 250,75"},
-        {"600", "600,00", head("-400", "600", "800"), "\n\n- 400,0"},
-        {"1 000,00", "1 000,00", head("0", "1000", "1200"), "\n\n 0,0"},
+        {"1250,75", false, "1 250,75", head("250,75", "1250,75", "1450,75"), "\n\n 250,75"},
+        {"600", false, "600,00", head("-400", "600", "800"), "\n\n- 400,0"},
+        {"1 000,00", false, "1 000,00", head("0", "1000", "1200"), "\n\n 0,0"},
+        {"1.250,75", true, "1 250,75", head("250,75", "1250,75", "1450,75"), "\n\n 250,75"},
+        {"1\u00a0250,75", true, "1 250,75", head("250,75", "1250,75", "1450,75"), "\n\n 250,75"},
+        {"600.5", false, "600,50", head("-399,5", "600,5", "800,5"), "\n\n- 399,5"},
     };
     int run = 0;
     for (const auto& c : cases) {
@@ -285,8 +290,14 @@ TEST_F(FundAccount, TheBalanceTypedBringsTheAccountToIt) {
         setDate("2026-07-01");
         answerInput("Ändrad andel / kurs");
         clickSaldo();
-        QTest::keyClicks(f.Bel_Enkel, c.typed);
-        QTest::keyClick(f.Bel_Enkel, Qt::Key_Return);
+        if (c.pasted) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(c.typed));
+            QTest::keyClick(f.Bel_Enkel, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(f.Bel_Enkel, Qt::LeftButton);
+        } else {
+            QTest::keyClicks(f.Bel_Enkel, c.typed);
+            QTest::keyClick(f.Bel_Enkel, Qt::Key_Return);
+        }
         EXPECT_EQ(f.Bel_Enkel->text(), c.shown);
         ASSERT_EQ(f.Command2->text(), "Beräkna");
         ASSERT_TRUE(f.Command2->isEnabled());
