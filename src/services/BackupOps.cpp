@@ -673,10 +673,13 @@ bool listBackupFolder(const QString& folder, Tree& tree, QString& refusal, Fd& f
     return refusal.isEmpty();
 }
 
-// There must be room for the journal and the files both.
+// There must be room for the journal and the files both. A file system that
+// counts no blocks (ramfs, many FUSE ones) answers 0 free of 0: unknown, not
+// full; the commit's own reservation and the disk's answers decide there.
 void ensureRoom(qint64 bytes) {
     const QStorageInfo info(dataFolder());
-    if (info.isValid() && info.bytesAvailable() >= 0 && info.bytesAvailable() < 2 * bytes + 65536)
+    if (info.isValid() && info.bytesTotal() > 0 && info.bytesAvailable() >= 0 &&
+        info.bytesAvailable() < 2 * bytes + 65536)
         raiseError(platform::kDiskFull);
 }
 

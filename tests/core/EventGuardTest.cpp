@@ -48,7 +48,7 @@ TEST_F(EventGuardTest, AnEscapedErrorIsReportedAndTheProgramGoesOn) {
     receiver.onEvent = [] { throw std::bad_alloc(); };
     fakes.messages->answers = {Answer::No};
     EXPECT_TRUE(deliver(receiver));
-    EXPECT_EQ(fakes.messages->calls.back().title, "Felspec. = Out of memory");
+    EXPECT_EQ(lastBox().title, "Felspec. = Out of memory");
 }
 
 TEST_F(EventGuardTest, TheProgramsEndAndTheTestDoublesPass) {

@@ -265,7 +265,7 @@ TEST_F(MainWindowTest, DecliningTheFirstAccountLocksTheWindow) {
     EXPECT_FALSE(f.Command2->isEnabled());
     EXPECT_FALSE(f.Command3->isEnabled());
     EXPECT_FALSE(f.Radko_mn->isEnabled());
-    EXPECT_EQ(fakes.messages->calls.back().text, "Saknas uppgifter om konton !");
+    EXPECT_EQ(lastBox().text, "Saknas uppgifter om konton !");
 }
 
 TEST_F(MainWindowTest, UserNameIsAskedUntilGivenAndABlankSecondLineIsNoSettings) {
@@ -831,7 +831,7 @@ TEST_F(MainWindowTest, OddRegisterAndEmptyAccountFolderAreReportedAndTheStartGoe
     f.Combo3->setCurrentIndex(1);
     f.Combo3_Click();
     ASSERT_FALSE(fakes.messages->calls.empty());
-    EXPECT_EQ(fakes.messages->calls.back().title, "Felspec. = File not found");
+    EXPECT_EQ(lastBox().title, "Felspec. = File not found");
     EXPECT_EQ(Module1.KontoNamn, "Hem");
     EXPECT_TRUE(ledger::account().kontoData.isOpen());
     EXPECT_TRUE(QDir(accountFolder("Budget")).isEmpty());

@@ -187,7 +187,6 @@ protected:
         seen = fakes.messages->calls.size();
         return t;
     }
-    const platform::testing::MessageCall& lastBox() const { return fakes.messages->calls.back(); }
 
     QString oldCurrent;
     QString name;

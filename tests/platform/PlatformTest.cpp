@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/SysError.h"
 #include "platform/testing/FakePlatform.h"
+#include "support/TestSupport.h"
 
 #include <QDialog>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <clocale>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -69,6 +71,15 @@ TEST(DriveRoot, HomeMountOrHomeAgain) {
         EXPECT_EQ(drives->driveRoot("/dev/shm"), "/dev/shm/");
     }
     qputenv("HOME", oldHome);
+}
+
+// A box that never came fails the test that waited for it, and the run goes on
+// to report the other tests.
+TEST(FakeMessages, AMissingBoxFailsTheTestThatWaitedForIt) {
+    static platform::testing::FakeMessages messages;
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(fyn::test::lastBox(messages).title, ""), "no box was shown");
+    messages.show("Text", platform::Buttons::Ok, platform::Icon::None, "Rubrik");
+    EXPECT_EQ(fyn::test::lastBox(messages).title, "Rubrik");
 }
 
 TEST(FakeModalHost, RunsTheScriptAndInsistsTheDialogCloses) {

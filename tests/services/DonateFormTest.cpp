@@ -72,6 +72,7 @@ TEST_F(Donation, TheButtonShowsTheWindowAndAvbrytGivesTheMainWindowBack) {
     EXPECT_EQ(d->Label1->text(), kText);
     EXPECT_FALSE(f.isEnabled());
     // The page of the author's server, then an empty page, once.
+    ASSERT_FALSE(fakes.webPanes.empty());
     auto* pane = fakes.webPanes.back();
     EXPECT_EQ(pane->visited, QStringList{platform::authorServer().webBase + "FynDon_5.php"});
     pane->finishLoading();

@@ -95,6 +95,21 @@ void ReadOnlyFolder::undo() {
     point_.clear();
 }
 
+QString RamFolder::mount(const QString& folder) {
+    if (::geteuid() != 0)
+        return "mounting needs root";
+    const QByteArray point = QFile::encodeName(QDir::cleanPath(folder));
+    if (::mount("ramfs", point.constData(), "ramfs", 0, nullptr) != 0)
+        return "ramfs cannot be mounted here: " + QString::fromLocal8Bit(std::strerror(errno));
+    point_ = point;
+    return {};
+}
+
+RamFolder::~RamFolder() {
+    if (!point_.isEmpty() && ::umount2(point_.constData(), 0) != 0)
+        ::umount2(point_.constData(), MNT_DETACH);
+}
+
 OrdinaryUser::OrdinaryUser() : wasRoot_(::geteuid() == 0) {
     if (wasRoot_)
         ::setfsuid(65534);

@@ -51,6 +51,24 @@ private:
     QByteArray point_;
 };
 
+// A folder on a file system in memory that counts no blocks (ramfs: its
+// total and free are 0), mounted over the folder while one lives. What the
+// folder held is hidden until then. Needs root; a test skips with the reason
+// mount() gives.
+class RamFolder {
+public:
+    RamFolder() = default;
+    RamFolder(const RamFolder&) = delete;
+    RamFolder& operator=(const RamFolder&) = delete;
+    ~RamFolder();
+
+    // Empty once mounted; otherwise why it cannot be, for a skip.
+    QString mount(const QString& folder);
+
+private:
+    QByteArray point_;
+};
+
 // While one lives, this thread opens files with the rights of an ordinary
 // user (nobody), so that a folder's owner and permissions refuse even when
 // the tests run as root (EACCES).

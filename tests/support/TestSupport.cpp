@@ -26,6 +26,19 @@ QString Sandbox::path(const QString& relative) const {
     return dir.filePath(relative);
 }
 
+const platform::testing::MessageCall& Sandbox::lastBox() const {
+    return test::lastBox(*fakes.messages);
+}
+
+const platform::testing::MessageCall& lastBox(const platform::testing::FakeMessages& messages) {
+    static const platform::testing::MessageCall none{};
+    if (messages.calls.empty()) {
+        ADD_FAILURE() << "no box was shown";
+        return none;
+    }
+    return messages.calls.back();
+}
+
 QByteArray readFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

@@ -16,10 +16,16 @@ protected:
     Sandbox();
     ~Sandbox() override;
     QString path(const QString& relative) const;
+    // The last box shown; none shown fails the test that waited for it.
+    const platform::testing::MessageCall& lastBox() const;
 
     QTemporaryDir dir;
     platform::testing::FakePlatform fakes;
 };
+
+// The last box a double was asked to show, or an empty one with a failure of
+// the test when it was asked none.
+const platform::testing::MessageCall& lastBox(const platform::testing::FakeMessages& messages);
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
