@@ -228,18 +228,30 @@ bool replayJournal(bool atStart) {
 
 namespace {
 
+// The most names tried; a data folder with that many journals set aside holds
+// no free one worth finding.
+constexpr int kMostAside = 1000;
+
+// The first free name beside the journal. Any answer but "there" or "none"
+// (a failing disk, a mount whose daemon died) ends the search as the failure
+// it is, and so does a search that finds no free name.
 QString asideName() {
     const QString base = journal().path + QStringLiteral(".skadad");
     struct stat st {};
-    QString name = base;
-    for (int n = 2; safeLstat(name, st) == 0 || errno != ENOENT; ++n)
-        name = base + QLatin1Char('-') + QString::number(n);
-    return name;
+    for (int n = 1; n <= kMostAside; ++n) {
+        const QString name = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        if (safeLstat(name, st) == 0)
+            continue;
+        if (errno != ENOENT)
+            fail(errno, name);
+        return name;
+    }
+    fail(EEXIST, base);
 }
 
 } // namespace
 
-void moveAside() {
+QString moveAside() {
     JournalState& j = journal();
     const QString aside = asideName();
     pointStep(j.path);
@@ -250,17 +262,18 @@ void moveAside() {
     j.named = false;
     j.files.clear();
     j.files.folderChanged(dataRoot());
+    return aside;
 }
 
 // Kept under another name for whoever wants to look at it; the user is told once.
 void setAside() {
     JournalState& j = journal();
     QString aside;
+    QString refused; // what the disk answered, when the journal could not be moved
     try {
-        aside = asideName();
-        moveAside();
+        aside = moveAside();
     } catch (const RuntimeError& e) {
-        aside.clear();
+        refused = e.text();
         j.unsettled.emplace();
         j.unsettled->aside = true;
         j.unsettled->text = e.text();
@@ -275,7 +288,8 @@ void setAside() {
             (aside.isEmpty()
                  ? QStringLiteral("Loggen ligger kvar som '.journal' i datamappen\n") +
                        QDir::toNativeSeparators(dataRoot()) +
-                       QStringLiteral("\noch inget kan sparas förrän den har flyttats "
+                       QStringLiteral("\neftersom den inte kunde flyttas undan ('") + refused +
+                       QStringLiteral("'), och inget kan sparas förrän den har flyttats "
                                       "därifrån !")
                  : QStringLiteral("Loggen har sparats undan som '") + QFileInfo(aside).fileName() +
                        QStringLiteral("' i datamappen\n") + QDir::toNativeSeparators(dataRoot()) +

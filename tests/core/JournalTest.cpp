@@ -4,11 +4,14 @@
 #include "core/RecordFile.h"
 #include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
+#include "platform/DataWrites.h"
+#include "platform/testing/InstalledWrites.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <sys/resource.h>
@@ -508,6 +511,72 @@ TEST_F(JournalTest, NothingWaitsOnAPipeOrAFolderInAFilesPlace) {
     expectSetAside();
     EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
     EXPECT_TRUE(QFileInfo(folder).isDir());
+    ::alarm(0);
+}
+
+// A disk that answers a lookup of the names a journal is set aside under
+// with an error (a failing stick, a FUSE mount whose daemon died), or (0)
+// that every one of them is there.
+class AsideLookups final : public platform::DataWrites {
+public:
+    int answer = EIO;
+    int statAt(int dir, const char* name, struct stat* st, int flags) override {
+        if (!QByteArray(name).contains(".journal.skadad"))
+            return DataWrites::statAt(dir, name, st, flags);
+        if (answer == 0) {
+            *st = {};
+            st->st_mode = S_IFREG | 0644;
+            return 0;
+        }
+        errno = answer;
+        return -1;
+    }
+};
+
+// The search for a name to set a journal aside under ends at the first answer
+// that is neither a file nor none, or after a bounded number of names, and
+// that failure is reported: at the start the journal stays in place,
+// unreplayed, and a commit is refused with it until the journal can be moved,
+// which the first commit after the disk answers again does.
+TEST_F(JournalTest, ASearchForANameAsideEndsAtTheFirstFailure) {
+    ::alarm(60); // a search without end fails here instead of hanging
+    const QByteArray planted = registerEntry() + "this is not a journal entry";
+    const std::pair<int, const char*> answers[] = {
+        {EIO, "Device I/O error"},
+        {ENOTCONN, "Device I/O error"},
+        {0, "Path/File access error"},
+    };
+    for (const auto& [answer, said] : answers) {
+        SCOPED_TRACE(answer);
+        fakes.messages->calls.clear();
+        writeFile(journalPath(), planted);
+        setJournalPath(journalPath()); // a start
+        platform::testing::InstalledWrites<AsideLookups> disk;
+        disk->answer = answer;
+        ASSERT_NO_THROW(recoverJournal());
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const QString text = fakes.messages->calls[0].text;
+        EXPECT_EQ(fakes.messages->calls[0].title, "Ofullbordad ändring");
+        EXPECT_TRUE(text.contains("Loggen ligger kvar som '.journal'")) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString("('") + said + "')")) << text.toStdString();
+        EXPECT_TRUE(changePending());
+        EXPECT_EQ(readFile(journalPath()), planted);
+        WriteBatch batch;
+        batch.write(kontoFil, 1, "N");
+        try {
+            batch.commit();
+            ADD_FAILURE() << "saved beside a journal not moved aside";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), said);
+        }
+        EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k'));
+    }
+    WriteBatch batch;
+    batch.write(kontoFil, 1, "N");
+    ASSERT_NO_THROW(batch.commit());
+    EXPECT_EQ(readFile(kontoFil).left(3), "kNk");
+    EXPECT_EQ(readFile(journalPath() + ".skadad"), planted);
+    EXPECT_FALSE(changePending());
     ::alarm(0);
 }
 
