@@ -247,8 +247,9 @@ INSTANTIATE_TEST_SUITE_P(
                            entry({}, {{"KontoFil", true, 82, 1LL << 31, {{(1LL << 31) - 1, "x"}}}});
                 }},
         // Entries the program never writes: the lock and the journal itself;
-        // the markers of a commit given up and of its undo, which the program
-        // wrote once and takes back nothing with now, wherever they stand.
+        // the markers of a commit given up and of its undo (which earlier
+        // versions wrote right after that commit) anywhere else, naming
+        // anything else, or writing a file whole.
         Planted{"LockFileRemoved",
                 [](JournalTest& t) {
                     return t.registerEntry() + entry({}, {{".lock", false, 0, 1, {{0, "x"}}}}) +
@@ -280,13 +281,17 @@ INSTANTIATE_TEST_SUITE_P(
                 [](JournalTest&) {
                     return entry({}, {{"KontoFil", false, 0, 0, {}}}, Undo);
                 }},
-        Planted{"AbortAfterItsCommit",
-                [](JournalTest& t) { return t.registerEntry() + entry({}, {}, Abort); }},
-        Planted{"UndoAfterItsCommit",
+        Planted{"AbortNamesAFile",
                 [](JournalTest& t) {
                     return t.registerEntry() +
-                           entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo);
+                           entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Abort);
                 }},
+        Planted{
+            "UndoWritesAFileWhole",
+            [](JournalTest& t) {
+                return t.registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {}, 0x1f}}, Undo);
+            },
+            [](JournalTest& t) { writeFile(t.data + "/.KontoFil.1f.ny", QByteArray(82, 'w')); }},
         // A hard link in a data file's place leads out of the data folder; the
         // region stays within the file, so that only the link refuses it.
         Planted{"RegionWrittenIntoAHardLink",
@@ -328,6 +333,46 @@ INSTANTIATE_TEST_SUITE_P(
             },
             [](JournalTest& t) { writeFile(t.data + "/Konto/KontoData", QByteArray(43, 'd')); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The markers earlier versions wrote after a commit whose files failed, in a
+// journal without a head: read as they were meant. A commit given up is not
+// replayed; the undo of a commit puts its old bytes back instead; the undo of
+// a posting file put in place alone (no entry names it) puts back its old
+// bytes, after the commits before it are replayed.
+TEST_F(JournalTest, MarkersAfterACommitAreAppliedAsMeant) {
+    const QString postings = data + "/Konto/KontoData";
+    const QByteArray ab = QByteArray(43, 'a') + QByteArray(43, 'b');
+    const QByteArray aw = QByteArray(43, 'a') + QByteArray(43, 'w');
+    struct Case {
+        const char* name;
+        QByteArray journal;
+        QByteArray kontoFil; // as the start leaves them
+        QByteArray postings;
+    };
+    const Case cases[] = {
+        {"a commit given up", registerEntry() + entry({}, {}, Abort), QByteArray(82, 'k'), aw},
+        {"the undo of a commit",
+         registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo),
+         QByteArray(82, 'k'), aw},
+        {"the undo of a posting file put in place alone",
+         registerEntry() +
+             entry({}, {{"Konto/KontoData", true, 86, 86, {{43, QByteArray(43, 'b')}}}}, Undo),
+         "R" + QByteArray(81, 'k'), ab},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(kontoFil, QByteArray(82, 'k'));
+        writeFile(postings, aw); // the failed commit's bytes, where it left any
+        writeFile(journalPath(), c.journal);
+        setJournalPath(journalPath());
+        ASSERT_NO_THROW(recoverJournal());
+        EXPECT_EQ(readFile(kontoFil), c.kontoFil);
+        EXPECT_EQ(readFile(postings), c.postings);
+        EXPECT_FALSE(QFileInfo::exists(journalPath()));
+        EXPECT_FALSE(QFileInfo::exists(journalPath() + ".skadad"));
+    }
+    EXPECT_TRUE(fakes.messages->calls.empty());
+}
 
 TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
     writeFile(outside + "/journal", registerEntry());
