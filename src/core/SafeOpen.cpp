@@ -173,13 +173,14 @@ int safeRmdir(const QString& path) {
 int safeLstat(const QString& path, struct stat& st) {
     // The data folder itself may be a link the user made (to a stick, say).
     if (insideDataRoot(path) && absTidy(path) == g_root)
-        return ::stat(QFile::encodeName(g_root).constData(), &st);
+        return platform::dataWrites().statAt(AT_FDCWD, QFile::encodeName(g_root).constData(), &st,
+                                             0);
     Dir dir;
     QByteArray leaf;
     int at = AT_FDCWD;
     if (!openParent(path, dir, leaf, at))
         return -1;
-    return ::fstatat(at, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW);
+    return platform::dataWrites().statAt(at, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW);
 }
 
 int safeRename(const QString& from, const QString& to) {

@@ -20,10 +20,6 @@ constexpr char kMagicOneLane[4] = {'F', 'Y', 'N', 'W'};
 constexpr char kEnd[4] = {'D', 'O', 'N', 'E'};
 constexpr qsizetype kHead = 12; // magic and the body's length
 constexpr qsizetype kTail = 12; // checksum and end mark
-// The one kind of entry. Earlier versions also wrote markers of a commit
-// given up (2) and of its undo (3); the program no longer takes anything
-// back, and a journal that holds them is not replayed.
-constexpr quint8 kCommitKind = 1;
 constexpr quint64 kFnvBasis = 1469598103934665603ULL;
 constexpr quint64 kFnvPrime = 1099511628211ULL;
 
@@ -175,7 +171,7 @@ EncodedEntry encodeEntry(const Entry& e, quint64 epoch) {
     out.put<quint64>(0); // the body's length, filled in below
     const qint64 bodyAt = out.size();
     out.put<quint64>(epoch);
-    out.put<quint8>(kCommitKind);
+    out.put<quint8>(Entry::Commit); // the only kind the program writes now
     out.put<quint32>(quint32(e.folders.size()));
     for (const QString& f : e.folders)
         out.putBytes(journalName(f));
@@ -218,8 +214,10 @@ namespace {
 bool decodeBody(const QByteArray& body, qsizetype q, Entry& e) {
     quint8 kind = 0;
     quint32 nfolders = 0, nfiles = 0;
-    if (!take(body, q, kind) || kind != kCommitKind || !take(body, q, nfolders))
+    if (!take(body, q, kind) || kind < Entry::Commit || kind > Entry::Undo ||
+        !take(body, q, nfolders))
         return false;
+    e.kind = Entry::Kind(kind);
     for (quint32 i = 0; i < nfolders; ++i) {
         QString path;
         if (!takePath(body, q, path))
@@ -253,7 +251,13 @@ bool decodeBody(const QByteArray& body, qsizetype q, Entry& e) {
         }
         e.files.push_back(std::move(f));
     }
-    return q == body.size();
+    if (q != body.size())
+        return false;
+    // A commit given up names nothing; an undo puts back bytes, it writes no file whole.
+    if (e.kind == Entry::Abort)
+        return e.folders.empty() && e.files.empty();
+    return e.kind == Entry::Commit || std::none_of(e.files.begin(), e.files.end(),
+                                                   [](const FileChange& f) { return f.whole; });
 }
 
 bool allZero(const char* p, qsizetype n) {

@@ -36,9 +36,17 @@ struct FileChange {
     bool skip = false; // replay: its folder is gone, or the file was removed
 };
 
-// A commit: the folders it makes and the files it writes. Once its entry is
-// synced it stands, and it is finished, never taken back.
+// An entry: a commit, the folders it makes and the files it writes. Once its
+// entry is synced it stands, and it is finished, never taken back.
 struct Entry {
+    // The program writes commits only. Earlier versions took back a commit
+    // whose files failed, and where the journal could not be cut they wrote
+    // after it that it was given up (its files untouched, or their old bytes
+    // back), or its undo still owed: each file back to its old length with
+    // its old bytes (in each region's now), a file it made removed, and its
+    // folders when empty. A replay reads them as they were meant.
+    enum Kind : quint8 { Commit = 1, Abort = 2, Undo = 3 };
+    Kind kind = Commit;
     std::vector<QString> folders; // made by the commit, in order
     std::vector<bool> skipFolder; // replay: the folder that holds it is gone
     std::vector<FileChange> files;

@@ -52,7 +52,7 @@ void tellUncertain(const Entry& entry, const RuntimeError& why);
 // A journal that is not ours, or damaged, is kept under another name; the
 // user is told once. Where that cannot be done, nothing is written until it is.
 void setAside();
-// The move itself; a RuntimeError when it fails.
-void moveAside();
+// The move itself, to the name it returns; a RuntimeError when it fails.
+QString moveAside();
 
 } // namespace fyn::safewrite

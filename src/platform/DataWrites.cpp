@@ -41,6 +41,10 @@ int DataWrites::mkdirAt(int dir, const char* name, mode_t mode) {
     return ::mkdirat(dir, name, mode);
 }
 
+int DataWrites::statAt(int dir, const char* name, struct stat* st, int flags) {
+    return ::fstatat(dir, name, st, flags);
+}
+
 namespace {
 
 class SystemDataWrites final : public DataWrites {};

@@ -2,11 +2,12 @@
 // Every change the program makes in the data folder goes through here: the
 // bytes written into its files (the journal, the data files and the files
 // written whole), their lengths and the room reserved for them, the names
-// made, changed and removed, and the syncs of files and folders. A test can
-// then make the disk fill up part way through a write, make an overwrite in
-// place fail as it does on a full file system that copies what it overwrites
-// (btrfs), fail a sync as a failing stick does, or build what a power cut
-// leaves of whatever was not synced.
+// made, changed and removed, and the syncs of files and folders; and so do
+// the lookups of its names. A test can then make the disk fill up part way
+// through a write, make an overwrite in place fail as it does on a full file
+// system that copies what it overwrites (btrfs), fail a sync or a lookup as a
+// failing stick does, or build what a power cut leaves of whatever was not
+// synced.
 //
 // Names are given as an open folder and a name in it, as the *at calls take
 // them; the folder may be AT_FDCWD and the name then a whole path.
@@ -39,6 +40,9 @@ public:
     virtual int unlinkAt(int dir, const char* name, int flags);
     // As mkdirat(2).
     virtual int mkdirAt(int dir, const char* name, mode_t mode);
+    // As fstatat(2). Not a change, but a failing disk answers a lookup with
+    // an error as it does a write, and a test makes it do so here.
+    virtual int statAt(int dir, const char* name, struct stat* st, int flags);
 };
 
 // The service: the system's own unless another is set.

@@ -4,11 +4,14 @@
 #include "core/RecordFile.h"
 #include "core/SafeWrite.h"
 #include "core/SafeWriteTesting.h"
+#include "platform/DataWrites.h"
+#include "platform/testing/InstalledWrites.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <sys/resource.h>
@@ -244,8 +247,9 @@ INSTANTIATE_TEST_SUITE_P(
                            entry({}, {{"KontoFil", true, 82, 1LL << 31, {{(1LL << 31) - 1, "x"}}}});
                 }},
         // Entries the program never writes: the lock and the journal itself;
-        // the markers of a commit given up and of its undo, which the program
-        // wrote once and takes back nothing with now, wherever they stand.
+        // the markers of a commit given up and of its undo (which earlier
+        // versions wrote right after that commit) anywhere else, naming
+        // anything else, or writing a file whole.
         Planted{"LockFileRemoved",
                 [](JournalTest& t) {
                     return t.registerEntry() + entry({}, {{".lock", false, 0, 1, {{0, "x"}}}}) +
@@ -277,13 +281,17 @@ INSTANTIATE_TEST_SUITE_P(
                 [](JournalTest&) {
                     return entry({}, {{"KontoFil", false, 0, 0, {}}}, Undo);
                 }},
-        Planted{"AbortAfterItsCommit",
-                [](JournalTest& t) { return t.registerEntry() + entry({}, {}, Abort); }},
-        Planted{"UndoAfterItsCommit",
+        Planted{"AbortNamesAFile",
                 [](JournalTest& t) {
                     return t.registerEntry() +
-                           entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo);
+                           entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Abort);
                 }},
+        Planted{
+            "UndoWritesAFileWhole",
+            [](JournalTest& t) {
+                return t.registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {}, 0x1f}}, Undo);
+            },
+            [](JournalTest& t) { writeFile(t.data + "/.KontoFil.1f.ny", QByteArray(82, 'w')); }},
         // A hard link in a data file's place leads out of the data folder; the
         // region stays within the file, so that only the link refuses it.
         Planted{"RegionWrittenIntoAHardLink",
@@ -325,6 +333,46 @@ INSTANTIATE_TEST_SUITE_P(
             },
             [](JournalTest& t) { writeFile(t.data + "/Konto/KontoData", QByteArray(43, 'd')); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The markers earlier versions wrote after a commit whose files failed, in a
+// journal without a head: read as they were meant. A commit given up is not
+// replayed; the undo of a commit puts its old bytes back instead; the undo of
+// a posting file put in place alone (no entry names it) puts back its old
+// bytes, after the commits before it are replayed.
+TEST_F(JournalTest, MarkersAfterACommitAreAppliedAsMeant) {
+    const QString postings = data + "/Konto/KontoData";
+    const QByteArray ab = QByteArray(43, 'a') + QByteArray(43, 'b');
+    const QByteArray aw = QByteArray(43, 'a') + QByteArray(43, 'w');
+    struct Case {
+        const char* name;
+        QByteArray journal;
+        QByteArray kontoFil; // as the start leaves them
+        QByteArray postings;
+    };
+    const Case cases[] = {
+        {"a commit given up", registerEntry() + entry({}, {}, Abort), QByteArray(82, 'k'), aw},
+        {"the undo of a commit",
+         registerEntry() + entry({}, {{"KontoFil", true, 82, 82, {{0, "k"}}}}, Undo),
+         QByteArray(82, 'k'), aw},
+        {"the undo of a posting file put in place alone",
+         registerEntry() +
+             entry({}, {{"Konto/KontoData", true, 86, 86, {{43, QByteArray(43, 'b')}}}}, Undo),
+         "R" + QByteArray(81, 'k'), ab},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(kontoFil, QByteArray(82, 'k'));
+        writeFile(postings, aw); // the failed commit's bytes, where it left any
+        writeFile(journalPath(), c.journal);
+        setJournalPath(journalPath());
+        ASSERT_NO_THROW(recoverJournal());
+        EXPECT_EQ(readFile(kontoFil), c.kontoFil);
+        EXPECT_EQ(readFile(postings), c.postings);
+        EXPECT_FALSE(QFileInfo::exists(journalPath()));
+        EXPECT_FALSE(QFileInfo::exists(journalPath() + ".skadad"));
+    }
+    EXPECT_TRUE(fakes.messages->calls.empty());
+}
 
 TEST_F(JournalTest, AJournalThatIsALinkIsSetAsideNotFollowed) {
     writeFile(outside + "/journal", registerEntry());
@@ -508,6 +556,72 @@ TEST_F(JournalTest, NothingWaitsOnAPipeOrAFolderInAFilesPlace) {
     expectSetAside();
     EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
     EXPECT_TRUE(QFileInfo(folder).isDir());
+    ::alarm(0);
+}
+
+// A disk that answers a lookup of the names a journal is set aside under
+// with an error (a failing stick, a FUSE mount whose daemon died), or (0)
+// that every one of them is there.
+class AsideLookups final : public platform::DataWrites {
+public:
+    int answer = EIO;
+    int statAt(int dir, const char* name, struct stat* st, int flags) override {
+        if (!QByteArray(name).contains(".journal.skadad"))
+            return DataWrites::statAt(dir, name, st, flags);
+        if (answer == 0) {
+            *st = {};
+            st->st_mode = S_IFREG | 0644;
+            return 0;
+        }
+        errno = answer;
+        return -1;
+    }
+};
+
+// The search for a name to set a journal aside under ends at the first answer
+// that is neither a file nor none, or after a bounded number of names, and
+// that failure is reported: at the start the journal stays in place,
+// unreplayed, and a commit is refused with it until the journal can be moved,
+// which the first commit after the disk answers again does.
+TEST_F(JournalTest, ASearchForANameAsideEndsAtTheFirstFailure) {
+    ::alarm(60); // a search without end fails here instead of hanging
+    const QByteArray planted = registerEntry() + "this is not a journal entry";
+    const std::pair<int, const char*> answers[] = {
+        {EIO, "Device I/O error"},
+        {ENOTCONN, "Device I/O error"},
+        {0, "Path/File access error"},
+    };
+    for (const auto& [answer, said] : answers) {
+        SCOPED_TRACE(answer);
+        fakes.messages->calls.clear();
+        writeFile(journalPath(), planted);
+        setJournalPath(journalPath()); // a start
+        platform::testing::InstalledWrites<AsideLookups> disk;
+        disk->answer = answer;
+        ASSERT_NO_THROW(recoverJournal());
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const QString text = fakes.messages->calls[0].text;
+        EXPECT_EQ(fakes.messages->calls[0].title, "Ofullbordad ändring");
+        EXPECT_TRUE(text.contains("Loggen ligger kvar som '.journal'")) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString("('") + said + "')")) << text.toStdString();
+        EXPECT_TRUE(changePending());
+        EXPECT_EQ(readFile(journalPath()), planted);
+        WriteBatch batch;
+        batch.write(kontoFil, 1, "N");
+        try {
+            batch.commit();
+            ADD_FAILURE() << "saved beside a journal not moved aside";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.text(), said);
+        }
+        EXPECT_EQ(readFile(kontoFil), QByteArray(82, 'k'));
+    }
+    WriteBatch batch;
+    batch.write(kontoFil, 1, "N");
+    ASSERT_NO_THROW(batch.commit());
+    EXPECT_EQ(readFile(kontoFil).left(3), "kNk");
+    EXPECT_EQ(readFile(journalPath() + ".skadad"), planted);
+    EXPECT_FALSE(changePending());
     ::alarm(0);
 }
 
