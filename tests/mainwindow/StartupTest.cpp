@@ -782,7 +782,7 @@ TEST_F(MainWindowTest, AStartWhoseOnlyFailureIsTheJournalsNewHeadOpensTheAccount
         // Moved, and left by its button: the place is the next entry.
         f.move(f.pos() + QPoint(30, 0));
         const int left = f.pos().x() * 15;
-        EXPECT_THROW(QTest::mouseClick(f.Command4, Qt::LeftButton), ProgramEnded);
+        EXPECT_THROW(f.Command4->click(), ProgramEnded);
         form.reset();
         ledger::account().closeAll();
         (*disk)->cut();
