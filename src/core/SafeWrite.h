@@ -97,6 +97,13 @@ void settleBeforeReading(const QString& path);
 bool changePending();
 // What waits, in the user's words, for an error's "Felet finns i ...".
 QString pendingChangeText();
+// Whether a change of the user's (more than the program's own settings) waits
+// only in the program's memory: its entry could be neither synced nor cut
+// off, so it is lost if the program ends before the disk takes it.
+bool changeOnlyInMemory();
+// The exit's question while such a change waits: what is lost if the program
+// ends now, and the ways on (try again, end anyway, stay open).
+QString unsavedAtExitText();
 
 // Makes what was removed from or made in a folder (outside a commit) stay so.
 void syncFolder(const QString& path);

@@ -485,16 +485,23 @@ void recoverJournal() {
         setAside();
         return;
     }
+    bool replayed = false;
     try {
         if (!replayJournal(true)) {
             setAside();
             return;
         }
+        replayed = true;
         settle();
     } catch (const RuntimeError& e) {
-        // The journal stays whole; what it stands for is finished before
-        // anything more is written or read, or at the next start. (Past its
-        // files' syncs only the new head failed: nothing waits.)
+        // Every file and folder synced, only the new head failed: nothing
+        // waits, and the next entry begins the journal anew.
+        if (replayed && !j.unsettled) {
+            j.fresh = true;
+            removeWholeFiles();
+            return;
+        }
+        // The journal stays whole, for the next start to finish.
         if (!j.unsettled && !j.fresh)
             unsettle(e,
                      QStringLiteral("en ändring som inte hann slutföras när programmet senast "
@@ -502,9 +509,8 @@ void recoverJournal() {
                      false);
         RuntimeError reported(e.text(),
                               QStringLiteral("datamappens logg över påbörjade ändringar "
-                                             "(.journal): en ändring kunde inte slutföras nu, och "
-                                             "slutförs innan något mer sparas, senast när "
-                                             "programmet startar nästa gång"));
+                                             "(.journal), där en ändring från förra gången inte "
+                                             "kunde slutföras nu"));
         reported.setPath(e.path());
         throw reported;
     }

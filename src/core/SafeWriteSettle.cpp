@@ -30,10 +30,10 @@ QString dataFolderText() {
 }
 
 // How the disk answered, as the start of a sentence.
-QString diskSaid(const RuntimeError& why) {
-    return why.text() == platform::kDiskFull
+QString diskSaid(const QString& text) {
+    return text == platform::kDiskFull
                ? QStringLiteral("Disken är full")
-               : QStringLiteral("Disken svarar med fel ('") + why.text() + QStringLiteral("')");
+               : QStringLiteral("Disken svarar med fel ('") + text + QStringLiteral("')");
 }
 
 const QString kNothingMore =
@@ -50,7 +50,7 @@ void tellFinishLater(const Entry& entry, const RuntimeError& why) {
     const QString what = describeChange(entry, settings);
     const bool full = why.text() == platform::kDiskFull;
     if (settings) {
-        warn(diskSaid(why) + QStringLiteral(". ") + capitalized(what) +
+        warn(diskSaid(why.text()) + QStringLiteral(". ") + capitalized(what) +
                  QStringLiteral(" kunde inte skrivas färdigt. De skrivs ") +
                  (full ? QStringLiteral("när det finns plats")
                        : QStringLiteral("när felet är "
@@ -81,17 +81,49 @@ void tellFinishLater(const Entry& entry, const RuntimeError& why) {
 void tellUncertain(const Entry& entry, const RuntimeError& why) {
     bool settings = false;
     const QString what = describeChange(entry, settings);
-    warn(diskSaid(why) + QStringLiteral(": ") + what +
+    // An entry neither synced nor cut off is on disk nowhere for certain: a
+    // copy of the data folder lacks it, and so does the next start.
+    const bool inMemory = journal().unsettled && journal().unsettled->entry;
+    warn(diskSaid(why.text()) + QStringLiteral(": ") + what +
              QStringLiteral(" kunde inte sparas säkert. Programmet skriver den på nytt och "
-                            "slutför den så snart disken tar emot den, men ett strömavbrott "
-                            "innan dess kan göra att den går förlorad.") +
+                            "slutför den så snart disken tar emot den") +
+             (inMemory ? QStringLiteral(". Till dess finns den bara i programmets minne: "
+                                        "avslutas programmet eller kommer ett strömavbrott "
+                                        "innan dess, går den förlorad.")
+                       : QStringLiteral(", men ett strömavbrott innan dess kan göra att den går "
+                                        "förlorad.")) +
              (settings ? QStringLiteral(" Dina poster och konton är sparade där de ligger.")
                        : QString()) +
              QStringLiteral("\n\n") + kNothingMore + QStringLiteral("\n\nKopiera datamappen\n") +
              dataFolderText() +
-             QStringLiteral("\ntill en annan enhet (t ex en USB-minnessticka) så snart du kan !"),
+             QStringLiteral("\ntill en annan enhet (t ex en USB-minnessticka) så snart du kan !") +
+             (inMemory ? QStringLiteral(" Kopian får med det som redan är sparat, men inte denna "
+                                        "ändring.")
+                       : QString()),
          QStringLiteral("Ändringen är inte säkert sparad"));
 }
+
+namespace {
+
+// The exit's question: what the disk said, what is lost, the three ways on.
+QString unsavedAtExit() {
+    const Unsettled& u = *journal().unsettled;
+    const bool full = u.text == platform::kDiskFull;
+    return diskSaid(u.text) + QStringLiteral(". ") + capitalized(u.what) +
+           QStringLiteral(" är inte sparad: den finns bara i programmets minne och går förlorad "
+                          "om programmet avslutas nu.\n\nVill du försöka spara den igen ?\n\n"
+                          "Ja: programmet försöker spara den på nytt.\n"
+                          "Nej: programmet avslutas ändå, och ändringen går förlorad (om inte "
+                          "disken trots felet hann ta emot den: se efter bland de senaste "
+                          "posterna när programmet har startats igen).\n"
+                          "Avbryt: programmet förblir öppet, så att du kan ") +
+           (full ? QStringLiteral("frigöra utrymme på disken där datamappen\n") + dataFolderText() +
+                       QStringLiteral("\nligger")
+                 : QStringLiteral("åtgärda felet (t ex ansluta disken igen)")) +
+           QStringLiteral(" och sedan avsluta igen.");
+}
+
+} // namespace
 
 } // namespace safewrite
 
@@ -99,6 +131,12 @@ QString pendingChangeText() {
     const safewrite::JournalState& j = safewrite::journal();
     if (!j.unsettled)
         return {};
+    // Nothing on disk holds it: neither the next start nor a copy finishes it.
+    if (j.unsettled->entry && !j.unsettled->settingsOnly)
+        return j.unsettled->what +
+               QStringLiteral(", som ännu inte har kunnat sparas på disken (den finns bara i "
+                              "programmets minne och går förlorad om programmet avslutas innan "
+                              "den är sparad)");
     if (j.unsettled->settingsOnly)
         return j.unsettled->what + QStringLiteral(", som ännu inte har kunnat sparas färdigt "
                                                   "(dina poster är sparade där de ligger)");
@@ -109,6 +147,15 @@ QString pendingChangeText() {
 
 bool changePending() {
     return safewrite::journal().unsettled.has_value();
+}
+
+bool changeOnlyInMemory() {
+    const safewrite::JournalState& j = safewrite::journal();
+    return j.unsettled && j.unsettled->entry && !j.unsettled->settingsOnly;
+}
+
+QString unsavedAtExitText() {
+    return changeOnlyInMemory() ? safewrite::unsavedAtExit() : QString();
 }
 
 namespace safewrite {

@@ -38,6 +38,7 @@ enum class Refusal;
 
 class FolderLock;
 class MsgForm;
+class RuntimeError;
 class NyKontoForm;
 
 class HeadForm : public QMainWindow {
@@ -382,6 +383,7 @@ private:
     void openFirstAvailable(bool atStart);
     void lockDataFolder();
     void createDataFolder();
+    void startWritesRefused(const RuntimeError& e, bool journalWaits);
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;

@@ -71,9 +71,19 @@ void HeadForm::Form_Load() {
                 if (!QDir(dataFolder()).exists())
                     createDataFolder();
                 lockDataFolder();
-                // A commit that a crash cut short is put back before anything is read.
+                // A commit that a crash cut short is put back before anything is read,
+                // and the window places' file is made: the start's own writes, which a
+                // failing disk refuses before any account is opened.
                 setJournalPath(dataFolder() + QStringLiteral("/.journal"));
-                recoverJournal();
+                struct stat st {};
+                const bool journalWaits = safeLstat(journalPath(), st) == 0;
+                try {
+                    recoverJournal();
+                    if (safeLstat(posFilPath(), st) != 0 && errno == ENOENT)
+                        ensureFileExists(posFilPath());
+                } catch (const RuntimeError& e) {
+                    startWritesRefused(e, journalWaits);
+                }
 
                 show();
                 // A damaged place is reported; the accounts open all the same.
@@ -163,6 +173,45 @@ QString notWritableText(const QString& folder, const QString& refused, int error
 }
 
 } // namespace
+
+// The disk refused what the start writes (the journal finished, PosFil made):
+// nothing of the accounts is opened, and the program ends with what to do.
+void HeadForm::startWritesRefused(const RuntimeError& e, bool journalWaits) {
+    enum class Cause { Full, Failing, Other };
+    const Cause cause = e.text() == platform::kDiskFull   ? Cause::Full
+                        : e.text() == platform::kDeviceIo ? Cause::Failing
+                                                          : Cause::Other;
+    static const char* const kWhy[] = {
+        "disken som den ligger på är full, så programmet kan inte skriva där",
+        "disken som den ligger på svarar med fel när programmet skriver där",
+        "programmet inte kan skriva där"};
+    static const char* const kTodo[] = {
+        "Frigör utrymme på disken och starta sedan programmet igen !",
+        "Kopiera datamappen till en annan enhet (t ex en USB-minnessticka) så snart du kan, och "
+        "kontrollera disken (anslutningen, och disken själv med systemets diskverktyg) innan du "
+        "startar programmet igen !",
+        "Kontrollera disken och rättigheterna till datamappen och filerna i den, och starta "
+        "sedan programmet igen !"};
+    static const char* const kTitle[] = {"Disken är full", "Disken svarar med fel",
+                                         "Datamappen kan inte skrivas"};
+    const int k = int(cause);
+    const QString file =
+        e.path().isEmpty() ? QString() : QStringLiteral(", vid ") + QFileInfo(e.path()).fileName();
+    platform::messages().show(
+        QStringLiteral("Datamappen\n%1\nkan inte öppnas, eftersom ")
+                .arg(QDir::toNativeSeparators(dataFolder())) +
+            QString::fromUtf8(kWhy[k]) + QStringLiteral(" (") + e.text() + file +
+            QStringLiteral(").\n\nKontona har inte öppnats, och inget har ändrats.") +
+            (journalWaits ? QStringLiteral(" Det som inte hann slutföras när programmet senast "
+                                           "avslutades ligger kvar i datamappen och slutförs när "
+                                           "programmet startar på en disk som tar emot det.")
+                          : QString()) +
+            QStringLiteral("\n\n") + QString::fromUtf8(kTodo[k]) +
+            QStringLiteral("\n\nProgrammet avslutas nu."),
+        Buttons::Ok, Icon::Warning, QString::fromUtf8(kTitle[k]));
+    lock_.reset();
+    platform::programEnd().endNow();
+}
 
 // The data folder made at a first start, each missing folder on the way, as a
 // change of the data folder: each name is synced into the folder that holds
@@ -476,7 +525,47 @@ void HeadForm::InstallDag() {
         Module1.InstallDatum = fromCp1252(data.readRaw(1).left(10));
 }
 
+namespace {
+
+// A change that only the program's memory holds is lost when the program
+// ends: the disk is asked once more, then the user, until the change is on
+// disk, the user ends all the same (lost), or keeps the program open (false).
+bool mayEnd(bool& lost) {
+    lost = false;
+    while (changeOnlyInMemory()) {
+        try {
+            checkpoint();
+        } catch (const RuntimeError&) {
+        }
+        if (!changeOnlyInMemory())
+            break;
+        const Answer answer =
+            platform::messages().show(unsavedAtExitText(), Buttons::YesNoCancel, Icon::Warning,
+                                      QStringLiteral("Ändringen är inte sparad"));
+        if (answer == Answer::Cancel)
+            return false;
+        if (answer == Answer::No) {
+            lost = true;
+            break;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void HeadForm::Exit_Konto() {
+    bool lost = false;
+    if (!mayEnd(lost))
+        return;
+    // Ended with the change lost: nothing more is written, as the disk would
+    // refuse it while the change waits.
+    if (lost) {
+        ledger::account().closeAll();
+        exiting_ = true;
+        lock_.reset();
+        platform::programEnd().endNow();
+    }
     const auto context = [] {
         return ErrorContext(QStringLiteral("Exit_Konto"),
                             {QStringLiteral("vid avslutning av programmet.")},

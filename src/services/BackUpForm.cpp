@@ -801,7 +801,22 @@ void BackUpForm::Dir1_MouseDown(QListWidgetItem* item) {
             unsynced = e.text();
         }
         const QString left = RestoreScope == QLatin1String("0") ? leftInPlace() : QString();
-        if (unsynced.isEmpty())
+        // Held only in memory, the restore is lost if the program ends first:
+        // the exit asks before that.
+        if (!unsynced.isEmpty() && changeOnlyInMemory())
+            platform::messages().show(
+                QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp kunde inte sparas i "
+                               "registerkatalogen, eftersom disken inte tog emot dem (%1).\r\n\r\n"
+                               "Återställningen finns bara i programmets minne och går förlorad "
+                               "om programmet avslutas innan den är sparad.\r\n\r\n"
+                               "Kontrollera disken (ledigt utrymme, anslutning) och avsluta sedan "
+                               "programmet: det försöker då spara återställningen igen, och "
+                               "frågar innan den går förlorad. Starta därefter om programmet för "
+                               "att läsa in alla filer !")
+                        .arg(unsynced) +
+                    left,
+                Buttons::Ok, Icon::Warning, QStringLiteral("Återställningen är inte sparad"));
+        else if (unsynced.isEmpty())
             platform::messages().show(
                 QStringLiteral("Säkerhetskopierade arbetsfiler från BackUp,"
                                " är nu återställda till registerkatalogen !\r\n\r\n"

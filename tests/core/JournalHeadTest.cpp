@@ -1,5 +1,6 @@
 // A checkpoint whose journal head fails (its write, a write cut short, its
-// sync), on every road that checkpoints: the next commits stand all the same.
+// sync), on every road that checkpoints, a start among them: the start goes
+// on without a word, and the next commits stand all the same.
 // After a crash at any write point of the very next edit, or a power cut
 // after it, each file holds the state before that edit or after it, and
 // every edit reported saved is there.
@@ -25,7 +26,7 @@ namespace {
 
 using Files = std::map<QString, QByteArray>;
 
-enum class Road { Periodic, DiskFullRetry, Checkpoint };
+enum class Road { Periodic, DiskFullRetry, Checkpoint, Start };
 
 struct Case {
     Road road;
@@ -36,7 +37,8 @@ struct Case {
 std::string nameOf(const Case& c) {
     const char* road = c.road == Road::Periodic        ? "Periodic"
                        : c.road == Road::DiskFullRetry ? "DiskFullRetry"
-                                                       : "Checkpoint";
+                       : c.road == Road::Checkpoint    ? "Checkpoint"
+                                                       : "Start";
     const char* fault = c.fault == PowerCut::HeadFault::Write   ? "Write"
                         : c.fault == PowerCut::HeadFault::Short ? "Short"
                                                                 : "Sync";
@@ -131,6 +133,15 @@ protected:
                 edit(n);
             EXPECT_THROW(checkpoint(), RuntimeError); // as a restore or the exit reports it
             break;
+        case Road::Start:
+            for (; n < 3; ++n)
+                edit(n);
+            // The program ended with its journal in place; the next start
+            // finishes it, and only the new head fails.
+            setJournalPath(path("FynData/.journal"));
+            EXPECT_NO_THROW(recoverJournal());
+            EXPECT_FALSE(changePending());
+            break;
         }
         EXPECT_TRUE(disk.faulted) << "the head never failed";
         return n;
@@ -179,7 +190,7 @@ TEST_P(JournalHead, EditsAfterAFailedHeadStandAfterACrashOrAPowerCut) {
 
 std::vector<Case> allCases() {
     std::vector<Case> out;
-    for (Road r : {Road::Periodic, Road::DiskFullRetry, Road::Checkpoint})
+    for (Road r : {Road::Periodic, Road::DiskFullRetry, Road::Checkpoint, Road::Start})
         for (auto f :
              {PowerCut::HeadFault::Write, PowerCut::HeadFault::Short, PowerCut::HeadFault::Sync})
             for (int e : {EIO, ENOSPC})

@@ -750,6 +750,129 @@ TEST_F(MainWindowTest, ACommitCutShortIsSettledBeforeAnythingIsRead) {
     }
 }
 
+// A start that finds the last run's journal (an ordinary exit leaves it in
+// place where the disk refused its head): every file and folder syncs, and
+// only the journal's new head fails. The window opens on the account without
+// a word; what the user does next begins the journal anew and stands after a
+// power cut.
+TEST_F(MainWindowTest, AStartWhoseOnlyFailureIsTheJournalsNewHeadOpensTheAccount) {
+    for (const auto fault :
+         {PowerCut::HeadFault::Write, PowerCut::HeadFault::Short, PowerCut::HeadFault::Sync}) {
+        SCOPED_TRACE(int(fault));
+        QDir(dataFolder()).removeRecursively();
+        twoAccounts();
+        writeFile(posFilPath(), padded("0", 7) + padded("0", 7) + QByteArray(126, ' '));
+        // The last run's commit: the first account, still in the journal.
+        setJournalPath(dataFolder() + "/.journal");
+        {
+            WriteBatch batch;
+            batch.replaceFile(kontoIniPath(), "1\r\nAnna\r\n");
+            batch.commit();
+        }
+        std::optional<platform::testing::PowerCutInstalled> disk;
+        disk.emplace();
+        (*disk)->headFault = fault;
+        fakes.messages->calls.clear();
+        HeadForm& f = start();
+        EXPECT_TRUE((*disk)->faulted) << "the head never failed";
+        EXPECT_TRUE(fakes.messages->calls.empty()) << "the start said something";
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(Module1.KontoNamn, "Hem");
+        EXPECT_TRUE(ledger::account().kontoData.isOpen());
+        // Moved, and left by its button: the place is the next entry.
+        f.move(f.pos() + QPoint(30, 0));
+        const int left = f.pos().x() * 15;
+        EXPECT_THROW(f.Command4->click(), ProgramEnded);
+        form.reset();
+        ledger::account().closeAll();
+        (*disk)->cut();
+        disk.reset();
+        start();
+        EXPECT_TRUE(fakes.messages->calls.empty()) << "the next start said something";
+        EXPECT_EQ(Module1.KontoNamn, "Hem");
+        const PosFilPost rec = openRecordFile<PosFilPost>(posFilPath()).get<PosFilPost>(1);
+        EXPECT_EQ(rec.Pos[0].trimmed().toInt(), left);
+        form.reset();
+        ledger::account().closeAll();
+    }
+}
+
+// A disk that answers every sync with an error, or is full, met by the start:
+// with the last run's journal waiting, or with no journal and no PosFil yet.
+// One box says what failed, what it means and what to do; the program ends
+// before its window shows, no account opened and nothing changed, and the
+// next start on a sound disk finishes what waited.
+TEST_F(MainWindowTest, AStartOnADiskThatRefusesItsWritesSaysSoAndOpensNothing) {
+    struct Case {
+        const char* name;
+        bool journal; // the last run's commit waits in it; else PosFil is to be made
+        int error;
+    };
+    const Case cases[] = {
+        {"journal, EIO", true, EIO},
+        {"PosFil, EIO", false, EIO},
+        {"journal, full", true, ENOSPC},
+        {"PosFil, full", false, ENOSPC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(dataFolder()).removeRecursively();
+        twoAccounts();
+        const QString journalFile = dataFolder() + "/.journal";
+        QFile::remove(journalFile);
+        setJournalPath(journalFile);
+        if (c.journal) {
+            WriteBatch batch;
+            batch.replaceFile(kontoIniPath(), "1\r\nAnna\r\n");
+            batch.commit();
+            // As a crash left it: the commit in its journal only.
+            writeFile(kontoIniPath(), "2\r\nAnna\r\n");
+        }
+        QFile::remove(posFilPath());
+        const QByteArray journal = readFile(journalFile);
+        std::optional<platform::testing::PowerCutInstalled> disk;
+        disk.emplace();
+        (*disk)->fault = [&](PowerCut::Op op, const QString&) {
+            return op == PowerCut::Op::Sync || op == PowerCut::Op::SyncFolder ? c.error : 0;
+        };
+        fakes.messages->calls.clear();
+        form = std::make_unique<HeadForm>();
+        EXPECT_THROW(form->Form_Load(), ProgramEnded);
+        ASSERT_EQ(fakes.messages->calls.size(), 1u);
+        const platform::testing::MessageCall& told = fakes.messages->calls[0];
+        const bool full = c.error == ENOSPC;
+        EXPECT_EQ(told.title, full ? "Disken är full" : "Disken svarar med fel");
+        QStringList said = {"Kontona har inte öppnats", "inget har ändrats",
+                            QDir::toNativeSeparators(dataFolder()), "Programmet avslutas nu"};
+        said << (full
+                     ? QStringList{"är full", "Frigör utrymme på disken"}
+                     : QStringList{"svarar med fel när programmet skriver",
+                                   "Kopiera datamappen till en annan enhet", "kontrollera disken"});
+        for (const QString& part : said)
+            EXPECT_TRUE(told.text.contains(part)) << part.toStdString() << "\n"
+                                                  << told.text.toStdString();
+        for (const char* wrong : {"nästa gång", "windowskatalog", "kan inte läsas", "innan något"})
+            EXPECT_FALSE(told.text.contains(QString::fromUtf8(wrong))) << told.text.toStdString();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_FALSE(ledger::account().kontoData.isOpen());
+        EXPECT_EQ(readFile(journalFile), journal);
+        form.reset();
+        ledger::account().closeAll();
+        (*disk)->cut();
+        disk.reset();
+        EXPECT_EQ(readFile(kontoIniPath()), "2\r\nAnna\r\n");
+        EXPECT_FALSE(QFile::exists(posFilPath()));
+        // A sound disk: what waited is finished, and the accounts open.
+        fakes.messages->calls.clear();
+        start();
+        EXPECT_TRUE(fakes.messages->calls.empty()) << "the next start said something";
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(Module1.KontoNamn, c.journal ? "Hem" : "Budget");
+        form.reset();
+        ledger::account().closeAll();
+    }
+}
+
 // ---- Working date ------------------------------------------------------------
 
 TEST_F(MainWindowTest, DateSteppersFollowTheCalendar) {

@@ -11,6 +11,7 @@
 #include "mainwindow/WindowDriver.h"
 #include "platform/ClickLabel.h"
 #include "platform/Ui.h"
+#include "platform/testing/PowerCut.h"
 #include "services/BackupFixture.h"
 #include "services/BackupOps.h"
 
@@ -549,6 +550,47 @@ TEST_F(BackUpDialog, ARestoreWhoseFinalSyncFailsSaysWhatHappenedOnce) {
         EXPECT_EQ(test::readFile(data), three);
         EXPECT_TRUE(boxes().empty()) << "the start said something";
     }
+}
+
+// A restore whose entry the disk takes but whose syncs it refuses, the one of
+// the cut that would take it back among them: the restore lives only in the
+// program's memory. Its box says so, and that it is lost if the program ends
+// first; none promises it to a later start.
+TEST_F(BackUpDialog, ARestoreOnlyInMemorySaysItIsLostIfTheProgramEndsFirst) {
+    startProgram();
+    backup::makeBackup(accountFolder("Hushåll"), stick(), "Hushåll202612081000");
+    const QString data = accountFile("Hushåll", "KontoData");
+    const QByteArray two = test::readFile(data);
+    test::writeFile(stick() + "Hushåll202612081000/KontoData",
+                    two + rec(test::budget("2026-03-01", "3", "-5", "-5", "-85", "-85", "0")));
+    BackUpForm& d = open();
+    choose(d, true, true);
+    boxes();
+    platform::testing::PowerCutInstalled disk;
+    // The checkpoint before the restore syncs the journal's head; every later sync fails.
+    int journalSyncs = 0;
+    disk->fault = [&](platform::testing::PowerCut::Op op, const QString& p) {
+        return op == platform::testing::PowerCut::Op::Sync && p.endsWith("/.journal") &&
+                       journalSyncs++ > 0
+                   ? EIO
+                   : 0;
+    };
+    fakes.messages->answers = {Answer::No}; // no error report when the account reopens
+    restoreFrom(d, "Hushåll202612081000");
+    const auto told = boxes();
+    // Its box comes last; the account reopened between is refused its files.
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[0].title, "Ändringen är inte säkert sparad");
+    EXPECT_EQ(told[1].title, "Felspec. = Device I/O error");
+    EXPECT_EQ(told[2].title, "Återställningen är inte sparad");
+    for (const auto& box : {told[1], told[2]})
+        EXPECT_TRUE(box.text.contains("bara i programmets minne och går förlorad om programmet "
+                                      "avslutas"))
+            << box.text.toStdString();
+    for (const auto& box : told)
+        for (const char* promise : {"senast när programmet startar", "nästa gång"})
+            EXPECT_FALSE(box.text.contains(QString::fromUtf8(promise))) << box.text.toStdString();
+    EXPECT_EQ(test::readFile(data), two);
 }
 
 TEST_F(BackUpDialog, OnlyAFolderNamedExactlyAsABackupOfTheScopeIsFound) {
