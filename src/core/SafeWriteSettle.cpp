@@ -140,6 +140,9 @@ QString pendingChangeText() {
     if (j.unsettled->settingsOnly)
         return j.unsettled->what + QStringLiteral(", som ännu inte har kunnat sparas färdigt "
                                                   "(dina poster är sparade där de ligger)");
+    // A journal that is not the program's holds no change to finish.
+    if (j.unsettled->aside)
+        return j.unsettled->what;
     return j.unsettled->what + QStringLiteral(", som är påbörjad men ännu inte har kunnat "
                                               "slutföras (den slutförs senast när programmet "
                                               "startar nästa gång)");

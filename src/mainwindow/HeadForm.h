@@ -383,7 +383,7 @@ private:
     void openFirstAvailable(bool atStart);
     void lockDataFolder();
     void createDataFolder();
-    void startWritesRefused(const RuntimeError& e, bool journalWaits);
+    void startWritesRefused(const RuntimeError& e, bool journalWaits, bool firstStart);
     QString accountTextFor(int number) const;
 
     GridWindow gridWindow_;

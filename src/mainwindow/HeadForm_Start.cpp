@@ -68,8 +68,16 @@ void HeadForm::Form_Load() {
                 GridSetting();
                 if (QDir::currentPath() != Module1.StartFolder)
                     QDir::setCurrent(Module1.StartFolder);
-                if (!QDir(dataFolder()).exists())
-                    createDataFolder();
+                if (!QDir(dataFolder()).exists()) {
+                    try {
+                        createDataFolder();
+                    } catch (const RuntimeError& e) {
+                        // A disk that is full or fails; anything else is the start's error.
+                        if (e.text() != platform::kDiskFull && e.text() != platform::kDeviceIo)
+                            throw;
+                        startWritesRefused(e, false, true);
+                    }
+                }
                 lockDataFolder();
                 // A commit that a crash cut short is put back before anything is read,
                 // and the window places' file is made: the start's own writes, which a
@@ -82,7 +90,7 @@ void HeadForm::Form_Load() {
                     if (safeLstat(posFilPath(), st) != 0 && errno == ENOENT)
                         ensureFileExists(posFilPath());
                 } catch (const RuntimeError& e) {
-                    startWritesRefused(e, journalWaits);
+                    startWritesRefused(e, journalWaits, false);
                 }
 
                 show();
@@ -174,9 +182,10 @@ QString notWritableText(const QString& folder, const QString& refused, int error
 
 } // namespace
 
-// The disk refused what the start writes (the journal finished, PosFil made):
-// nothing of the accounts is opened, and the program ends with what to do.
-void HeadForm::startWritesRefused(const RuntimeError& e, bool journalWaits) {
+// The disk refused what the start writes (the data folder made at a first
+// start, the journal finished, PosFil made): nothing of the accounts is
+// opened, and the program ends with what to do.
+void HeadForm::startWritesRefused(const RuntimeError& e, bool journalWaits, bool firstStart) {
     enum class Cause { Full, Failing, Other };
     const Cause cause = e.text() == platform::kDiskFull   ? Cause::Full
                         : e.text() == platform::kDeviceIo ? Cause::Failing
@@ -198,10 +207,13 @@ void HeadForm::startWritesRefused(const RuntimeError& e, bool journalWaits) {
     const QString file =
         e.path().isEmpty() ? QString() : QStringLiteral(", vid ") + QFileInfo(e.path()).fileName();
     platform::messages().show(
-        QStringLiteral("Datamappen\n%1\nkan inte öppnas, eftersom ")
-                .arg(QDir::toNativeSeparators(dataFolder())) +
+        QStringLiteral("Datamappen\n%1\nkan inte %2, eftersom ")
+                .arg(QDir::toNativeSeparators(dataFolder()),
+                     firstStart ? QStringLiteral("skapas") : QStringLiteral("öppnas")) +
             QString::fromUtf8(kWhy[k]) + QStringLiteral(" (") + e.text() + file +
-            QStringLiteral(").\n\nKontona har inte öppnats, och inget har ändrats.") +
+            (firstStart ? QStringLiteral(").\n\nInga konton har lagts upp.")
+                        : QStringLiteral(").\n\nKontona har inte öppnats, och inget har "
+                                         "ändrats.")) +
             (journalWaits ? QStringLiteral(" Det som inte hann slutföras när programmet senast "
                                            "avslutades ligger kvar i datamappen och slutförs när "
                                            "programmet startar på en disk som tar emot det.")
@@ -236,7 +248,7 @@ void HeadForm::createDataFolder() {
                                           QStringLiteral("Datamappen kan inte skrivas"));
                 platform::programEnd().endNow();
             }
-            raiseError(platform::kPathNotFound);
+            raiseErrno(error, f);
         }
         syncFolder(at);
         at = f;

@@ -798,30 +798,36 @@ TEST_F(MainWindowTest, AStartWhoseOnlyFailureIsTheJournalsNewHeadOpensTheAccount
 }
 
 // A disk that answers every sync with an error, or is full, met by the start:
-// with the last run's journal waiting, or with no journal and no PosFil yet.
-// One box says what failed, what it means and what to do; the program ends
-// before its window shows, no account opened and nothing changed, and the
-// next start on a sound disk finishes what waited.
+// with the last run's journal waiting, with no journal and no PosFil yet, or
+// at a first start with no data folder. One box says what failed, what it
+// means and what to do; the program ends before its window shows, no account
+// opened and nothing changed, and the next start on a sound disk finishes
+// what waited.
 TEST_F(MainWindowTest, AStartOnADiskThatRefusesItsWritesSaysSoAndOpensNothing) {
+    enum class Waits { Journal, PosFil, DataFolder };
     struct Case {
         const char* name;
-        bool journal; // the last run's commit waits in it; else PosFil is to be made
+        Waits waits; // the last run's commit in the journal, PosFil or the data folder to be made
         int error;
     };
     const Case cases[] = {
-        {"journal, EIO", true, EIO},
-        {"PosFil, EIO", false, EIO},
-        {"journal, full", true, ENOSPC},
-        {"PosFil, full", false, ENOSPC},
+        {"journal, EIO", Waits::Journal, EIO},
+        {"PosFil, EIO", Waits::PosFil, EIO},
+        {"journal, full", Waits::Journal, ENOSPC},
+        {"PosFil, full", Waits::PosFil, ENOSPC},
+        {"first start, EIO", Waits::DataFolder, EIO},
+        {"first start, full", Waits::DataFolder, ENOSPC},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(dataFolder()).removeRecursively();
-        twoAccounts();
+        const bool firstStart = c.waits == Waits::DataFolder;
+        if (!firstStart)
+            twoAccounts();
         const QString journalFile = dataFolder() + "/.journal";
         QFile::remove(journalFile);
-        setJournalPath(journalFile);
-        if (c.journal) {
+        setJournalPath(firstStart ? QString() : journalFile);
+        if (c.waits == Waits::Journal) {
             WriteBatch batch;
             batch.replaceFile(kontoIniPath(), "1\r\nAnna\r\n");
             batch.commit();
@@ -842,8 +848,10 @@ TEST_F(MainWindowTest, AStartOnADiskThatRefusesItsWritesSaysSoAndOpensNothing) {
         const platform::testing::MessageCall& told = fakes.messages->calls[0];
         const bool full = c.error == ENOSPC;
         EXPECT_EQ(told.title, full ? "Disken är full" : "Disken svarar med fel");
-        QStringList said = {"Kontona har inte öppnats", "inget har ändrats",
-                            QDir::toNativeSeparators(dataFolder()), "Programmet avslutas nu"};
+        QStringList said = {QDir::toNativeSeparators(dataFolder()), "Programmet avslutas nu"};
+        said << (firstStart ? QStringList{"kan inte skapas", "Inga konton har lagts upp"}
+                            : QStringList{"kan inte öppnas", "Kontona har inte öppnats",
+                                          "inget har ändrats"});
         said << (full
                      ? QStringList{"är full", "Frigör utrymme på disken"}
                      : QStringList{"svarar med fel när programmet skriver",
@@ -860,6 +868,10 @@ TEST_F(MainWindowTest, AStartOnADiskThatRefusesItsWritesSaysSoAndOpensNothing) {
         ledger::account().closeAll();
         (*disk)->cut();
         disk.reset();
+        if (firstStart) {
+            EXPECT_FALSE(QFile::exists(kontoFilPath()));
+            continue;
+        }
         EXPECT_EQ(readFile(kontoIniPath()), "2\r\nAnna\r\n");
         EXPECT_FALSE(QFile::exists(posFilPath()));
         // A sound disk: what waited is finished, and the accounts open.
@@ -867,7 +879,7 @@ TEST_F(MainWindowTest, AStartOnADiskThatRefusesItsWritesSaysSoAndOpensNothing) {
         start();
         EXPECT_TRUE(fakes.messages->calls.empty()) << "the next start said something";
         EXPECT_TRUE(form->isVisible());
-        EXPECT_EQ(Module1.KontoNamn, c.journal ? "Hem" : "Budget");
+        EXPECT_EQ(Module1.KontoNamn, c.waits == Waits::Journal ? "Hem" : "Budget");
         form.reset();
         ledger::account().closeAll();
     }
