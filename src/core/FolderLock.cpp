@@ -1,5 +1,7 @@
 #include "core/FolderLock.h"
 
+#include "platform/DataWrites.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -30,9 +32,10 @@ FolderLock::Outcome FolderLock::acquire(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const QString folder = QFileInfo(path).absolutePath();
     // A link in the lock file's place is not followed out of the folder, and
-    // a pipe or a device in it does not keep the start waiting.
-    const int fd =
-        ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    // a pipe or a device in it does not keep the start waiting. Making it is a
+    // change of the data folder like any other.
+    const int fd = platform::dataWrites().openAt(
+        AT_FDCWD, name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         error_ = errno;
         struct stat st {};

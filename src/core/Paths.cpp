@@ -31,6 +31,10 @@ QString redDayFilPath() {
 QString accountFolder(const QString& kontoNamn) {
     return dataFolder() + QLatin1Char('/') + kontoNamn;
 }
+QString deletedAccountFolder(const QString& kontoNamn) {
+    return dataFolder() + QStringLiteral("/.raderas-") + kontoNamn;
+}
+
 QString accountFile(const QString& kontoNamn, const QString& file) {
     return accountFolder(kontoNamn) + QLatin1Char('/') + file;
 }

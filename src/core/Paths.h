@@ -13,6 +13,9 @@ QString accountFolder(const QString& kontoNamn);
 // A file of an account: "KontoData", "Transakt", "Kategori", "B-mall".
 QString accountFile(const QString& kontoNamn, const QString& file);
 QString errLogPath(); // in the start folder
+// Where an account's folder lies while its deletion removes what it holds: a
+// hidden name in the data folder that no account can have.
+QString deletedAccountFolder(const QString& kontoNamn);
 
 // The register's folder field as a path on this system: trimmed, a drive
 // letter dropped, "\..." from the drive root, "/..." absolute, anything else

@@ -119,4 +119,23 @@ void ensureFileExists(const QString& path);
 // a RuntimeError naming the folder when its sync fails.
 int openMakingIt(const QString& path);
 
+// Removes a file of the data folder outside a commit (a link as a link), and
+// syncs its folder: a power cut cannot bring it back. What the journal holds
+// for the file is written home first, or a replay would make it again. A file
+// that is not there is no error. A RuntimeError (the system's text, the file
+// or folder named) when a step fails.
+void removeFile(const QString& path);
+
+// Gives a folder that lies directly in the data folder another name there, and
+// syncs the data folder. A RuntimeError when either fails.
+void renameFolder(const QString& from, const QString& to);
+
+// Removes a folder that lies directly in the data folder, with all it holds:
+// each name removed is synced out of its folder before the next goes, the
+// folder's own last. Nothing is followed: a link in it goes as a link, and
+// anything but a real folder in its place is refused. The journal must hold
+// nothing in it (a checkpoint first). A folder that is not there is no error.
+// A RuntimeError when a step fails; what is left stays.
+void removeFolderTree(const QString& path);
+
 } // namespace fyn

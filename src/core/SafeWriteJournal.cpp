@@ -169,6 +169,10 @@ QByteArray entryBytes(const EncodedEntry& entry, qint64 at) {
 std::optional<RuntimeError> appendEntry(const EncodedEntry& entry, qint64& at) {
     JournalState& j = journal();
     struct stat st {};
+    // A journal this open makes (its folder made again under the program)
+    // stands only once its name does.
+    if (safeLstat(j.path, st) != 0 && errno == ENOENT)
+        j.named = false;
     Fd fd(openJournal(O_WRONLY | O_CREAT));
     if (::fstat(fd.get(), &st) != 0)
         fail(errno, j.path);

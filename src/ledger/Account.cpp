@@ -1,15 +1,19 @@
 #include "ledger/Account.h"
 
 #include "core/AccountName.h"
+#include "core/Errors.h"
 #include "core/Paths.h"
 #include "core/Register.h"
+#include "core/SafeOpen.h"
 #include "core/SafeWrite.h"
 #include "core/State.h"
 #include "core/TextFiles.h"
+#include "platform/SysError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace fyn::ledger {
 
@@ -64,7 +68,17 @@ QByteArray transPost(const char* name, const char* sign) {
 int createAccount(const NewAccount& a) {
     Kind kind = Kind::Enkel;
     kindOf(a.slag, kind);
-    QDir().mkpath(dataFolder());
+    // A data folder gone meanwhile is made again, its name synced into the
+    // folder that holds it before the commit writes into it.
+    const QString data = dataFolder();
+    if (!QFileInfo(data).isDir()) {
+        if (safeMkdir(data, 0777) != 0 && errno != EEXIST) {
+            if (errno == ENOENT)
+                raiseError(platform::kPathNotFound);
+            raiseErrno(errno, data);
+        }
+        syncFolder(QFileInfo(data).absolutePath());
+    }
     WriteBatch batch;
     batch.createFolder(accountFolder(a.name));
     batch.replaceFile(accountFile(a.name, QStringLiteral("KontoData")),

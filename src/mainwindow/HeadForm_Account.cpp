@@ -9,6 +9,7 @@
 #include "core/Numbers.h"
 #include "core/Paths.h"
 #include "core/Register.h"
+#include "core/SafeWrite.h"
 #include "core/State.h"
 #include "core/TextFiles.h"
 #include "ledger/Account.h"
@@ -252,6 +253,8 @@ void HeadForm::Radera_KontoNamn() {
                     return;
                 }
             }
+            // What a deletion cut short left of the account's files goes first.
+            removeFolderTree(deletedAccountFolder(name));
             rec.KontoNamn.clear();
             kontoFil.put(Module1.KontoNum, rec);
             Module1.KontoNum = 0;

@@ -16,8 +16,6 @@
 #include "platform/SysError.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,16 +130,21 @@ void HeadForm::Reducera_Konto() {
             // A link in its place is removed as a link; what it points at stays.
             const QFileInfo place(accountFolder(name));
             if (place.isSymLink() && accountNameProblem(name).isEmpty())
-                QFile::remove(place.absoluteFilePath());
+                removeFile(place.absoluteFilePath());
             const QString folder = deletableFolder(name);
             if (!folder.isEmpty()) {
+                // The folder leaves its place in one step before anything in it
+                // goes, and the register names the account until it has gone:
+                // a power cut leaves the account whole, or its name without a
+                // folder, which the start offers to remove.
+                const QString aside = deletedAccountFolder(name);
+                removeFolderTree(aside); // what a deletion cut short left
+                renameFolder(folder, aside);
                 for (const char* file : {"KontoData", "Transakt", "Kategori"}) {
-                    QFile::remove(folder + QLatin1Char('/') + QLatin1String(file));
+                    removeFile(aside + QLatin1Char('/') + QLatin1String(file));
                     progress = QStringLiteral("T o m %1 !").arg(QLatin1String(file));
                 }
-                if (!QDir(folder).removeRecursively())
-                    raiseError(platform::kPermissionDenied);
-                syncFolder(dataFolder());
+                removeFolderTree(aside);
                 progress = QStringLiteral("T o m Katalog borttagen !");
             }
             (isBudget() ? TransCombo_Budget : TransCombo_Enkel)->clear();
@@ -150,11 +153,9 @@ void HeadForm::Reducera_Konto() {
             QString text;
             if (Combo3->count() < 2) {
                 Combo3->clear();
-                // Emptied as a commit, so that a crash cannot bring the name back.
-                WriteBatch batch;
-                batch.replaceFile(kontoFilPath(), QByteArray());
-                batch.commit();
-                QFile::remove(kontoFilPath());
+                // Removed and synced before the user is told: a crash cannot
+                // bring the name back.
+                removeFile(kontoFilPath());
                 Module1.KontoNum = 0;
                 title = QStringLiteral("Alla konton raderade");
                 text = QStringLiteral("Det sista kvarvarande kontot\nhar avslutats !");

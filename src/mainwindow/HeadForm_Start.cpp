@@ -352,7 +352,7 @@ void HeadForm::Inläs_Kontofil() {
                              });
                         break;
                     }
-                    QFile::remove(iniPath);
+                    removeFile(iniPath);
                 }
                 level = 3;
                 // The old layout kept its settings in the start folder; only read it.

@@ -225,6 +225,30 @@ TEST_F(DeleteTest, OnlyARealAccountFolderIsDeleted) {
     EXPECT_EQ(Module1.KontoNum, 2);
 }
 
+// What else lies in the account's folder goes with it: a folder with what it
+// holds, a link as a link, never what a link leads to.
+TEST_F(DeleteTest, WhatElseLiesInTheAccountFolderGoesButNotWhatALinkLeadsTo) {
+    HeadForm& f = startTwo();
+    QDir(dir.path()).mkpath("Elsewhere");
+    writeFile(path("Elsewhere/keep"), "x");
+    const QString folder = accountFolder("Hushåll");
+    QDir().mkpath(folder + "/Gamla/Äldre");
+    writeFile(folder + "/Gamla/Äldre/KontoData", "y");
+    ASSERT_TRUE(QFile::link(path("Elsewhere"), folder + "/Ut"));
+    ASSERT_TRUE(QFile::link(path("Elsewhere/keep"), folder + "/Gamla/Transakt"));
+    fakes.messages->answers = {Answer::Yes, Answer::Yes};
+    f.Radko_mn->trigger();
+    EXPECT_EQ(readFile(path("Elsewhere/keep")), "x");
+    const QStringList left =
+        QDir(dataFolder())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : left)
+        EXPECT_TRUE(QStringList({".journal", ".lock", "KontoFil", "KontoIni", "PosFil", "Spar"})
+                        .contains(name))
+            << name.toStdString();
+    EXPECT_EQ(Module1.KontoNamn, "Spar");
+}
+
 TEST_F(DeleteTest, RemovingTheOnlyPostingDeletesTheAccountAfterTwoQuestions) {
     HeadForm& f = startTwo();
     clickRow(0);

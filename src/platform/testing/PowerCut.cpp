@@ -257,6 +257,8 @@ int PowerCut::renameAt(int dir, const char* from, const char* to) {
         if (auto it = inodes_.find({moved.st_dev, moved.st_ino}); it != inodes_.end())
             it->second.path = toPath;
     names_.push_back(std::move(c));
+    if (renamed)
+        renamed(fromPath, toPath);
     return 0;
 }
 

@@ -28,6 +28,8 @@ public:
     // Asked before each change, with the file or folder it is made to (the
     // new name for a rename): an errno to fail it with, or 0.
     std::function<int(Op, const QString& path)> fault;
+    // Told of each rename once it is made, with both names.
+    std::function<void(const QString& from, const QString& to)> renamed;
 
     enum class HeadFault { None, Write, Short, Sync };
     HeadFault headFault = HeadFault::None;
