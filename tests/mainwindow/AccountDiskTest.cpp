@@ -381,6 +381,22 @@ const char* nameOf(PowerCut::Leave leave) {
                                             : "";
 }
 
+// Every disk that stops answering at change k (from there on, or only that
+// one), with every way a power cut leaves what was not synced.
+void everyCut(int changes, const std::function<void(int k, bool once, PowerCut::Leave)>& run) {
+    for (int k = 0; k <= changes; ++k)
+        for (const bool once : {false, true}) {
+            if (once && k == changes)
+                continue;
+            for (const auto leave :
+                 {PowerCut::Leave::Nothing, PowerCut::Leave::Names, PowerCut::Leave::Data}) {
+                SCOPED_TRACE("change " + std::to_string(k) + (once ? " refused" : " on") +
+                             nameOf(leave));
+                run(k, once, leave);
+            }
+        }
+}
+
 struct DeletionCase {
     const char* name;
     bool another; // an account beside the one deleted
@@ -414,47 +430,38 @@ TEST_F(AccountDisk, APowerCutAnywhereInADeletionLeavesWhatTheNextStartTakesUp) {
         const QStringList allowedAtStart = {"Path not found", "Radera kontonamn",
                                             "Kontonamn borttaget", "Inget konto finns upplagt !",
                                             "KONTOUPPGIFT"};
-        for (int k = 0; k <= changes; ++k) {
-            for (const bool once : {false, true}) {
-                if (once && k == changes)
-                    continue;
-                for (const auto leave :
-                     {PowerCut::Leave::Nothing, PowerCut::Leave::Names, PowerCut::Leave::Data}) {
-                    SCOPED_TRACE("change " + std::to_string(k) + (once ? " refused" : " on") +
-                                 nameOf(leave));
-                    begin();
-                    failFrom(k, once, std::make_shared<int>(0));
-                    deleteByMenu();
-                    const Told told(titles(), {"Konto borttaget", "Alla konton raderade"});
-                    cutAndStart(leave);
-                    const QStringList atStart = titles();
-                    for (const QString& t : atStart)
-                        EXPECT_TRUE(allowedAtStart.contains(t)) << t.toStdString();
-                    const Tree now = dataTree();
-                    const Tree left = accountTree(now, "Hushåll");
-                    const bool named = registered(1) == "Hushåll";
-                    const bool missing = atStart.contains("Path not found");
-                    const QString open =
-                        ledger::account().kontoData.isOpen() ? Module1.KontoNamn : QString();
-                    const bool whole = named && left == accountTree(before, "Hushåll") &&
-                                       !missing && open == "Hushåll";
-                    const bool nameTaken = missing && !named && left.empty();
-                    const bool gone = !missing && !named && left.empty();
-                    EXPECT_TRUE(whole || nameTaken || gone) << "a state the start does not take up";
-                    for (const QString& stray : strays(now))
-                        ADD_FAILURE() << "left behind: " << stray.toStdString();
-                    if (!whole) {
-                        EXPECT_EQ(open, c.another ? "Spar" : "");
-                    }
-                    if (told.done && !told.uncertain) {
-                        EXPECT_TRUE(gone) << "told deleted, and back";
-                    }
-                    if (c.another) {
-                        EXPECT_EQ(accountTree(now, "Spar"), accountTree(before, "Spar"));
-                    }
-                }
+        everyCut(changes, [&](int k, bool once, PowerCut::Leave leave) {
+            begin();
+            failFrom(k, once, std::make_shared<int>(0));
+            deleteByMenu();
+            const Told told(titles(), {"Konto borttaget", "Alla konton raderade"});
+            cutAndStart(leave);
+            const QStringList atStart = titles();
+            for (const QString& t : atStart)
+                EXPECT_TRUE(allowedAtStart.contains(t)) << t.toStdString();
+            const Tree now = dataTree();
+            const Tree left = accountTree(now, "Hushåll");
+            const bool named = registered(1) == "Hushåll";
+            const bool missing = atStart.contains("Path not found");
+            const QString open =
+                ledger::account().kontoData.isOpen() ? Module1.KontoNamn : QString();
+            const bool whole =
+                named && left == accountTree(before, "Hushåll") && !missing && open == "Hushåll";
+            const bool nameTaken = missing && !named && left.empty();
+            const bool gone = !missing && !named && left.empty();
+            EXPECT_TRUE(whole || nameTaken || gone) << "a state the start does not take up";
+            for (const QString& stray : strays(now))
+                ADD_FAILURE() << "left behind: " << stray.toStdString();
+            if (!whole) {
+                EXPECT_EQ(open, c.another ? "Spar" : "");
             }
-        }
+            if (told.done && !told.uncertain) {
+                EXPECT_TRUE(gone) << "told deleted, and back";
+            }
+            if (c.another) {
+                EXPECT_EQ(accountTree(now, "Spar"), accountTree(before, "Spar"));
+            }
+        });
     }
 }
 
@@ -489,65 +496,54 @@ TEST_F(AccountDisk, APowerCutAnywhereInACreationLeavesTheAccountWholeOrNotThere)
         const Tree made = accountTree(dataTree(), "Resor");
         ASSERT_TRUE(made.count("KontoData"));
         ASSERT_GT(changes, 5);
-        for (int k = 0; k <= changes; ++k) {
-            for (const bool once : {false, true}) {
-                if (once && k == changes)
-                    continue;
-                for (const auto leave :
-                     {PowerCut::Leave::Nothing, PowerCut::Leave::Names, PowerCut::Leave::Data}) {
-                    SCOPED_TRACE("change " + std::to_string(k) + (once ? " refused" : " on") +
-                                 nameOf(leave));
-                    begin();
-                    failFrom(k, once, std::make_shared<int>(0));
-                    // With the settings gone with the data folder, the program
-                    // asks for the user's name when it reads them again.
-                    answerUserName();
-                    try {
-                        createByMenu("Resor");
-                    } catch (const platform::testing::UnscriptedCall& u) {
-                        ADD_FAILURE() << u.what.toStdString();
-                    }
-                    const Told told(titles(), {"Fortsätt skapa konton"});
-                    bool refused = false;
-                    for (const MessageCall& m : fakes.messages->calls)
-                        refused = refused || m.text.contains("subrutinen Skapa_Konto");
-                    fakes.modal->actions.clear();
-                    answerUserName();
-                    cutAndStart(leave);
-                    fakes.modal->actions.clear();
-                    for (const MessageCall& m : fakes.messages->calls) {
-                        // A PosFil made anew by the dialog holds no place for the
-                        // main window, which its start reports.
-                        const bool noPlace = c.folderGoes &&
-                                             m.title == "Felspec. = Type mismatch" &&
-                                             m.text.contains("PosFil");
-                        EXPECT_TRUE(m.title == "Inget konto finns upplagt !" ||
-                                    m.title == "KONTOUPPGIFT" || noPlace)
-                            << m.title.toStdString() << ": " << m.text.toStdString();
-                    }
-                    const Tree now = dataTree();
-                    const QString open =
-                        ledger::account().kontoData.isOpen() ? Module1.KontoNamn : QString();
-                    const bool whole = registered(slot) == "Resor" &&
-                                       accountTree(now, "Resor") == made && open == "Resor";
-                    const bool none = registered(slot).isEmpty() &&
-                                      accountTree(now, "Resor").empty() &&
-                                      open == (c.folderGoes ? "" : "Spar");
-                    EXPECT_TRUE(whole || none) << "half an account";
-                    for (const QString& stray : strays(now))
-                        ADD_FAILURE() << "left behind: " << stray.toStdString();
-                    if (told.done && !told.uncertain) {
-                        EXPECT_TRUE(whole) << "told created, and gone";
-                    }
-                    if (refused && !told.uncertain) {
-                        EXPECT_TRUE(none) << "told refused, and there";
-                    }
-                    if (!c.folderGoes) {
-                        EXPECT_EQ(accountTree(now, "Spar"), accountTree(before, "Spar"));
-                    }
-                }
+        everyCut(changes, [&](int k, bool once, PowerCut::Leave leave) {
+            begin();
+            failFrom(k, once, std::make_shared<int>(0));
+            // With the settings gone with the data folder, the program
+            // asks for the user's name when it reads them again.
+            answerUserName();
+            try {
+                createByMenu("Resor");
+            } catch (const platform::testing::UnscriptedCall& u) {
+                ADD_FAILURE() << u.what.toStdString();
             }
-        }
+            const Told told(titles(), {"Fortsätt skapa konton"});
+            bool refused = false;
+            for (const MessageCall& m : fakes.messages->calls)
+                refused = refused || m.text.contains("subrutinen Skapa_Konto");
+            fakes.modal->actions.clear();
+            answerUserName();
+            cutAndStart(leave);
+            fakes.modal->actions.clear();
+            for (const MessageCall& m : fakes.messages->calls) {
+                // A PosFil made anew by the dialog holds no place for the
+                // main window, which its start reports.
+                const bool noPlace = c.folderGoes && m.title == "Felspec. = Type mismatch" &&
+                                     m.text.contains("PosFil");
+                EXPECT_TRUE(m.title == "Inget konto finns upplagt !" || m.title == "KONTOUPPGIFT" ||
+                            noPlace)
+                    << m.title.toStdString() << ": " << m.text.toStdString();
+            }
+            const Tree now = dataTree();
+            const QString open =
+                ledger::account().kontoData.isOpen() ? Module1.KontoNamn : QString();
+            const bool whole =
+                registered(slot) == "Resor" && accountTree(now, "Resor") == made && open == "Resor";
+            const bool none = registered(slot).isEmpty() && accountTree(now, "Resor").empty() &&
+                              open == (c.folderGoes ? "" : "Spar");
+            EXPECT_TRUE(whole || none) << "half an account";
+            for (const QString& stray : strays(now))
+                ADD_FAILURE() << "left behind: " << stray.toStdString();
+            if (told.done && !told.uncertain) {
+                EXPECT_TRUE(whole) << "told created, and gone";
+            }
+            if (refused && !told.uncertain) {
+                EXPECT_TRUE(none) << "told refused, and there";
+            }
+            if (!c.folderGoes) {
+                EXPECT_EQ(accountTree(now, "Spar"), accountTree(before, "Spar"));
+            }
+        });
     }
 }
 
