@@ -1,7 +1,6 @@
 #include "budget/AmountRows.h"
 
 #include "core/Amount.h"
-#include "core/Numbers.h"
 
 namespace fyn::budget {
 

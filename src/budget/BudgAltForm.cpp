@@ -29,7 +29,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QValidator>
 
 namespace fyn {
 
